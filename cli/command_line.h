@@ -1,0 +1,14 @@
+// brelin-cli: one conversion run from a terminal, on the same engine as the desktop program.
+#pragma once
+
+#include <ostream>
+
+namespace brelin {
+
+// Exit statuses of brelin-cli.
+enum ExitStatus { kExitOk = 0, kExitFailure = 1, kExitRefused = 2, kExitInterrupted = 130 };
+
+// Runs the command line argv; results go to out, progress and messages to err.
+int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace brelin

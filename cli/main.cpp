@@ -1,0 +1,5 @@
+#include <iostream>
+
+#include "command_line.h"
+
+int main(int argc, char** argv) { return brelin::runCommandLine(argc, argv, std::cout, std::cerr); }

@@ -1,0 +1,70 @@
+// Gathers the lines of a GEDCOM file into record blocks and stages every finished block in its
+// kind's table under its record number: the header part (everything before the first record)
+// in INDITRI under 0, individuals in INDITRI, families in FAMTRI, sources in SOURTRI, notes in
+// NOTETRI. A block is staged when the next record begins, or at finish().
+//
+// A record begins at a level-0 line "0 @I…" (individual), "0 @F…" (family), "0 @N…" (note) or
+// "0 @S…" whose tag, trailing blanks aside, is SOUR (source). Every other line, other level-0
+// records included (submitter, repository, media…), joins the block in progress. The trailer
+// ("0 TRLR…") is not staged: the run writes it last.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "staging_database.h"
+
+namespace brelin {
+
+enum class LineKind { Ordinary, Individual, Family, Source, Note, Trailer };
+
+// The kind of a line, by its first characters and, for "0 @S", its tag.
+LineKind classifyLine(std::string_view line);
+
+// The record number of a record line: the text after its four-character prefix up to the next
+// "@" (or the end of the line).
+std::string_view recordNumberText(std::string_view line);
+
+// The value of a whole number, 1 to 18 ASCII digits and nothing else; nullopt otherwise.
+std::optional<int64_t> wholeNumber(std::string_view text);
+
+class BlockStager {
+public:
+    // A block grows up to this size before it is staged in parts; parts of one record share its
+    // number and so come back together and in order.
+    static constexpr size_t kBlockPartSize = 1 << 20;
+
+    // database must outlive the stager.
+    explicit BlockStager(StagingDatabase& database);
+
+    // Back to the start of a run: header part, nothing seen.
+    void reset();
+    // Takes one non-empty line, already cut to its final length. Returns the line's kind.
+    LineKind accept(std::string_view line);
+    // Stages the block in progress, if any.
+    void finish();
+
+    bool sourcesSeen() const { return sourcesSeen_; }
+    // True until the first record line.
+    bool inHeader() const { return inHeaderPart_; }
+    bool trailerSeen() const { return trailerSeen_; }
+    // The trailer line as it was accepted.
+    const std::string& trailer() const { return trailer_; }
+
+private:
+    void stagePending();
+    void startRecord(Table table, std::string_view line);
+
+    StagingDatabase& database_;
+    Table pending_ = Table::Individuals;
+    std::optional<int64_t> pendingNumber_ = 0;
+    std::string block_;
+    bool inHeaderPart_ = true;
+    bool sourcesSeen_ = false;
+    bool trailerSeen_ = false;
+    std::string trailer_;
+};
+
+}  // namespace brelin

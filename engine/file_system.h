@@ -1,0 +1,70 @@
+// The engine's seam to files: the run reads, writes and logs only through FileSystem, so tests
+// can run it in memory. Every failure is thrown as RunError.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "run_error.h"
+
+namespace brelin {
+
+// A forward-only stream of the input's bytes.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Fills up to capacity bytes of buffer; returns 0 only at the end of the input.
+    virtual size_t read(char* buffer, size_t capacity) = 0;
+    // The input's size in bytes when it was opened.
+    virtual uint64_t size() const = 0;
+};
+
+// An output file that appears whole or not at all: its bytes become visible under its name
+// only when commit() returns. Destroying it uncommitted leaves any older file of that name
+// as it was, and no trace of the new one.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual void write(std::string_view bytes) = 0;
+    virtual void commit() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual std::unique_ptr<ByteSource> openInput(const std::string& path) = 0;
+    virtual std::unique_ptr<OutputFile> createOutput(const std::string& path) = 0;
+    // Appends bytes to a file in one write, complete in the file when it returns. With create
+    // false the file must already exist.
+    virtual void appendToFile(const std::string& path, std::string_view bytes, bool create) = 0;
+    // Removes a file; a missing file is not an error.
+    virtual void removeFile(const std::string& path) = 0;
+};
+
+// Files on disk. Outputs are written to a temporary file beside the output, which is renamed
+// over it on commit.
+class DiskFileSystem : public FileSystem {
+public:
+    std::unique_ptr<ByteSource> openInput(const std::string& path) override;
+    std::unique_ptr<OutputFile> createOutput(const std::string& path) override;
+    void appendToFile(const std::string& path, std::string_view bytes, bool create) override;
+    void removeFile(const std::string& path) override;
+};
+
+// The name prefix of an output's temporary file in its folder: ".NAME.brelin-PID-".
+std::string temporaryOutputPrefix(const std::string& outputName);
+
+// Removes, from folder, the temporary outputs left by programs that are no longer running.
+void removeStaleTemporaryOutputs(const std::string& folder);
+
+// True when both paths name one file: the same text, or the same file on disk (another
+// spelling, a symbolic or a hard link).
+bool sameFile(const std::string& a, const std::string& b);
+
+// True when an ordinary file (or a link to one) exists at path.
+bool fileExists(const std::string& path);
+
+}  // namespace brelin

@@ -1,0 +1,41 @@
+#include "line_count.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "line_reader.h"
+
+namespace brelin {
+
+InputMeasure estimateLines(uint64_t sizeInBytes) {
+    InputMeasure measure;
+    measure.estimated = true;
+    // nearbyint rounds a half to the even neighbour.
+    measure.lineTotal = static_cast<int64_t>(
+        std::nearbyint(static_cast<double>(sizeInBytes) / kBytesPerEstimatedLine));
+    const auto megabytes =
+        static_cast<int64_t>(std::nearbyint(static_cast<double>(sizeInBytes) / 1024.0 / 1024.0));
+    measure.panelText = "Taille " + std::to_string(megabytes) + " Mo";
+    return measure;
+}
+
+InputMeasure measureInput(ByteSource& source, uint64_t sizeInBytes) {
+    if (sizeInBytes >= kCountThreshold) return estimateLines(sizeInBytes);
+    InputMeasure measure;
+    LineReader reader(source);
+    Line line;
+    while (reader.next(line)) {
+        ++measure.lineTotal;
+        if (line.head.substr(0, 6) == "0 TRLR") break;
+    }
+    measure.panelText = std::to_string(measure.lineTotal) + " lignes";
+    return measure;
+}
+
+float progressValue(int64_t lineNumber, int64_t lineTotal) {
+    if (lineTotal <= 0) return 100.0f;
+    const double percent = static_cast<double>(lineNumber) / static_cast<double>(lineTotal) * 100.0;
+    return static_cast<float>(std::clamp(percent, 0.0, 100.0));
+}
+
+}  // namespace brelin

@@ -1,0 +1,34 @@
+// The size of an input, told before its staging pass: an exact line count for inputs under
+// 20 MiB, otherwise an estimate of one line per 15 bytes. Also the progress percentage.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "file_system.h"
+
+namespace brelin {
+
+constexpr uint64_t kCountThreshold = 20971520;  // 20 MiB
+constexpr uint64_t kBytesPerEstimatedLine = 15;
+
+struct InputMeasure {
+    // Lines expected in the staging pass: every line up to and including the first one that
+    // begins with "0 TRLR", or up to the end of the input without one.
+    int64_t lineTotal = 0;
+    bool estimated = false;
+    // "N lignes" or "Taille N Mo".
+    std::string panelText;
+};
+
+// Counts the lines of source when sizeInBytes is under the threshold (reading source to its
+// trailer), or estimates them from the size without reading.
+InputMeasure measureInput(ByteSource& source, uint64_t sizeInBytes);
+
+// The estimate branch alone, for a size at or above the threshold.
+InputMeasure estimateLines(uint64_t sizeInBytes);
+
+// The progress bar's value for lineNumber: a percentage of lineTotal, never above 100.
+float progressValue(int64_t lineNumber, int64_t lineTotal);
+
+}  // namespace brelin

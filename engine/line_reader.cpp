@@ -1,0 +1,107 @@
+// Implementation details: a line that lies wholly in the buffer is returned as a view into it,
+// with no copy. A line that runs past the end of the buffer has its head (at most kKeptBytes)
+// copied to carry_ before the buffer is refilled; the rest of it is only counted.
+#include "line_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace brelin {
+
+namespace {
+
+// The first CR or LF in [from, to), or to.
+const char* findLineEnd(const char* from, const char* to) {
+    for (const char* p = from; p < to; ++p) {
+        if (*p == '\n' || *p == '\r') return p;
+    }
+    return to;
+}
+
+}  // namespace
+
+LineReader::LineReader(ByteSource& source, size_t bufferSize)
+    : source_(source), buffer_(std::max<size_t>(bufferSize, 16)) {}
+
+bool LineReader::fill() {
+    if (atEnd_) return false;
+    begin_ = 0;
+    end_ = source_.read(buffer_.data(), buffer_.size());
+    if (end_ == 0) atEnd_ = true;
+    return end_ > 0;
+}
+
+void LineReader::sniffByteOrderMark() {
+    started_ = true;
+    // Gather at least three bytes, or all there is.
+    while (end_ - begin_ < 3 && !atEnd_) {
+        const size_t kept = end_ - begin_;
+        std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+        begin_ = 0;
+        end_ = kept;
+        const size_t got = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+        if (got == 0) atEnd_ = true;
+        end_ += got;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer_.data() + begin_);
+    const size_t available = end_ - begin_;
+    if (available >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        mark_ = ByteOrderMark::Utf8;
+        begin_ += 3;
+        position_ += 3;
+    } else if (available >= 2 &&
+               ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        mark_ = ByteOrderMark::Utf16;
+    }
+}
+
+bool LineReader::next(Line& line) {
+    if (!started_) sniffByteOrderMark();
+    carry_.clear();
+    uint64_t length = 0;
+    bool any = false;  // something of a line (bytes or its end) was seen
+    for (;;) {
+        if (begin_ == end_ && !fill()) break;
+        if (skipLf_) {
+            skipLf_ = false;
+            if (buffer_[begin_] == '\n') {
+                ++begin_;
+                ++position_;
+                continue;
+            }
+        }
+        const char* start = buffer_.data() + begin_;
+        const char* stop = buffer_.data() + end_;
+        const char* lineEnd = findLineEnd(start, stop);
+        const size_t taken = static_cast<size_t>(lineEnd - start);
+        any = any || taken > 0;
+        if (lineEnd == stop) {
+            // The line goes on past the buffer: keep its head and read on.
+            if (length < kKeptBytes)
+                carry_.append(start, std::min<uint64_t>(taken, kKeptBytes - length));
+            length += taken;
+            position_ += taken;
+            begin_ = end_;
+            continue;
+        }
+        skipLf_ = *lineEnd == '\r';
+        begin_ += taken + 1;
+        position_ += taken + 1;
+        if (length == 0) {
+            line.head = std::string_view(start, std::min(taken, kKeptBytes));
+        } else {
+            if (length < kKeptBytes)
+                carry_.append(start, std::min<uint64_t>(taken, kKeptBytes - length));
+            line.head = carry_;
+        }
+        line.length = length + taken;
+        return true;
+    }
+    if (!any) return false;
+    // The last line has no line end.
+    line.head = carry_;
+    line.length = length;
+    return true;
+}
+
+}  // namespace brelin

@@ -1,0 +1,26 @@
+// Where the program keeps its staging database and its truncation log: beside its executable,
+// named after it ("NAME.db", "LogNAME.log"); or, where that folder cannot be written (an
+// installed program), in the per-user data folder ($XDG_DATA_HOME/brelin, by default
+// ~/.local/share/brelin) under the same names.
+#pragma once
+
+#include <string>
+
+namespace brelin {
+
+struct ProgramFiles {
+    std::string databasePath;
+    std::string logPath;
+    bool inUserDataFolder = false;
+};
+
+// The running program's own executable, from the system.
+std::string currentExecutablePath();
+
+// The executable's file name without its folder and extension.
+std::string executableName(const std::string& executablePath);
+
+// The files of the program at executablePath. Creates the per-user data folder when needed.
+ProgramFiles programFiles(const std::string& executablePath);
+
+}  // namespace brelin

@@ -1,0 +1,36 @@
+#include "truncation_log.h"
+
+namespace brelin {
+
+namespace {
+
+constexpr char kBanner[] =
+    "   ###############################################\r\n"
+    "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
+    "   ###############################################\r\n";
+
+// "è" is E8 and "é" E9 in Windows-1252.
+constexpr char kMessageTail[] = " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n";
+
+}  // namespace
+
+TruncationLog::TruncationLog(FileSystem& files, std::string logPath)
+    : files_(files), path_(std::move(logPath)) {}
+
+void TruncationLog::reset() {
+    files_.removeFile(path_);
+    firstCut_ = true;
+    cutCount_ = 0;
+}
+
+void TruncationLog::reportCut(int64_t lineNumber) {
+    const std::string message = "La ligne " + std::to_string(lineNumber) + kMessageTail;
+    if (firstCut_) {
+        files_.appendToFile(path_, kBanner, true);
+        firstCut_ = false;
+    }
+    files_.appendToFile(path_, message, false);
+    ++cutCount_;
+}
+
+}  // namespace brelin

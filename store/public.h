@@ -1,0 +1,18 @@
+// Opening and closing of the program's one staging database.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "staging_database.h"
+
+namespace brelin::Public {
+
+// Deletes any old file at databasePath, opens a fresh database on it and creates the four
+// staging tables. Throws StoreError, or std::system_error when the old file cannot be deleted.
+std::unique_ptr<StagingDatabase> openStagingDatabase(const std::string& databasePath);
+
+// Closes the database and empties the reference. Does nothing when it is already empty.
+void closeStagingDatabase(std::unique_ptr<StagingDatabase>& database);
+
+}  // namespace brelin::Public
