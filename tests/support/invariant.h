@@ -1,0 +1,24 @@
+// The invariant every conversion must keep, as a checker shared by the engine tests and the
+// fuzzers. Given an input and the output written for it, the output must hold every non-empty
+// line of the input up to the trailer, each cut to 255 bytes where longer (at a character
+// boundary for UTF-8 inputs), each exactly once, and nothing else, every line ending in CR LF;
+// every record's lines stay together and in their order; the header part comes first, then the
+// individuals, families, sources and notes, each group in ascending number (whole numbers first,
+// ties and other numbers in input order), and the trailer last.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brelin::testing {
+
+// The output the invariant allows for input, or nullopt where the input may be refused (no line
+// at all, UTF-16, a first line that is not a level-0 line).
+std::optional<std::string> expectedOutput(std::string_view input);
+
+// An empty string when output (nullopt: the run wrote nothing) keeps the invariant for input;
+// otherwise what is wrong, for a test's failure message.
+std::string checkInvariant(std::string_view input, const std::optional<std::string>& output);
+
+}  // namespace brelin::testing

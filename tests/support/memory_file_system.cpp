@@ -1,0 +1,78 @@
+#include "memory_file_system.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace brelin::testing {
+
+namespace {
+
+class MemorySource : public ByteSource {
+public:
+    MemorySource(MemoryFileSystem& files, std::string path)
+        : files_(files), path_(std::move(path)), size_(files.at(path_).size()) {}
+
+    size_t read(char* buffer, size_t capacity) override {
+        ++files_.reads;
+        if (files_.failReadAt && files_.reads == *files_.failReadAt)
+            throw RunError(FailedStep::ReadInput, path_, systemCause(EIO));
+        // Reads what is there now, so a test can change the file under the run.
+        const auto it = files_.files.find(path_);
+        if (it == files_.files.end() || offset_ >= it->second.size()) return 0;
+        const size_t count = std::min({capacity, files_.readChunk, it->second.size() - offset_});
+        std::memcpy(buffer, it->second.data() + offset_, count);
+        offset_ += count;
+        return count;
+    }
+    uint64_t size() const override { return size_; }
+
+private:
+    MemoryFileSystem& files_;
+    std::string path_;
+    uint64_t size_;
+    size_t offset_ = 0;
+};
+
+class MemoryOutput : public OutputFile {
+public:
+    MemoryOutput(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+    void write(std::string_view bytes) override {
+        if (files_.outputSpace && bytes_.size() + bytes.size() > *files_.outputSpace)
+            throw RunError(FailedStep::WriteOutput, path_, systemCause(ENOSPC));
+        bytes_.append(bytes);
+    }
+    void commit() override { files_.files[path_] = bytes_; }
+
+private:
+    MemoryFileSystem& files_;
+    std::string path_;
+    std::string bytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> MemoryFileSystem::openInput(const std::string& path) {
+    if (!has(path)) throw RunError(FailedStep::ReadInput, path, systemCause(ENOENT));
+    return std::make_unique<MemorySource>(*this, path);
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::createOutput(const std::string& path) {
+    return std::make_unique<MemoryOutput>(*this, path);
+}
+
+void MemoryFileSystem::appendToFile(const std::string& path, std::string_view bytes, bool create) {
+    if (!create && !has(path)) throw RunError(FailedStep::WriteLog, path, systemCause(ENOENT));
+    files[path].append(bytes);
+}
+
+void MemoryFileSystem::removeFile(const std::string& path) { files.erase(path); }
+
+size_t StringSource::read(char* buffer, size_t capacity) {
+    const size_t count = std::min({capacity, chunk_, bytes_.size() - offset_});
+    std::memcpy(buffer, bytes_.data() + offset_, count);
+    offset_ += count;
+    return count;
+}
+
+}  // namespace brelin::testing
