@@ -1,0 +1,346 @@
+#include "conversion_run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "invariant.h"
+#include "line_count.h"
+#include "memory_file_system.h"
+#include "scripted_frontend.h"
+
+namespace brelin {
+namespace {
+
+using testing::checkInvariant;
+using testing::expectedOutput;
+
+const std::string kInput = "/in/family.ged";
+const std::string kOutput = "/out/sorted.ged";
+const std::string kLog = "/prog/Logbrelin.log";
+
+std::string crlf(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+class ConversionRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.openFile(":memory:");
+        db.createTables();
+        frontend.input = InputChoice{kInput, "family.ged"};
+        frontend.output = kOutput;
+    }
+
+    RunResult convert(const std::string& input) {
+        files.put(kInput, input);
+        return run.start();
+    }
+
+    std::optional<std::string> output() const {
+        if (!files.has(kOutput)) return std::nullopt;
+        return files.at(kOutput);
+    }
+
+    std::string log() const { return files.has(kLog) ? files.at(kLog) : ""; }
+
+    testing::MemoryFileSystem files;
+    testing::ScriptedFrontend frontend;
+    StagingDatabase db;
+    ConversionRun run{db, files, frontend, kLog};
+};
+
+TEST_F(ConversionRunTest, WorkedExampleComesOutInNumberOrder) {
+    const RunResult result = convert(crlf({"0 HEAD", "1 CHAR ANSEL", "0 @S1@ SUBM", "1 NAME X",
+                                           "0 @I2@ INDI", "1 NAME B", "0 @I1@ INDI", "1 NAME A",
+                                           "0 @F1@ FAM", "1 HUSB @I1@", "0 TRLR"}));
+    EXPECT_EQ(result.outcome, RunOutcome::Completed);
+    EXPECT_EQ(output(), crlf({"0 HEAD", "1 CHAR ANSEL", "0 @S1@ SUBM", "1 NAME X", "0 @I1@ INDI",
+                              "1 NAME A", "0 @I2@ INDI", "1 NAME B", "0 @F1@ FAM", "1 HUSB @I1@",
+                              "0 TRLR"}));
+    EXPECT_EQ(log(), "");
+}
+
+TEST_F(ConversionRunTest, NotesFollowTheSourcesAndNothingIsDropped) {
+    convert(crlf({"0 HEAD", "0 @I1@ INDI", "0 @N2@ NOTE deux", "1 CONT suite", "0 @N1@ NOTE un",
+                  "0 @F1@ FAM", "0 @S2@ SOUR", "0 @S1@ SOUR", "0 @SUBN@ SUBN", "0 TRASH", "0 TRLR"}));
+    EXPECT_EQ(output(), crlf({"0 HEAD", "0 @I1@ INDI", "0 @F1@ FAM", "0 @S1@ SOUR", "0 @SUBN@ SUBN",
+                              "0 TRASH", "0 @S2@ SOUR", "0 @N1@ NOTE un", "0 @N2@ NOTE deux",
+                              "1 CONT suite", "0 TRLR"}));
+}
+
+TEST_F(ConversionRunTest, TrailerIsLastWhateverTheNumbers) {
+    convert(crlf({"0 HEAD", "0 @I1000000000@ INDI", "0 @F999999999@ FAM", "0 @F1000000000@ FAM",
+                  "0 @S99999999999@ SOUR", "0 @SX@ SOUR", "0 TRLR", "0 @I1@ INDI"}));
+    EXPECT_EQ(output(), crlf({"0 HEAD", "0 @I1000000000@ INDI", "0 @F999999999@ FAM",
+                              "0 @F1000000000@ FAM", "0 @S99999999999@ SOUR", "0 @SX@ SOUR", "0 TRLR"}));
+}
+
+// Each input is damaged or unusual in one way; the output must keep the invariant exactly.
+struct InvariantCase {
+    const char* name;
+    std::string input;
+};
+
+class InvariantTest : public ConversionRunTest, public ::testing::WithParamInterface<InvariantCase> {};
+
+TEST_P(InvariantTest, OutputKeepsEveryLineInOrder) {
+    const RunResult result = convert(GetParam().input);
+    EXPECT_EQ(result.outcome, RunOutcome::Completed) << (result.error ? result.error->what() : "");
+    EXPECT_EQ(checkInvariant(GetParam().input, output()), "");
+}
+
+const std::string k300(300, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, InvariantTest,
+    ::testing::Values(
+        InvariantCase{"FamilyBeforeIndividuals", crlf({"0 HEAD", "0 @F2@ FAM", "0 @I3@ INDI", "0 @F1@ FAM", "0 @I1@ INDI", "0 TRLR"})},
+        InvariantCase{"NoFamilies", crlf({"0 HEAD", "0 @I2@ INDI", "1 NAME B", "0 @I1@ INDI", "0 TRLR"})},
+        InvariantCase{"NoIndividuals", crlf({"0 HEAD", "0 @F2@ FAM", "0 @F1@ FAM", "0 TRLR"})},
+        InvariantCase{"NoHeader", crlf({"0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"})},
+        InvariantCase{"OnlyTrailer", crlf({"0 TRLR"})},
+        InvariantCase{"HeaderWithoutRecords", crlf({"0 HEAD", "1 CHAR ANSI", "0 TRLR"})},
+        InvariantCase{"NoTrailer", crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "1 NAME A"})},
+        InvariantCase{"NoTrailerNoFinalLineEnd", "0 HEAD\r\n0 @F2@ FAM\r\n0 @F1@ FAM"},
+        InvariantCase{"LinesAfterTrailer", crlf({"0 HEAD", "0 TRLR", "0 @I1@ INDI", "junk"})},
+        InvariantCase{"EmptyLinesEverywhere", "\r\n\r\n0 HEAD\r\n\r\n0 @I2@ INDI\n\n0 @I1@ INDI\r\r0 TRLR\r\n\r\n"},
+        InvariantCase{"CrOnly", "0 HEAD\r0 @I2@ INDI\r0 @I1@ INDI\r0 TRLR\r"},
+        InvariantCase{"LfOnly", "0 HEAD\n0 @I2@ INDI\n0 @I1@ INDI\n0 TRLR\n"},
+        InvariantCase{"QuotesAndSqlInNumbersAndLines",
+                      crlf({"0 HEAD", "1 NOTE \"quoted\" it's", "0 @I2\"); DROP TABLE INDITRI; --@ INDI",
+                            "0 @I1'@ INDI", "1 NAME \"Jean\"", "0 @S\"1@ SUBM", "0 @I3@ INDI", "0 TRLR"})},
+        InvariantCase{"NulAndHighBytes", std::string("0 HEAD\r\n1 NOTE a\0b\xff\r\n0 @I\0@ INDI\r\n0 TRLR\r\n", 38)},
+        InvariantCase{"WeirdNumbers", crlf({"0 HEAD", "0 @I-5@ INDI", "0 @I123456789012345678901234567890@ INDI",
+                                            "0 @I007@ INDI", "0 @I7@ INDI", "0 @I@ INDI", "0 @I12 INDI", "0 @I6@ INDI", "0 TRLR"})},
+        InvariantCase{"TrailingBlanksOnRecordLines", crlf({"0 HEAD", "0 @I12@ INDI ", "0 @I3@ INDI", "0 @F1@ FAM",
+                                                           "0 @S3@ SOUR ", "0 @S2@ SOUR", "0 TRLR "})},
+        InvariantCase{"IndividualNumberedZeroAfterHeader", crlf({"0 HEAD", "0 @I0@ INDI", "0 TRLR"})},
+        InvariantCase{"LongLinesCut", crlf({"0 HEAD", "1 NOTE " + k300, "0 @I1@ INDI " + k300, "0 TRLR"})},
+        InvariantCase{"Utf8ByMarkCutsBetweenCharacters", "\xEF\xBB\xBF" + crlf({"0 HEAD", "1 NOTE " + std::string(247, 'a') + "\xC3\xA9\xC3\xA9", "0 TRLR"})},
+        InvariantCase{"Utf8ByCharLine", crlf({"0 HEAD", "1 CHAR UTF-8", "1 NOTE " + std::string(246, 'a') + "\xE2\x82\xAC\xE2\x82\xAC", "0 TRLR"})},
+        InvariantCase{"AnselIsCutPlainly", crlf({"0 HEAD", "1 CHAR ANSEL", "1 NOTE " + std::string(247, 'a') + "\xC3\xA9\xC3\xA9", "0 TRLR"})}),
+    [](const auto& test) { return test.param.name; });
+
+TEST_F(ConversionRunTest, ByteOrderMarkStaysAtTheFront) {
+    convert("\xEF\xBB\xBF" + crlf({"0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"}));
+    EXPECT_EQ(output(), "\xEF\xBB\xBF" + crlf({"0 @I1@ INDI", "0 @I2@ INDI", "0 TRLR"}));
+}
+
+TEST_F(ConversionRunTest, Utf8LineIsCutBeforeASplitCharacterAndStillReported) {
+    const std::string head = "1 NOTE " + std::string(247, 'a');  // 254 bytes
+    convert(crlf({"0 HEAD", "1 CHAR UTF-8", head + "\xC3\xA9" + "b", "0 TRLR"}));
+    EXPECT_EQ(output(), crlf({"0 HEAD", "1 CHAR UTF-8", head, "0 TRLR"}));
+    EXPECT_NE(log().find("La ligne 3 "), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, LogOfTheWorkedExampleIs284Bytes) {
+    std::vector<std::string> lines(45, "1 NOTE x");
+    lines[0] = "0 HEAD";
+    lines[11] = "1 NOTE " + k300;
+    lines[39] = "1 NOTE " + k300;
+    lines[44] = "0 TRLR";
+    std::string input;
+    for (const auto& line : lines) input += line + "\r\n";
+    const RunResult result = convert(input);
+    EXPECT_EQ(result.linesCut, 2);
+    EXPECT_EQ(log(),
+              "   ###############################################\r\n"
+              "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
+              "   ###############################################\r\n"
+              "La ligne 12 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n"
+              "La ligne 40 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n");
+    EXPECT_EQ(log().size(), 284u);
+}
+
+TEST_F(ConversionRunTest, LineNumbersCountEmptyLinesAnd255StaysWhole) {
+    const std::string line255 = "1 NOTE " + std::string(248, 'a');
+    convert("\r\n\r\n" + crlf({"0 HEAD", line255, line255 + "b", "0 TRLR"}));
+    EXPECT_EQ(log().substr(156), "La ligne 5 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n");
+    EXPECT_EQ(output(), crlf({"0 HEAD", line255, line255, "0 TRLR"}));
+}
+
+TEST_F(ConversionRunTest, RunWithoutCutsLeavesNoLogEvenWhenOneWasThere) {
+    files.put(kLog, "old log");
+    convert(crlf({"0 HEAD", "0 TRLR"}));
+    EXPECT_FALSE(files.has(kLog));
+}
+
+TEST_F(ConversionRunTest, CancelledInputChangesNothing) {
+    files.put(kLog, "old log");
+    frontend.panels[1] = "previous.ged";
+    frontend.input.reset();
+    const RunResult result = run.start();
+    EXPECT_EQ(result.outcome, RunOutcome::InputCancelled);
+    EXPECT_EQ(log(), "old log");
+    EXPECT_EQ(frontend.panels[1], "previous.ged");
+    EXPECT_TRUE(frontend.states.empty());
+}
+
+TEST_F(ConversionRunTest, StatesAndPanelsOfACompletedRun) {
+    convert(crlf({"0 HEAD", "", "0 TRLR"}));
+    EXPECT_EQ(frontend.states, (std::vector<RunState>{RunState::Running, RunState::Writing, RunState::Idle}));
+    EXPECT_EQ(frontend.panels[0], "3 lignes");
+    EXPECT_EQ(frontend.panels[1], "Terminé");
+    EXPECT_EQ(frontend.panels[2], "en 0 Sec");
+    EXPECT_FALSE(frontend.progressVisible);
+    EXPECT_EQ(run.inputPath(), kInput);
+}
+
+TEST_F(ConversionRunTest, CancelledOutputReturnsToIdleWithoutWriting) {
+    frontend.output.reset();
+    const RunResult result = convert(crlf({"0 HEAD", "0 TRLR"}));
+    EXPECT_EQ(result.outcome, RunOutcome::OutputCancelled);
+    EXPECT_EQ(frontend.state, RunState::Idle);
+    EXPECT_EQ(output(), std::nullopt);
+}
+
+std::string numberedInput(int lines) {
+    std::string input = "0 HEAD\r\n";
+    for (int i = 2; i < lines; ++i) input += "1 NOTE " + std::to_string(i) + "\r\n";
+    return input + "0 TRLR\r\n";
+}
+
+TEST_F(ConversionRunTest, ProgressEveryHundredLinesReachesExactly100) {
+    convert(numberedInput(300));
+    EXPECT_EQ(frontend.progress, (std::vector<float>{100.0f / 3, 200.0f / 3, 100.0f}));
+}
+
+TEST_F(ConversionRunTest, EmptyLineAtAHundredGivesNoProgressStep) {
+    std::string input = numberedInput(150);
+    input.replace(input.find("1 NOTE 100\r\n"), 12, "\r\n");
+    convert(input);
+    EXPECT_TRUE(frontend.progress.empty());
+}
+
+TEST_F(ConversionRunTest, EstimatedInputNeverShowsMoreThan100) {
+    std::string input = "0 HEAD\r\n";
+    while (input.size() < kCountThreshold) input += "1 A\r\n";  // 5 bytes a line
+    input += "0 TRLR\r\n";
+    convert(input);
+    EXPECT_EQ(frontend.panels[0], "Taille 20 Mo");
+    ASSERT_FALSE(frontend.progress.empty());
+    EXPECT_EQ(frontend.progress.back(), 100.0f);
+}
+
+TEST_F(ConversionRunTest, StopAnsweredNoGoesOnThenYesAbandons) {
+    frontend.stopAnswers = {false, true};
+    frontend.onProgress = [this](float) { frontend.stop = true; };
+    const RunResult result = convert(numberedInput(500));
+    EXPECT_EQ(frontend.stopQuestions, 2);
+    EXPECT_EQ(result.outcome, RunOutcome::Abandoned);
+    EXPECT_EQ(result.linesRead, 200);
+    EXPECT_EQ(output(), std::nullopt);
+    EXPECT_FALSE(db.inTransaction());
+}
+
+TEST_F(ConversionRunTest, StopAnsweredNoCompletesTheSameOutput) {
+    frontend.onProgress = [this](float) { frontend.stop = true; };
+    convert(numberedInput(500));
+    EXPECT_EQ(frontend.stopQuestions, 5);
+    EXPECT_EQ(output(), numberedInput(500));
+}
+
+TEST_F(ConversionRunTest, LeftoverStopRequestIsClearedByTheNextRun) {
+    frontend.stop = true;
+    const RunResult result = convert(numberedInput(300));
+    EXPECT_EQ(result.outcome, RunOutcome::Completed);
+    EXPECT_EQ(frontend.stopQuestions, 0);
+}
+
+TEST_F(ConversionRunTest, SecondRunOwesNothingToTheFirst) {
+    convert(crlf({"0 HEAD", "0 @I9@ INDI", "0 @F9@ FAM", "0 @S9@ SOUR", "0 @N9@ NOTE", "0 TRLR"}));
+    const std::string second = crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "0 @F1@ FAM", "0 TRLR"});
+    convert(second);
+    EXPECT_EQ(output(), expectedOutput(second));
+    convert(second);
+    EXPECT_EQ(output(), expectedOutput(second));
+}
+
+TEST_F(ConversionRunTest, AbandonedRunLeavesTheDatabaseReady) {
+    frontend.stopAnswers = {true};
+    frontend.onProgress = [this](float) { frontend.stop = true; };
+    convert(numberedInput(300));
+    frontend.onProgress = nullptr;
+    const std::string second = crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"});
+    EXPECT_EQ(convert(second).outcome, RunOutcome::Completed);
+    EXPECT_EQ(output(), expectedOutput(second));
+}
+
+struct RefusalCase {
+    const char* name;
+    std::string input;
+    FailedStep step;
+};
+
+class RefusedInputTest : public ConversionRunTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedInputTest, FailsClearlyAndWritesNothing) {
+    const RunResult result = convert(GetParam().input);
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->step(), GetParam().step);
+    EXPECT_EQ(result.error->path(), kInput);
+    EXPECT_EQ(output(), std::nullopt);
+    EXPECT_EQ(frontend.state, RunState::Idle);
+    EXPECT_EQ(frontend.outputQuestions, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, RefusedInputTest,
+    ::testing::Values(RefusalCase{"Empty", "", FailedStep::InputEmpty},
+                      RefusalCase{"OnlyEmptyLines", "\r\n\n\r", FailedStep::InputEmpty},
+                      RefusalCase{"Binary", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR", FailedStep::InputNotGedcom},
+                      RefusalCase{"Utf16WithMark", std::string("\xFF\xFE" "0\0 \0H\0", 8), FailedStep::InputEncoding},
+                      RefusalCase{"Utf16WithoutMark", std::string("0\0 \0H\0E\0", 8), FailedStep::InputEncoding}),
+    [](const auto& test) { return test.param.name; });
+
+TEST_F(ConversionRunTest, MissingInputFails) {
+    const RunResult result = run.start();
+    ASSERT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(result.error->step(), FailedStep::ReadInput);
+}
+
+TEST_F(ConversionRunTest, ReadFailureMidwayWritesNothingAndTheNextRunWorks) {
+    files.readChunk = 16;
+    const std::string input = numberedInput(20);
+    convert(input);
+    // The count pass and the staging pass each take about half of a run's reads.
+    files.failReadAt = files.reads * 3 / 4;
+    files.reads = 0;
+    files.files.erase(kOutput);
+    const RunResult failed = convert(input);
+    EXPECT_EQ(failed.outcome, RunOutcome::Failed);
+    EXPECT_EQ(frontend.panels[0], "20 lignes");
+    EXPECT_EQ(output(), std::nullopt);
+    EXPECT_FALSE(db.inTransaction());
+    files.failReadAt.reset();
+    EXPECT_EQ(convert(input).outcome, RunOutcome::Completed);
+    EXPECT_EQ(output(), expectedOutput(input));
+}
+
+TEST_F(ConversionRunTest, FullOutputKeepsTheOldFile) {
+    files.put(kOutput, "old content");
+    files.outputSpace = 10;
+    const RunResult result = convert(numberedInput(50));
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
+    EXPECT_EQ(output(), "old content");
+}
+
+TEST(CutLength, KeepsWholeUtf8Characters) {
+    const std::string a254(254, 'a');
+    EXPECT_EQ(cutLength(a254 + "b", 255, true), 255u);
+    EXPECT_EQ(cutLength(a254 + "bc", 256, false), 255u);
+    EXPECT_EQ(cutLength(a254 + "\xC3\xA9", 256, false), 255u);
+    EXPECT_EQ(cutLength(a254 + "\xC3\xA9", 256, true), 254u);
+    EXPECT_EQ(cutLength(a254 + "b\xC3\xA9", 257, true), 255u);
+    EXPECT_EQ(cutLength(std::string(252, 'a') + "\xF0\x9F\x98\x80", 256, true), 252u);
+    EXPECT_EQ(cutLength(std::string(251, 'a') + "\x80\x80\x80\x80\x80", 256, true), 255u);
+}
+
+}  // namespace
+}  // namespace brelin

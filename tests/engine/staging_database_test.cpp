@@ -1,0 +1,124 @@
+#include "staging_database.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "public.h"
+#include "temp_dir.h"
+
+namespace brelin {
+namespace {
+
+class StagingDatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.openFile(":memory:");
+        db.createTables();
+    }
+
+    std::vector<std::string> readBack(Table table) {
+        std::vector<std::string> blocks;
+        auto rows = db.selectOrdered(table);
+        if (!rows) return blocks;
+        for (; !rows->isPastEnd(); rows->moveNext()) blocks.emplace_back(rows->columnValue(0));
+        return blocks;
+    }
+
+    StagingDatabase db;
+};
+
+TEST_F(StagingDatabaseTest, WholeNumbersOrderNumericallyOthersFollowInStagingOrder) {
+    db.stage(Table::Families, 10, "ten");
+    db.stage(Table::Families, std::nullopt, "x-first");
+    db.stage(Table::Families, 9, "nine");
+    db.stage(Table::Families, 7, "seven-a");
+    db.stage(Table::Families, std::nullopt, "x-second");
+    db.stage(Table::Families, 7, "seven-b");
+    db.stage(Table::Families, 999999999999999999, "largest");
+    EXPECT_EQ(readBack(Table::Families),
+              (std::vector<std::string>{"seven-a", "seven-b", "nine", "ten", "largest", "x-first",
+                                        "x-second"}));
+}
+
+TEST_F(StagingDatabaseTest, BlocksComeBackByteForByte) {
+    const std::vector<std::string> blocks = {
+        "1 NAME \"Jean\" l'\"ancien\"\r\n2 NOTE \"\"",
+        std::string("a\0b\r\nc", 6),
+        "\xE9\xE8\xFF\x80 '); DROP TABLE INDITRI; --",
+        "",
+    };
+    for (const auto& block : blocks) db.stage(Table::Individuals, 1, block);
+    EXPECT_EQ(readBack(Table::Individuals), blocks);
+}
+
+TEST_F(StagingDatabaseTest, EmptyTableGivesNoRowset) {
+    EXPECT_EQ(db.selectOrdered(Table::Sources), nullptr);
+    EXPECT_EQ(db.executeStatement("SELECT GedBloc FROM SOURTRI order by GedIndex"), nullptr);
+}
+
+TEST_F(StagingDatabaseTest, StatementsAsWrittenAreAccepted) {
+    db.stage(Table::Individuals, 10, "b");
+    db.stage(Table::Individuals, 9, "a");
+    auto rows = db.executeStatement("SELECT GedBloc FROM INDITRI order by GedIndex");
+    ASSERT_NE(rows, nullptr);
+    EXPECT_EQ(rows->columnValue(0), "a");
+    rows->moveNext();
+    EXPECT_EQ(rows->columnValue(0), "b");
+    rows->moveNext();
+    EXPECT_TRUE(rows->isPastEnd());
+    rows->moveFirst();
+    EXPECT_EQ(rows->columnValue(0), "a");
+    EXPECT_EQ(db.executeStatement("DELETE from INDITRI"), nullptr);
+    EXPECT_EQ(db.selectOrdered(Table::Individuals), nullptr);
+}
+
+TEST_F(StagingDatabaseTest, ClearTablesEmptiesAllFour) {
+    for (const Table table : kAllTables) db.stage(table, 1, "x");
+    db.clearTables();
+    for (const Table table : kAllTables) EXPECT_EQ(db.selectOrdered(table), nullptr) << tableName(table);
+}
+
+TEST_F(StagingDatabaseTest, UncommittedRowsAreGoneAfterRollback) {
+    db.stage(Table::Notes, 1, "kept");
+    {
+        Transaction transaction(db);
+        db.stage(Table::Notes, 2, "dropped");
+    }
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{"kept"});
+}
+
+TEST_F(StagingDatabaseTest, ClosesWithATransactionOpen) {
+    db.beginTransaction();
+    db.stage(Table::Individuals, 1, "x");
+    EXPECT_NO_THROW(db.close());
+    EXPECT_FALSE(db.isOpen());
+}
+
+TEST_F(StagingDatabaseTest, FailuresAreThrownWithTheDatabaseMessage) {
+    db.beginTransaction();
+    EXPECT_THROW(db.beginTransaction(), StoreError);
+    EXPECT_THROW(db.executeStatement("SELECT nothing FROM nowhere"), StoreError);
+}
+
+TEST(OpenStagingDatabase, ReplacesAnOldFileAndCreatesTheTables) {
+    testing::TempDir dir;
+    const std::string path = dir.file("brelin.db");
+    testing::writeFile(path, "not a database at all");
+    auto db = Public::openStagingDatabase(path);
+    ASSERT_NE(db, nullptr);
+    db->stage(Table::Notes, 3, "note");
+    EXPECT_NE(db->selectOrdered(Table::Notes), nullptr);
+    Public::closeStagingDatabase(db);
+    EXPECT_EQ(db, nullptr);
+}
+
+TEST(OpenStagingDatabase, FailsInAFolderThatDoesNotExist) {
+    testing::TempDir dir;
+    EXPECT_ANY_THROW(Public::openStagingDatabase(dir.file("missing/brelin.db")));
+}
+
+}  // namespace
+}  // namespace brelin
