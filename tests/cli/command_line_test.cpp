@@ -1,0 +1,215 @@
+// brelin-cli as a user runs it: a copy of the program in a folder of its own, so that its
+// database and log are the test's alone.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "invariant.h"
+#include "temp_dir.h"
+
+extern char** environ;
+
+namespace brelin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::writeFile;
+
+struct Finished {
+    int status = -1;
+    std::string out;
+    std::string err;
+    long peakKilobytes = 0;
+};
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program = dir.file("brelin-cli");
+        fs::copy_file(BRELIN_CLI_PATH, program);
+        input = dir.file("famille.ged");
+        output = dir.file("sortie.ged");
+        writeFile(input, readFile(std::string(BRELIN_EXAMPLES_DIR) + "/exemple.ged"));
+    }
+
+    pid_t spawn(const std::vector<std::string>& args) {
+        std::vector<std::string> words = {program};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, dir.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = -1;
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    Finished wait(pid_t pid) {
+        Finished finished;
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        finished.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        finished.peakKilobytes = usage.ru_maxrss;
+        finished.out = readFile(dir.file("stdout"));
+        finished.err = readFile(dir.file("stderr"));
+        return finished;
+    }
+
+    Finished run(const std::vector<std::string>& args) { return wait(spawn(args)); }
+
+    // The folder's files other than the program's own and the captured streams.
+    std::vector<std::string> otherFiles() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "stdout" && name != "stderr" && name != "brelin-cli" && name != "brelin-cli.db")
+                names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    testing::TempDir dir;
+    std::string program;
+    std::string input;
+    std::string output;
+};
+
+TEST_F(CommandLineTest, ConvertsAndTellsWhatItDid) {
+    const Finished finished = run({input, output});
+    EXPECT_EQ(finished.status, 0) << finished.err;
+    EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
+    EXPECT_NE(finished.out.find("49 lignes  Terminé  en 0 Sec"), std::string::npos) << finished.out;
+    EXPECT_NE(finished.out.find("1 ligne(s) coupée(s)"), std::string::npos) << finished.out;
+    EXPECT_NE(finished.out.find(dir.file("Logbrelin-cli.log")), std::string::npos) << finished.out;
+    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "sortie.ged"}));
+}
+
+TEST_F(CommandLineTest, ARenamedCopyNamesItsFilesAfterItself) {
+    const std::string copy = dir.file("outil");
+    fs::copy_file(program, copy);
+    program = copy;
+    EXPECT_EQ(run({input, output}).status, 0);
+    EXPECT_TRUE(fs::exists(dir.file("outil.db")));
+    EXPECT_TRUE(fs::exists(dir.file("Logoutil.log")));
+    EXPECT_FALSE(fs::exists(dir.file("Logbrelin-cli.log")));
+}
+
+TEST_F(CommandLineTest, VersionAndHelp) {
+    EXPECT_EQ(run({"--version"}).out, "Brelin version 1.0.1\n");
+    const Finished help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--force"), std::string::npos);
+    EXPECT_EQ(run({input}).status, 2);
+    EXPECT_EQ(run({"--bogus", input, output}).status, 2);
+}
+
+TEST_F(CommandLineTest, OutputNamingTheInputIsRefusedUnderAnySpelling) {
+    writeFile(dir.file("Logbrelin-cli.log"), "previous log");
+    fs::create_symlink(input, dir.file("lien.ged"));
+    fs::create_hard_link(input, dir.file("dur.ged"));
+    const std::string before = readFile(input);
+    for (const std::string& same : {input, dir.path() + "/./famille.ged", dir.file("lien.ged"), dir.file("dur.ged")}) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{input, same}, std::vector<std::string>{"--force", input, same}}) {
+            const Finished finished = run(args);
+            EXPECT_EQ(finished.status, 2) << same;
+            EXPECT_EQ(finished.err, "Le fichier de sortie DOIT être différent du fichier d'entrée.\n");
+        }
+    }
+    EXPECT_EQ(readFile(input), before);
+    EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "previous log");
+}
+
+TEST_F(CommandLineTest, ExistingOutputNeedsForce) {
+    writeFile(output, "old");
+    writeFile(dir.file("Logbrelin-cli.log"), "previous log");
+    const Finished refused = run({input, output});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "Un fichier du même nom existe déjà.\n");
+    EXPECT_EQ(readFile(output), "old");
+    EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "previous log");
+    EXPECT_EQ(run({"-f", input, output}).status, 0);
+    EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
+}
+
+TEST_F(CommandLineTest, FailuresNameTheFileAndLeaveNothingBehind) {
+    struct Case {
+        std::string input;
+        std::string output;
+        std::string named;
+    };
+    fs::create_directory(dir.file("dossier"));
+    writeFile(dir.file("vide.ged"), "");
+    const Case cases[] = {
+        {dir.file("absent.ged"), output, dir.file("absent.ged")},
+        {dir.file("dossier"), output, dir.file("dossier")},
+        {dir.file("vide.ged"), output, dir.file("vide.ged")},
+        {input, dir.file("absent/sortie.ged"), dir.file("absent/sortie.ged")},
+        {input, dir.file("dossier"), dir.file("dossier")},
+    };
+    for (const Case& c : cases) {
+        const Finished finished = run({"--force", c.input, c.output});
+        EXPECT_EQ(finished.status, 1) << c.input << " -> " << c.output;
+        EXPECT_NE(finished.err.find("« " + c.named + " »"), std::string::npos) << finished.err;
+        EXPECT_FALSE(fs::exists(output));
+    }
+    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "dossier", "famille.ged", "vide.ged"}));
+}
+
+TEST_F(CommandLineTest, AFiftyMegabyteLineIsCutAndLoggedInBoundedMemory) {
+    {
+        std::FILE* file = std::fopen(input.c_str(), "wb");
+        std::fputs("0 HEAD\r\n1 NOTE ", file);
+        const std::string chunk(1 << 20, 'n');
+        for (int i = 0; i < 50; ++i) std::fwrite(chunk.data(), 1, chunk.size(), file);
+        std::fputs("\r\n0 TRLR\r\n", file);
+        std::fclose(file);
+    }
+    const Finished finished = run({input, output});
+    EXPECT_EQ(finished.status, 0) << finished.err;
+    EXPECT_EQ(readFile(output), "0 HEAD\r\n1 NOTE " + std::string(248, 'n') + "\r\n0 TRLR\r\n");
+    EXPECT_NE(readFile(dir.file("Logbrelin-cli.log")).find("La ligne 2 "), std::string::npos);
+    EXPECT_LT(finished.peakKilobytes, 64 * 1024);
+}
+
+TEST_F(CommandLineTest, InterruptWritesNothing) {
+    {
+        std::FILE* file = std::fopen(input.c_str(), "wb");
+        std::fputs("0 HEAD\r\n", file);
+        for (int i = 0; i < 2000000; ++i) std::fprintf(file, "0 @I%d@ INDI\r\n1 NAME X\r\n", 2000000 - i);
+        std::fputs("0 TRLR\r\n", file);
+        std::fclose(file);
+    }
+    const pid_t pid = spawn({input, output});
+    // The handler is in place once the database file exists.
+    while (!fs::exists(dir.file("brelin-cli.db"))) usleep(1000);
+    usleep(20000);
+    kill(pid, SIGINT);
+    const Finished finished = wait(pid);
+    if (finished.status == 0) {
+        GTEST_SKIP() << "the run ended before the interrupt arrived";
+    }
+    EXPECT_EQ(finished.status, 130) << finished.err;
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_EQ(otherFiles(), std::vector<std::string>{"famille.ged"});
+}
+
+}  // namespace
+}  // namespace brelin
