@@ -101,6 +101,28 @@ TEST_F(CommandLineTest, ConvertsAndTellsWhatItDid) {
     EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "sortie.ged"}));
 }
 
+TEST_F(CommandLineTest, WorkedExamplesComeOutToTheByte) {
+    writeFile(input,
+              "0 HEAD\r\n1 CHAR ANSEL\r\n0 @S1@ SUBM\r\n1 NAME X\r\n0 @I2@ INDI\r\n1 NAME B\r\n"
+              "0 @I1@ INDI\r\n1 NAME A\r\n0 @F1@ FAM\r\n1 HUSB @I1@\r\n0 TRLR\r\n");
+    ASSERT_EQ(run({input, output}).status, 0);
+    EXPECT_EQ(readFile(output),
+              "0 HEAD\r\n1 CHAR ANSEL\r\n0 @S1@ SUBM\r\n1 NAME X\r\n0 @I1@ INDI\r\n1 NAME A\r\n"
+              "0 @I2@ INDI\r\n1 NAME B\r\n0 @F1@ FAM\r\n1 HUSB @I1@\r\n0 TRLR\r\n");
+    EXPECT_FALSE(fs::exists(dir.file("Logbrelin-cli.log")));
+
+    std::string cut = "0 HEAD\r\n";
+    for (int line = 2; line < 45; ++line)
+        cut += (line == 12 || line == 40 ? "1 NOTE " + std::string(300, 'x') : "1 NOTE x") + "\r\n";
+    writeFile(input, cut + "0 TRLR\r\n");
+    ASSERT_EQ(run({"--force", input, output}).status, 0);
+    const std::string log = readFile(dir.file("Logbrelin-cli.log"));
+    EXPECT_EQ(log.size(), 284u);
+    EXPECT_EQ(log.substr(156),
+              "La ligne 12 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n"
+              "La ligne 40 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n");
+}
+
 TEST_F(CommandLineTest, ARenamedCopyNamesItsFilesAfterItself) {
     const std::string copy = dir.file("outil");
     fs::copy_file(program, copy);

@@ -1,0 +1,141 @@
+#include "file_system.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "program_paths.h"
+#include "temp_dir.h"
+
+namespace brelin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+size_t fileCount(const std::string& folder) {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(DiskOutput, AppearsOnlyWhenCommitted) {
+    TempDir dir;
+    const std::string path = dir.file("out.ged");
+    writeFile(path, "old content");
+    DiskFileSystem disk;
+    {
+        auto output = disk.createOutput(path);
+        output->write("new content");
+        EXPECT_EQ(readFile(path), "old content");
+    }
+    EXPECT_EQ(readFile(path), "old content");
+    EXPECT_EQ(fileCount(dir.path()), 1u);
+
+    auto output = disk.createOutput(path);
+    output->write(std::string(3 << 20, 'x'));  // more than the write buffer
+    output->write("end");
+    output->commit();
+    EXPECT_EQ(readFile(path), std::string(3 << 20, 'x') + "end");
+    EXPECT_EQ(fileCount(dir.path()), 1u);
+}
+
+TEST(DiskOutput, KeepsTheModeOfTheFileItReplaces) {
+    TempDir dir;
+    const std::string path = dir.file("out.ged");
+    writeFile(path, "old");
+    ::chmod(path.c_str(), 0640);
+    DiskFileSystem disk;
+    auto output = disk.createOutput(path);
+    output->write("new");
+    output->commit();
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(DiskOutput, ReplacingALinkReplacesTheFileItPointsTo) {
+    TempDir dir;
+    writeFile(dir.file("target.ged"), "old");
+    fs::create_symlink(dir.file("target.ged"), dir.file("link.ged"));
+    DiskFileSystem disk;
+    auto output = disk.createOutput(dir.file("link.ged"));
+    output->write("new");
+    output->commit();
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.ged")));
+    EXPECT_EQ(readFile(dir.file("target.ged")), "new");
+}
+
+TEST(DiskOutput, LeftoversOfFinishedProgramsAreRemovedOthersKept) {
+    TempDir dir;
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);  // a process id that is no longer running
+    const std::string stale = ".out.ged.brelin-" + std::to_string(child) + "-AbC123";
+    const std::string live = ".out.ged.brelin-" + std::to_string(getpid()) + "-AbC123";
+    for (const std::string& name : {stale, live, std::string(".out.ged.brelin-x-AbC123"), std::string("notes.txt")})
+        writeFile(dir.file(name), "x");
+    DiskFileSystem disk;
+    auto output = disk.createOutput(dir.file("other.ged"));
+    EXPECT_FALSE(fs::exists(dir.file(stale)));
+    EXPECT_TRUE(fs::exists(dir.file(live)));
+    EXPECT_TRUE(fs::exists(dir.file(".out.ged.brelin-x-AbC123")));
+    EXPECT_TRUE(fs::exists(dir.file("notes.txt")));
+}
+
+TEST(DiskInput, RefusesWhatIsNotAnOrdinaryFile) {
+    TempDir dir;
+    DiskFileSystem disk;
+    for (const std::string& path : {dir.path(), std::string("/dev/zero"), std::string("/dev/null")}) {
+        try {
+            disk.openInput(path);
+            ADD_FAILURE() << path << " was opened";
+        } catch (const RunError& error) {
+            EXPECT_EQ(error.step(), FailedStep::InputNotFile) << path;
+        }
+    }
+}
+
+TEST(SameFile, ComparesIdentityNotJustText) {
+    TempDir dir;
+    const std::string file = dir.file("a.ged");
+    writeFile(file, "x");
+    writeFile(dir.file("b.ged"), "x");
+    fs::create_symlink(file, dir.file("link.ged"));
+    fs::create_hard_link(file, dir.file("hard.ged"));
+    EXPECT_TRUE(sameFile(file, file));
+    EXPECT_TRUE(sameFile(file, dir.path() + "//./a.ged"));
+    EXPECT_TRUE(sameFile(file, dir.file("link.ged")));
+    EXPECT_TRUE(sameFile(file, dir.file("hard.ged")));
+    EXPECT_FALSE(sameFile(file, dir.file("b.ged")));
+    EXPECT_FALSE(sameFile(file, dir.file("missing.ged")));
+}
+
+TEST(ProgramFiles, AreNamedAfterTheExecutable) {
+    EXPECT_EQ(executableName("/opt/outils/brelin"), "brelin");
+    EXPECT_EQ(executableName("/opt/outils/Brelin.exe"), "Brelin");
+    EXPECT_EQ(executableName("/opt/.hidden"), ".hidden");
+    TempDir dir;
+    const ProgramFiles files = programFiles(dir.file("brelin-cli"));
+    EXPECT_EQ(files.databasePath, dir.file("brelin-cli.db"));
+    EXPECT_EQ(files.logPath, dir.file("Logbrelin-cli.log"));
+    EXPECT_FALSE(files.inUserDataFolder);
+}
+
+TEST(ProgramFiles, GoToTheUserDataFolderWhereTheProgramsFolderCannotBeWritten) {
+    TempDir dir;
+    ::setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    const ProgramFiles files = programFiles("/nonexistent/bin/brelin");
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(files.databasePath, dir.file("brelin/brelin.db"));
+    EXPECT_EQ(files.logPath, dir.file("brelin/Logbrelin.log"));
+    EXPECT_TRUE(files.inUserDataFolder);
+    EXPECT_TRUE(fs::is_directory(dir.file("brelin")));
+}
+
+}  // namespace
+}  // namespace brelin
