@@ -141,6 +141,10 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    // Under a file size limit (ulimit -f) a write past the limit would otherwise kill the program
+    // with SIGXFSZ, leaving a temporary file and no message; ignored, the write fails with EFBIG
+    // and the run reports it like any other write failure.
+    signal(SIGXFSZ, SIG_IGN);
 
     DiskFileSystem disk;
     CommandLineFrontend frontend(input, output, err);
