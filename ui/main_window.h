@@ -1,0 +1,76 @@
+// frmTri, the program's main window. Its file button starts a conversion run, which reports
+// through the window (states, status panels, progress bar, stop question). The window owns the
+// staging database from start-up until the quit procedure closes it.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "conversion_run.h"
+
+class QCloseEvent;
+class QLabel;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace brelin {
+
+class Dialogs;
+
+class MainWindow : public QWidget, private RunFrontend {
+    Q_OBJECT
+
+public:
+    // files and dialogs must outlive the window. logPath is the truncation log's file.
+    MainWindow(std::unique_ptr<StagingDatabase> database, std::string logPath, FileSystem& files,
+               Dialogs& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // False once the quit procedure (or the window's closing) has closed the database.
+    bool databaseOpen() const { return database_ != nullptr; }
+
+protected:
+    // Closing through the frame while idle closes the database as the quit button does; during
+    // a run it counts as a click on the stop button, so the run asks its stop question.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void startRun();
+    void openHelp();
+    void requestStop();
+    // Closes the database, then the window, which ends the program.
+    void quit();
+
+    void closeDatabase();
+    void setBusyPointer(bool busy);
+
+    std::optional<InputChoice> chooseInput() override;
+    std::optional<std::string> chooseOutput(const std::string& inputPath) override;
+    void setState(RunState state) override;
+    void setPanel(int panel, const std::string& text) override;
+    void showProgress(bool visible) override;
+    void updateProgress(float percent) override;
+    bool stopRequested() override { return stopRequested_; }
+    void clearStopRequest() override { stopRequested_ = false; }
+    bool confirmStop() override;
+
+    std::unique_ptr<Ui::MainWindow> ui_;
+    std::unique_ptr<StagingDatabase> database_;
+    std::string logPath_;
+    FileSystem& files_;
+    Dialogs& dialogs_;
+    QLabel* panels_[3];
+    // The filter of the last file dialog of the run: the output dialog opens with the one
+    // chosen for the input.
+    QString filter_;
+    bool running_ = false;
+    bool stopRequested_ = false;
+    bool busyPointer_ = false;
+};
+
+}  // namespace brelin

@@ -1,0 +1,63 @@
+#include "qt_dialogs.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace brelin {
+
+namespace {
+
+// The button texts are set here rather than left to Qt's translations, which may be missing.
+void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                 const QString& text) {
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+    box.exec();
+}
+
+}  // namespace
+
+std::optional<QString> QtDialogs::chooseFile(QWidget* parent, FileRequest& request) {
+    QFileDialog dialog(parent, request.title, request.folder);
+    // Qt's own dialog rather than the desktop's: an "open" dialog of the desktop refuses the
+    // name of a file that does not exist yet, which the output choice needs.
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(request.filters);
+    dialog.selectNameFilter(request.filter);
+    if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    request.filter = dialog.selectedNameFilter();
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+    const QString path = QFileInfo(files.first()).absoluteFilePath();
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    return path;
+}
+
+void QtDialogs::inform(QWidget* parent, const QString& title, const QString& text) {
+    showMessage(parent, QMessageBox::NoIcon, title, text);
+}
+
+void QtDialogs::warn(QWidget* parent, const QString& title, const QString& text) {
+    showMessage(parent, QMessageBox::Warning, title, text);
+}
+
+bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void QtDialogs::showModal(QDialog& dialog) { dialog.exec(); }
+
+}  // namespace brelin

@@ -1,0 +1,19 @@
+// The program's questions shown with Qt's own file dialog and message boxes.
+#pragma once
+
+#include "dialogs.h"
+
+namespace brelin {
+
+class QtDialogs : public Dialogs {
+public:
+    // Like the system dialog the program was first made for, an accepted choice makes the
+    // chosen file's folder the process's current folder, so the next dialog opens there.
+    std::optional<QString> chooseFile(QWidget* parent, FileRequest& request) override;
+    void inform(QWidget* parent, const QString& title, const QString& text) override;
+    void warn(QWidget* parent, const QString& title, const QString& text) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text) override;
+    void showModal(QDialog& dialog) override;
+};
+
+}  // namespace brelin
