@@ -29,7 +29,14 @@ void TruncationLog::reportCut(int64_t lineNumber) {
         files_.appendToFile(path_, kBanner, true);
         firstCut_ = false;
     }
-    files_.appendToFile(path_, message, false);
+    try {
+        files_.appendToFile(path_, message, false);
+    } catch (const RunError&) {
+        // Another program of the same name in the same folder starts its run by deleting this
+        // log; the run goes on with a log begun again. Where the log cannot be created at all
+        // (its folder gone), this fails too and the failure stands.
+        files_.appendToFile(path_, std::string(kBanner) + message, true);
+    }
     ++cutCount_;
 }
 
