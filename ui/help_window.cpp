@@ -18,8 +18,7 @@ void setPointSize(QWidget* widget, qreal points) {
 
 }  // namespace
 
-HelpWindow::HelpWindow(QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::HelpWindow>()) {
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::HelpWindow>()) {
     ui_->setupUi(this);
     setPointSize(ui_->Label1, 13.5);
     setPointSize(ui_->Text1, 9.75);

@@ -24,13 +24,19 @@ const QStringList kFilters = {QStringLiteral("gedcom (*.ged)"),
                               QStringLiteral("Text Files (*.txt)")};
 
 // The engine's texts are UTF-8, and so are file names on the systems the program runs on.
-QString fromEngine(const std::string& text) { return QString::fromStdString(text); }
+QString fromEngine(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // The engine's two-line texts end their first line with CR LF, which a message box shows as
 // a stray character.
-QString messageText(const char* text) { return fromEngine(text).replace("\r\n", "\n"); }
+QString messageText(const char* text) {
+    return fromEngine(text).replace("\r\n", "\n");
+}
 
-std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string toPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 // Designer keeps whole point sizes only; these sizes are not.
 void setPointSize(QWidget* widget, qreal points) {
@@ -108,7 +114,9 @@ void MainWindow::openHelp() {
     setBusyPointer(busy);
 }
 
-void MainWindow::requestStop() { stopRequested_ = true; }
+void MainWindow::requestStop() {
+    stopRequested_ = true;
+}
 
 void MainWindow::quit() {
     setBusyPointer(false);

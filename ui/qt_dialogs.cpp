@@ -58,6 +58,8 @@ bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text) 
     return box.clickedButton() == yes;
 }
 
-void QtDialogs::showModal(QDialog& dialog) { dialog.exec(); }
+void QtDialogs::showModal(QDialog& dialog) {
+    dialog.exec();
+}
 
 }  // namespace brelin

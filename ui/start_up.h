@@ -15,7 +15,6 @@ class MainWindow;
 // Replaces any old database file, opens the database with its four tables and makes the main
 // window around it. Returns nothing, after telling the user why, when the database cannot be
 // opened. files and dialogs must outlive the window.
-std::unique_ptr<MainWindow> startUp(const ProgramFiles& paths, FileSystem& files,
-                                    Dialogs& dialogs);
+std::unique_ptr<MainWindow> startUp(const ProgramFiles& paths, FileSystem& files, Dialogs& dialogs);
 
 }  // namespace brelin

@@ -1,0 +1,174 @@
+// The two file choices of a run as the window makes them: what the dialogs open with, the
+// refusal of the input as output, the question before replacing a file, and the cancels.
+#include <QDir>
+#include <QTest>
+#include <filesystem>
+
+#include "window_rig.h"
+
+using namespace brelin;
+using namespace brelin::testing;
+
+namespace {
+
+const QString kSameAsInput =
+    QStringLiteral("Le fichier de sortie DOIT être\ndifférent du fichier d'entrée.");
+const QString kReplaceQuestion =
+    QStringLiteral("Un fichier du même nom existe déjà.\nVoulez-vous le remplacer ?");
+const QStringList kFilters = {QStringLiteral("gedcom (*.ged)"),
+                              QStringLiteral("Text Files (*.txt)")};
+
+}  // namespace
+
+class FileChoiceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    void dialogsOpenWithTheirTitleFiltersAndCurrentFolder();
+    void outputDialogKeepsTheFilterLastChosen();
+    void cancelledInputChangesNothing();
+    void inputRefusedAsOutputAgainAndAgain_data();
+    void inputRefusedAsOutputAgainAndAgain();
+    void replaceQuestionAskedAgainAndAgain();
+    void newNameAcceptedWithoutQuestion();
+    void cancelledOutputReturnsToIdle();
+};
+
+void FileChoiceTest::dialogsOpenWithTheirTitleFiltersAndCurrentFolder() {
+    WindowRig rig;
+    rig.run(rig.input("entree.ged", gedcomWithLines(10)), rig.path("sortie.ged"));
+
+    const auto& requests = rig.dialogs.fileRequests;
+    QCOMPARE(requests.size(), size_t(2));
+    const QStringList titles = {kInputTitle, kOutputTitle};
+    for (size_t i = 0; i < 2; ++i) {
+        QCOMPARE(requests[i].title, titles[int(i)]);
+        QCOMPARE(requests[i].folder, QDir::currentPath());
+        QCOMPARE(requests[i].fileName, QString());
+        QCOMPARE(requests[i].filters, kFilters);
+        QCOMPARE(requests[i].filter, kFilters[0]);
+    }
+}
+
+void FileChoiceTest::outputDialogKeepsTheFilterLastChosen() {
+    WindowRig rig;
+    rig.dialogs.pickFilter = kFilters[1];
+    const QString input = rig.input("entree.txt", gedcomWithLines(10));
+    rig.run(input, rig.path("sortie.txt"));
+    rig.dialogs.pickFilter.clear();
+    rig.run(input, rig.path("sortie2.txt"));
+
+    const auto& requests = rig.dialogs.fileRequests;
+    QCOMPARE(requests.size(), size_t(4));
+    QCOMPARE(requests[1].filter, kFilters[1]);  // as chosen in the input dialog
+    QCOMPARE(requests[2].filter, kFilters[0]);  // every run starts with the GEDCOM filter
+    QVERIFY(QFile::exists(rig.path("sortie.txt")));
+}
+
+void FileChoiceTest::cancelledInputChangesNothing() {
+    WindowRig rig;
+    QVERIFY(rig.showActive());
+    const QString input = rig.input("entree.ged", gedcomWithLines(10));
+    rig.run(input, rig.path("sortie.ged"));
+    writeFile(rig.dir.file("Logbrelin.log"), "journal");
+    const QStringList panels = {rig.panel(1), rig.panel(2), rig.panel(3)};
+
+    rig.dialogs.fileAnswers = {std::nullopt};
+    rig.button("btnFile")->click();
+
+    QCOMPARE(rig.dialogs.fileRequests.size(), size_t(3));
+    QCOMPARE(QStringList({rig.panel(1), rig.panel(2), rig.panel(3)}), panels);
+    QVERIFY(rig.button("btnFile")->isEnabled());
+    QVERIFY(rig.button("btnQuit")->isVisible());
+    QVERIFY(!busyPointer());
+    QCOMPARE(readFile(rig.dir.file("Logbrelin.log")), std::string("journal"));
+    QVERIFY(rig.dialogs.messages.empty());
+}
+
+void FileChoiceTest::inputRefusedAsOutputAgainAndAgain_data() {
+    QTest::addColumn<QString>("sameFile");  // the input under another name, relative to it
+    QTest::newRow("same path") << "entree.ged";
+    QTest::newRow("another spelling") << "./entree.ged";
+    QTest::newRow("symbolic link") << "lien.ged";
+}
+
+void FileChoiceTest::inputRefusedAsOutputAgainAndAgain() {
+    QFETCH(QString, sameFile);
+    WindowRig rig;
+    const QString input = rig.input("entree.ged", gedcomWithLines(10));
+    const std::string original = readFile(input.toStdString());
+    std::filesystem::create_symlink(rig.dir.file("entree.ged"), rig.dir.file("lien.ged"));
+    const QString refused = rig.path(sameFile.toStdString());
+
+    rig.dialogs.fileAnswers = {input, refused, refused, rig.path("sortie.ged")};
+    rig.button("btnFile")->click();
+
+    const auto& requests = rig.dialogs.fileRequests;
+    QCOMPARE(requests.size(), size_t(4));
+    QCOMPARE(requests[2].fileName, refused);  // shown again with the refused name
+    QCOMPARE(requests[3].fileName, refused);
+    QCOMPARE(requests[3].title, kOutputTitle);
+    QCOMPARE(rig.dialogs.messages.size(), size_t(2));
+    for (const auto& message : rig.dialogs.messages) {
+        QCOMPARE(message.kind, QString("inform"));
+        QCOMPARE(message.title, kAttention);
+        QCOMPARE(message.text, kSameAsInput);
+    }
+    QCOMPARE(readFile(input.toStdString()), original);
+    QVERIFY(QFile::exists(rig.path("sortie.ged")));
+}
+
+void FileChoiceTest::replaceQuestionAskedAgainAndAgain() {
+    WindowRig rig;
+    const QString input = rig.input("entree.ged", gedcomWithLines(10));
+    const QString existing = rig.input("ancien.ged", "ancien contenu");
+    rig.dialogs.fileAnswers = {input, existing, existing, existing};
+    rig.dialogs.questionAnswers = {false, false, true};
+    rig.button("btnFile")->click();
+
+    QCOMPARE(rig.dialogs.fileRequests.size(), size_t(4));
+    QCOMPARE(rig.dialogs.fileRequests[3].fileName, existing);
+    QCOMPARE(rig.dialogs.messages.size(), size_t(3));
+    for (const auto& message : rig.dialogs.messages) {
+        QCOMPARE(message.kind, QString("ask"));
+        QCOMPARE(message.title, kAttention);
+        QCOMPARE(message.text, kReplaceQuestion);
+    }
+    QVERIFY(readFile(existing.toStdString()).starts_with("0 HEAD\r\n"));
+    QCOMPARE(rig.panel(2), QString("Terminé"));
+}
+
+void FileChoiceTest::newNameAcceptedWithoutQuestion() {
+    WindowRig rig;
+    rig.run(rig.input("entree.ged", gedcomWithLines(10)), rig.path("nouveau.ged"));
+    QCOMPARE(rig.dialogs.fileRequests.size(), size_t(2));
+    QVERIFY(rig.dialogs.messages.empty());
+    QVERIFY(QFile::exists(rig.path("nouveau.ged")));
+}
+
+void FileChoiceTest::cancelledOutputReturnsToIdle() {
+    WindowRig rig;
+    QVERIFY(rig.showActive());
+    const QString input = rig.input("entree.ged", gedcomWithLines(10));
+    rig.dialogs.fileAnswers = {input, std::nullopt};
+    rig.button("btnFile")->click();
+
+    QVERIFY(rig.button("btnFile")->isEnabled());
+    QVERIFY(rig.button("btnQuit")->isVisible());
+    QVERIFY(!rig.button("btnStop")->isVisible());
+    QVERIFY(!rig.progressBar()->isVisible());
+    QVERIFY(!busyPointer());
+    QCOMPARE(rig.panel(2), QString("entree.ged"));  // no "Terminé": nothing was written
+    QCOMPARE(rig.panel(3), QString());
+    QStringList files = QDir(rig.path("")).entryList(QDir::Files | QDir::Hidden);
+    files.removeIf([](const QString& name) { return name.startsWith("brelin.db"); });
+    QCOMPARE(files, QStringList({"entree.ged"}));
+
+    rig.run(input, rig.path("sortie.ged"));  // and the next run goes through
+    QCOMPARE(rig.panel(2), QString("Terminé"));
+}
+
+QTEST_MAIN(FileChoiceTest)
+#include "file_choice_test.moc"

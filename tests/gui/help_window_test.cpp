@@ -1,0 +1,148 @@
+// The help window: its layout, its text, its close button and keys, and a fresh text at every
+// opening from the main window.
+#include "help_window.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "window_rig.h"
+
+using namespace brelin;
+using namespace brelin::testing;
+
+namespace {
+
+const QString kHelpText = QStringLiteral(
+    "Il n'y a pas grand chose à dire !\n"
+    "\n"
+    "Ce programme remet les blocs \"individu\" et les blocs \"famille\" d'un GEDCOM en ordre "
+    "croissant des index pour permettre de l'importer dans Arbre \n"
+    "Généalogique.\n"
+    "\n"
+    "Il ne fait rien d'autre.\n");
+
+bool showActive(QDialog& dialog) {
+    dialog.show();
+    dialog.activateWindow();
+    return QTest::qWaitForWindowActive(&dialog);
+}
+
+}  // namespace
+
+class HelpWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    void layout_data();
+    void layout();
+    void windowAndFonts();
+    void helpTextWithItsBlankLines();
+    void closeButtonTextAndToolTip();
+    void altFCloses();
+    void escapeDoesNotClose();
+    void frameCloses();
+    void everyOpeningShowsTheTextAfresh();
+};
+
+void HelpWindowTest::layout_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("Label1") << "Label1" << QRect(7, 16, 593, 33);
+    QTest::newRow("Text1") << "Text1" << QRect(6, 48, 609, 369);
+    QTest::newRow("Annuler") << "Annuler" << QRect(550, 424, 65, 24);
+    QTest::newRow("Label2") << "Label2" << QRect(6, 431, 265, 17);
+}
+
+void HelpWindowTest::layout() {
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    HelpWindow help;
+    auto* widget = help.findChild<QWidget*>(name);
+    QVERIFY(widget != nullptr);
+    QCOMPARE(widget->geometry(), geometry);
+}
+
+void HelpWindowTest::windowAndFonts() {
+    HelpWindow help;
+    QCOMPARE(help.objectName(), QString("FormAide"));
+    QCOMPARE(help.windowTitle(), QString("Informations"));
+    QCOMPARE(help.size(), QSize(621, 453));
+    QCOMPARE(help.minimumSize(), help.maximumSize());
+    QCOMPARE(help.palette().color(QPalette::Window), QColor(224, 224, 224));
+
+    auto* title = help.findChild<QLabel*>("Label1");
+    QCOMPARE(title->text(), QString("Adaptation d'un gedcom pour import dans Arbre Généalogique"));
+    QCOMPARE(title->font().pointSizeF(), 13.5);
+    QVERIFY(title->font().bold());
+    auto* text = help.findChild<QPlainTextEdit*>("Text1");
+    QCOMPARE(text->font().pointSizeF(), 9.75);
+    QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(text->palette().color(QPalette::Text), QColor(Qt::black));
+    QCOMPARE(text->palette().color(QPalette::Base),
+             QApplication::palette().color(QPalette::ToolTipBase));
+    auto* close = help.findChild<QPushButton*>("Annuler");
+    QCOMPARE(close->font().pointSizeF(), 9.75);
+    QVERIFY(close->font().bold());
+    QVERIFY(!help.findChild<QLabel*>("Label2")->text().isEmpty());
+}
+
+void HelpWindowTest::helpTextWithItsBlankLines() {
+    HelpWindow help;
+    const QString text = help.findChild<QPlainTextEdit*>("Text1")->toPlainText();
+    QCOMPARE(text, kHelpText);
+    QCOMPARE(QString(text).replace("\n", "\r\n").size(), 226);
+    const QStringList lines = text.split('\n');
+    QCOMPARE(lines[1], QString());
+    QCOMPARE(lines[4], QString());
+}
+
+void HelpWindowTest::closeButtonTextAndToolTip() {
+    HelpWindow help;
+    auto* close = help.findChild<QPushButton*>("Annuler");
+    QCOMPARE(close->text(), QString("&Fermer"));
+    QCOMPARE(close->toolTip(), QString("On arrête tout !"));
+    QVERIFY(!close->isDefault());
+}
+
+void HelpWindowTest::altFCloses() {
+    HelpWindow help;
+    QVERIFY(showActive(help));
+    QTest::keyClick(&help, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(!help.isVisible());
+}
+
+void HelpWindowTest::escapeDoesNotClose() {
+    HelpWindow help;
+    QVERIFY(showActive(help));
+    QTest::keyClick(help.focusWidget(), Qt::Key_Escape);
+    QTest::keyClick(&help, Qt::Key_Escape);
+    QTest::qWait(300);
+    QVERIFY(help.isVisible());
+}
+
+void HelpWindowTest::frameCloses() {
+    HelpWindow help;
+    QVERIFY(showActive(help));
+    QVERIFY(help.close());
+    QVERIFY(!help.isVisible());
+}
+
+void HelpWindowTest::everyOpeningShowsTheTextAfresh() {
+    WindowRig rig;
+    QStringList textsSeen;
+    rig.dialogs.onModal = [&](QDialog& dialog) {
+        auto* text = dialog.findChild<QPlainTextEdit*>("Text1");
+        textsSeen.append(text->toPlainText());
+        text->setPlainText("effacé");
+    };
+    rig.button("btnAide")->click();
+    rig.button("btnAide")->click();
+    QCOMPARE(textsSeen, QStringList({kHelpText, kHelpText}));
+}
+
+QTEST_MAIN(HelpWindowTest)
+#include "help_window_test.moc"

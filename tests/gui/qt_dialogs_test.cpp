@@ -1,0 +1,210 @@
+// The real dialogs: the message boxes' buttons and the file dialog's settings. Each test
+// answers the dialog it opens from a timer, as a person would.
+#include "qt_dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "temp_dir.h"
+
+using namespace brelin;
+using namespace brelin::testing;
+
+namespace {
+
+// Calls act on the next modal window that is not in the way already.
+void whenModalShows(std::function<void(QWidget*)> act) {
+    QWidget* const before = QApplication::activeModalWidget();
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, [timer, before, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == before || !modal->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start(10);
+}
+
+QStringList buttonTexts(QMessageBox* box) {
+    QStringList texts;
+    for (QAbstractButton* button : box->buttons()) texts.append(button->text());
+    texts.sort();
+    return texts;
+}
+
+QPushButton* buttonNamed(QMessageBox* box, const QString& text) {
+    for (QAbstractButton* button : box->buttons())
+        if (button->text() == text) return qobject_cast<QPushButton*>(button);
+    return nullptr;
+}
+
+}  // namespace
+
+class QtDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { folder_ = QDir::currentPath(); }
+    void cleanup() { QDir::setCurrent(folder_); }
+
+    void questionHasOuiAndNon_data();
+    void questionHasOuiAndNon();
+    void messagesHaveOk_data();
+    void messagesHaveOk();
+    void fileDialogSettings();
+    void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing_data();
+    void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing();
+    void cancelledFileDialog();
+
+private:
+    QString folder_;
+};
+
+void QtDialogsTest::questionHasOuiAndNon_data() {
+    QTest::addColumn<QString>("click");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("Oui") << "Oui" << true;
+    QTest::newRow("Non") << "Non" << false;
+}
+
+void QtDialogsTest::questionHasOuiAndNon() {
+    QFETCH(QString, click);
+    QFETCH(bool, answer);
+    QtDialogs dialogs;
+    QString title, text;
+    QStringList buttons;
+    QString defaultButton;
+    whenModalShows([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box != nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        buttons = buttonTexts(box);
+        defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+        buttonNamed(box, click)->click();
+    });
+    QCOMPARE(dialogs.ask(nullptr, "Arrêt des opérations", "       On arrête tout ?"), answer);
+    QCOMPARE(title, QString("Arrêt des opérations"));
+    QCOMPARE(text, QString("       On arrête tout ?"));
+    QCOMPARE(buttons, QStringList({"Non", "Oui"}));
+    QCOMPARE(defaultButton, QString("Oui"));
+}
+
+void QtDialogsTest::messagesHaveOk_data() {
+    QTest::addColumn<bool>("warning");
+    QTest::newRow("inform") << false;
+    QTest::newRow("warn") << true;
+}
+
+void QtDialogsTest::messagesHaveOk() {
+    QFETCH(bool, warning);
+    QtDialogs dialogs;
+    QStringList buttons;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QString text;
+    whenModalShows([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box != nullptr);
+        buttons = buttonTexts(box);
+        icon = box->icon();
+        text = box->text();
+        box->buttons().first()->click();
+    });
+    const QString message = "Le fichier de sortie DOIT être\ndifférent du fichier d'entrée.";
+    if (warning) {
+        dialogs.warn(nullptr, "Attention !", message);
+    } else {
+        dialogs.inform(nullptr, "Attention !", message);
+    }
+    QCOMPARE(buttons, QStringList({"OK"}));
+    QCOMPARE(icon, warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+    QCOMPARE(text, message);
+}
+
+void QtDialogsTest::fileDialogSettings() {
+    TempDir dir;
+    writeFile(dir.file("ancien.ged"), "x");
+    QtDialogs dialogs;
+    FileRequest request{"Choisissez sous quel nom sauver votre GEDCOM",
+                        QString::fromStdString(dir.path()),
+                        QString::fromStdString(dir.file("ancien.ged")),
+                        {"gedcom (*.ged)", "Text Files (*.txt)"},
+                        "Text Files (*.txt)"};
+    QString title, directory, nameBox, selectedFilter;
+    QStringList filters;
+    bool confirmsOverwrite = true;
+    bool existingOnly = true;
+    whenModalShows([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog != nullptr);
+        title = dialog->windowTitle();
+        directory = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        selectedFilter = dialog->selectedNameFilter();
+        nameBox = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+        confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        existingOnly = dialog->fileMode() != QFileDialog::AnyFile;
+        dialog->reject();
+    });
+    QVERIFY(!dialogs.chooseFile(nullptr, request));
+    QCOMPARE(title, request.title);
+    QCOMPARE(directory, QString::fromStdString(dir.path()));
+    QCOMPARE(filters, request.filters);
+    QCOMPARE(selectedFilter, QString("Text Files (*.txt)"));
+    QCOMPARE(nameBox, QString("ancien.ged"));
+    QVERIFY(!confirmsOverwrite);
+    QVERIFY(!existingOnly);
+}
+
+void QtDialogsTest::fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a file that does not exist") << "nouveau.ged";
+    QTest::newRow("an existing file") << "ancien.ged";
+}
+
+void QtDialogsTest::fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing() {
+    QFETCH(QString, name);
+    TempDir dir;
+    writeFile(dir.file("ancien.ged"), "x");
+    const QString folder = QString::fromStdString(dir.path());
+    QtDialogs dialogs;
+    FileRequest request{"titre", folder, QString(), {"gedcom (*.ged)"}, "gedcom (*.ged)"};
+    int questions = 0;
+    whenModalShows([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog != nullptr);
+        // Any box of the dialog's own would show up here, and is counted and dismissed.
+        whenModalShows([&](QWidget* box) {
+            ++questions;
+            qobject_cast<QDialog*>(box)->reject();
+        });
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own is protected
+    });
+    const std::optional<QString> chosen = dialogs.chooseFile(nullptr, request);
+    QCOMPARE(chosen.value_or(QString()), folder + "/" + name);
+    QCOMPARE(questions, 0);
+    // Like the system dialog the program was made for, the choice moves the current folder.
+    QCOMPARE(QDir::currentPath(), folder);
+}
+
+void QtDialogsTest::cancelledFileDialog() {
+    QtDialogs dialogs;
+    FileRequest request{
+        "titre", QDir::currentPath(), QString(), {"gedcom (*.ged)"}, "gedcom (*.ged)"};
+    whenModalShows([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    QVERIFY(!dialogs.chooseFile(nullptr, request));
+    QCOMPARE(QDir::currentPath(), folder_);
+}
+
+QTEST_MAIN(QtDialogsTest)
+#include "qt_dialogs_test.moc"
