@@ -21,6 +21,8 @@
 namespace brelin::testing {
 namespace {
 
+using namespace std::string_literals;
+
 // Records in reverse order, no trailer: about 2 MB, several reads of the reader's buffer.
 std::string baseContent() {
     std::string text = "0 HEAD\n1 CHAR ANSI\n";
@@ -60,6 +62,9 @@ struct ChangeCase {
     FailedStep failure = FailedStep::Internal;  // the expected failure when change gives nullopt
     const char* messagePart = "";
 };
+
+// Test names show the case's name, not its bytes.
+void PrintTo(const ChangeCase& change, std::ostream* out) { *out << change.name; }
 
 class ChangingInputTest : public ::testing::TestWithParam<ChangeCase> {};
 
@@ -150,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                    FailedStep::InputNotFile, "c'est un dossier"},
         ChangeCase{"ReplacedByUtf16BetweenPasses", When::BetweenPasses,
                    [](const std::string& path, const std::string&) -> std::optional<std::string> {
-                       writeFile(path, std::string("\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0", 20));
+                       writeFile(path, "\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0"s);
                        return std::nullopt;
                    },
                    FailedStep::InputEncoding, "UTF-16"},

@@ -112,6 +112,9 @@ const HostileCase kCases[] = {
      "n'est pas un fichier GEDCOM"},
 };
 
+// Test names show the case's name, not its bytes.
+void PrintTo(const HostileCase& hostile, std::ostream* out) { *out << hostile.name; }
+
 class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
 
 TEST_P(HostileInputTest, ConvertsFaithfullyOrRefusesClearly) {
@@ -162,6 +165,8 @@ struct CliCase {
 };
 
 const std::string kSmall = "0 HEAD\r\n0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n";
+
+void PrintTo(const CliCase& cliCase, std::ostream* out) { *out << cliCase.name; }
 
 class HostileCliTest : public ::testing::TestWithParam<CliCase> {};
 

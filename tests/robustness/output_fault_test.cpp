@@ -46,6 +46,9 @@ struct DiskFullCase {
     double fraction;  // of the complete output that fits
 };
 
+// Test names show the case's name, not its bytes.
+void PrintTo(const DiskFullCase& diskFull, std::ostream* out) { *out << diskFull.name; }
+
 class DiskFullTest : public ::testing::TestWithParam<DiskFullCase> {};
 
 TEST_P(DiskFullTest, KeepsTheOldFileAndSaysTheDiskIsFull) {
@@ -190,6 +193,8 @@ struct CliOutputCase {
     const char* output;      // relative to the test's folder
     const char* causeText;   // part of the message
 };
+
+void PrintTo(const CliOutputCase& outputCase, std::ostream* out) { *out << outputCase.name; }
 
 class CliOutputTest : public ::testing::TestWithParam<CliOutputCase> {};
 
