@@ -6,13 +6,29 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brelin {
 
 namespace {
 
-// The first CR or LF in [from, to), or to.
+// The first CR or LF in [from, to), or to. Lines are short and files large, so this is the
+// reader's inner loop: sixteen bytes are tested at a time where SSE2 is there (every x86-64).
 const char* findLineEnd(const char* from, const char* to) {
-    for (const char* p = from; p < to; ++p) {
+    const char* p = from;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; to - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int mask = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#endif
+    for (; p < to; ++p) {
         if (*p == '\n' || *p == '\r') return p;
     }
     return to;
