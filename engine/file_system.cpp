@@ -116,6 +116,41 @@ private:
     bool committed_ = false;
 };
 
+// Appends through FileSystem::appendToFile: the file is created, when asked, at the first append.
+class AppendThroughFileSystem : public AppendFile {
+public:
+    AppendThroughFileSystem(FileSystem& files, std::string path, bool create)
+        : files_(files), path_(std::move(path)), create_(create) {}
+    void append(std::string_view bytes) override {
+        files_.appendToFile(path_, bytes, create_);
+        create_ = false;
+    }
+    bool removed() override { return false; }
+
+private:
+    FileSystem& files_;
+    std::string path_;
+    bool create_;
+};
+
+// A file descriptor held open with O_APPEND: each append is one write(2).
+class DiskAppendFile : public AppendFile {
+public:
+    DiskAppendFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~DiskAppendFile() override { ::close(fd_); }
+    void append(std::string_view bytes) override {
+        writeAll(fd_, bytes.data(), bytes.size(), path_, FailedStep::WriteLog);
+    }
+    bool removed() override {
+        struct stat info {};
+        return ::fstat(fd_, &info) == 0 && info.st_nlink == 0;
+    }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
 mode_t newFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -198,6 +233,17 @@ void DiskFileSystem::appendToFile(const std::string& path, std::string_view byte
         throw;
     }
     if (::close(fd) != 0) throw RunError(FailedStep::WriteLog, path, systemCause(errno));
+}
+
+std::unique_ptr<AppendFile> DiskFileSystem::openAppend(const std::string& path, bool create) {
+    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (create ? O_CREAT : 0);
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) throw RunError(FailedStep::WriteLog, path, systemCause(errno));
+    return std::make_unique<DiskAppendFile>(fd, path);
+}
+
+std::unique_ptr<AppendFile> FileSystem::openAppend(const std::string& path, bool create) {
+    return std::make_unique<AppendThroughFileSystem>(*this, path, create);
 }
 
 void DiskFileSystem::removeFile(const std::string& path) {

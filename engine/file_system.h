@@ -32,6 +32,18 @@ public:
     virtual void commit() = 0;
 };
 
+// A file kept open for appending, so that a run that appends often pays one open, not one per
+// append.
+class AppendFile {
+public:
+    virtual ~AppendFile() = default;
+    // Appends bytes in one write, complete in the file when it returns.
+    virtual void append(std::string_view bytes) = 0;
+    // True once the file has been removed from its folder while held open, so that appends no
+    // longer reach a file anyone can see.
+    virtual bool removed() = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -42,6 +54,9 @@ public:
     virtual void appendToFile(const std::string& path, std::string_view bytes, bool create) = 0;
     // Removes a file; a missing file is not an error.
     virtual void removeFile(const std::string& path) = 0;
+    // Opens a file for appending, creating it when create is true; with create false the file
+    // must already exist. This default appends through appendToFile, one open per append.
+    virtual std::unique_ptr<AppendFile> openAppend(const std::string& path, bool create);
 };
 
 // Files on disk. Outputs are written to a temporary file beside the output, which is renamed
@@ -52,6 +67,7 @@ public:
     std::unique_ptr<OutputFile> createOutput(const std::string& path) override;
     void appendToFile(const std::string& path, std::string_view bytes, bool create) override;
     void removeFile(const std::string& path) override;
+    std::unique_ptr<AppendFile> openAppend(const std::string& path, bool create) override;
 };
 
 // The name prefix of an output's temporary file in its folder: ".NAME.brelin-PID-".

@@ -18,6 +18,7 @@ TruncationLog::TruncationLog(FileSystem& files, std::string logPath)
     : files_(files), path_(std::move(logPath)) {}
 
 void TruncationLog::reset() {
+    file_.reset();
     files_.removeFile(path_);
     firstCut_ = true;
     cutCount_ = 0;
@@ -26,18 +27,30 @@ void TruncationLog::reset() {
 void TruncationLog::reportCut(int64_t lineNumber) {
     const std::string message = "La ligne " + std::to_string(lineNumber) + kMessageTail;
     if (firstCut_) {
-        files_.appendToFile(path_, kBanner, true);
+        file_ = files_.openAppend(path_, true);
+        file_->append(kBanner);
         firstCut_ = false;
+    } else if (file_->removed()) {
+        // Another program of the same name in the same folder starts its run by deleting this
+        // log; the run goes on with a log begun again.
+        beginAgain(message);
+        ++cutCount_;
+        return;
     }
     try {
-        files_.appendToFile(path_, message, false);
+        file_->append(message);
     } catch (const RunError&) {
-        // Another program of the same name in the same folder starts its run by deleting this
-        // log; the run goes on with a log begun again. Where the log cannot be created at all
-        // (its folder gone), this fails too and the failure stands.
-        files_.appendToFile(path_, std::string(kBanner) + message, true);
+        // The same, seen through a file system that opens the file for every append: the file
+        // is gone. Where the log cannot be created at all (its folder gone), this fails too and
+        // the failure stands.
+        beginAgain(message);
     }
     ++cutCount_;
+}
+
+void TruncationLog::beginAgain(const std::string& message) {
+    file_ = files_.openAppend(path_, true);
+    file_->append(std::string(kBanner) + message);
 }
 
 }  // namespace brelin

@@ -1,7 +1,8 @@
 // The truncation log: the numbers of the input lines a run has cut to 255 bytes, under a banner,
 // in a text file beside the program. The file belongs to one run: reset() deletes the previous
-// run's file, and the file is created again only at the run's first cut. Each report is complete
-// in the file (one write after the banner) before reportCut returns.
+// run's file, and the file is created again only at the run's first cut. The file is then held
+// open until the next reset or the log's end, but each report is complete in the file (one
+// write, after the banner's) before reportCut returns: nothing is buffered between reports.
 //
 // Format (Windows-1252 bytes, every line ending in CR LF):
 //   "   ###############################################"
@@ -11,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "file_system.h"
@@ -30,7 +32,10 @@ public:
     int64_t cutCount() const { return cutCount_; }
 
 private:
+    void beginAgain(const std::string& message);
+
     FileSystem& files_;
+    std::unique_ptr<AppendFile> file_;
     std::string path_;
     bool firstCut_ = true;
     int64_t cutCount_ = 0;
