@@ -80,10 +80,10 @@ const HostileCase kCases[] = {
     {"MixedLineEnds", "0 HEAD\n0 @I2@ INDI\r1 NAME B\r\n\r\n0 @I1@ INDI\n\r0 TRLR", std::nullopt,
      "0 HEAD\r\n0 @I1@ INDI\r\n0 @I2@ INDI\r\n1 NAME B\r\n0 TRLR\r\n"},
     {"Utf8ByteOrderMark",
-     "\xEF\xBB\xBF" "0 HEAD\r\n0 @I2@ INDI\r\n1 NOTE " + repeated("\xC3\xA9", 130) + "\r\n0 @I1@ INDI\r\n0 TRLR\r\n",
+     "\xEF\xBB\xBF" "0 HEAD\r\n0 @I2@ INDI\r\n1 NOTE x" + repeated("\xC3\xA9", 130) + "\r\n0 @I1@ INDI\r\n0 TRLR\r\n",
      std::nullopt,
-     // The cut keeps whole characters: 7 bytes of "1 NOTE " and 124 of the 2-byte "é".
-     "\xEF\xBB\xBF" "0 HEAD\r\n0 @I1@ INDI\r\n0 @I2@ INDI\r\n1 NOTE " + repeated("\xC3\xA9", 124) + "\r\n0 TRLR\r\n"},
+     // Byte 255 would split an "é": the cut keeps 254 bytes, "1 NOTE x" and 123 whole "é".
+     "\xEF\xBB\xBF" "0 HEAD\r\n0 @I1@ INDI\r\n0 @I2@ INDI\r\n1 NOTE x" + repeated("\xC3\xA9", 123) + "\r\n0 TRLR\r\n"},
     {"Utf16LittleEndianWithMark", utf16("0 HEAD\r\n0 TRLR\r\n", true, true), FailedStep::InputEncoding,
      "", "UTF-16"},
     {"Utf16BigEndianWithMark", utf16("0 HEAD\r\n0 TRLR\r\n", false, true), FailedStep::InputEncoding,
