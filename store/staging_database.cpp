@@ -102,6 +102,14 @@ void StagingDatabase::openFile(const std::string& path) {
     // The staging tables are temporary: the file itself holds nothing worth a journal.
     exec("PRAGMA journal_mode=OFF");
     exec("PRAGMA temp_store=FILE");
+    // The sorter of the ordered read-back takes the main database's page size for its runs on
+    // disk: 64 KiB pages cut its calls to the file system sixteenfold against the default 4 KiB.
+    // The temporary database, which would take that size too, keeps the default 4 KiB pages:
+    // they do as well for its tables, and its journal, written when the staging tables are
+    // made, stays small. Its cache is held to 8 MiB: a larger one buys no speed.
+    exec("PRAGMA page_size=65536");
+    exec("PRAGMA temp.page_size=4096");
+    exec("PRAGMA temp.cache_size=-8192");
 }
 
 void StagingDatabase::close() {
