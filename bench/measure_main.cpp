@@ -4,8 +4,9 @@
 //
 //   brelin-bench-measure [--watch FOLDER]... -- COMMAND [ARGUMENT...]
 //
-// Prints one line: "seconds=S max_rss_kib=K peak_watch_bytes=B status=X", and exits with the
-// command's exit status.
+// Prints one line: "seconds=S cpu_seconds=C max_rss_kib=K peak_watch_bytes=B status=X" (C is the
+// command's user and system time, less disturbed than S by other work on the machine), and exits
+// with the command's exit status.
 #include <dirent.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -100,7 +101,11 @@ int main(int argc, char** argv) {
     if (sampler.joinable()) sampler.join();
 
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::printf("seconds=%.4f max_rss_kib=%ld peak_watch_bytes=%llu status=%d\n", seconds,
-                usage.ru_maxrss, static_cast<unsigned long long>(peak.load()), code);
+    const auto cpu = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+    };
+    std::printf("seconds=%.4f cpu_seconds=%.4f max_rss_kib=%ld peak_watch_bytes=%llu status=%d\n",
+                seconds, cpu(usage.ru_utime) + cpu(usage.ru_stime), usage.ru_maxrss,
+                static_cast<unsigned long long>(peak.load()), code);
     return code;
 }
