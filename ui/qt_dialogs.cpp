@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,11 +12,22 @@ namespace brelin {
 
 namespace {
 
+// Window managers cut a title that is wider than its window, and the program's boxes have
+// short texts under long titles: keep room for the title, its icon and the frame's buttons.
+void keepRoomForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + 120;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 // The button texts are set here rather than left to Qt's translations, which may be missing.
 void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                  const QString& text) {
     QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
     box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+    keepRoomForTitle(box);
     box.exec();
 }
 
@@ -54,6 +66,7 @@ bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text) 
     QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
+    keepRoomForTitle(box);
     box.exec();
     return box.clickedButton() == yes;
 }

@@ -250,6 +250,14 @@ void MainWindowTest::progressMovesAndEventsAreProcessedEveryHundredLines() {
 
     QCOMPARE(samples, QList<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
     QVERIFY(!rig.progressBar()->isVisible());
+
+    // A run too short for a progress step shows the bar from 0, not where the last run left it.
+    int valueAfterStaging = -1;
+    rig.dialogs.onFile = [&](const FileRequest& request) {
+        if (request.title == kOutputTitle) valueAfterStaging = rig.progressBar()->value();
+    };
+    rig.run(rig.input("court.ged", gedcomWithLines(50)), rig.path("court-sortie.ged"));
+    QCOMPARE(valueAfterStaging, 0);
 }
 
 void MainWindowTest::altLStartsARun() {

@@ -83,6 +83,7 @@ void QtDialogsTest::questionHasOuiAndNon() {
     QString title, text;
     QStringList buttons;
     QString defaultButton;
+    bool titleFits = false;
     whenModalShows([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         QVERIFY(box != nullptr);
@@ -90,6 +91,8 @@ void QtDialogsTest::questionHasOuiAndNon() {
         text = box->text();
         buttons = buttonTexts(box);
         defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+        // Room for the title and the frame's own buttons.
+        titleFits = box->width() >= box->fontMetrics().horizontalAdvance(title) + 100;
         buttonNamed(box, click)->click();
     });
     QCOMPARE(dialogs.ask(nullptr, "Arrêt des opérations", "       On arrête tout ?"), answer);
@@ -97,6 +100,7 @@ void QtDialogsTest::questionHasOuiAndNon() {
     QCOMPARE(text, QString("       On arrête tout ?"));
     QCOMPARE(buttons, QStringList({"Non", "Oui"}));
     QCOMPARE(defaultButton, QString("Oui"));
+    QVERIFY(titleFits);  // a box narrower than its title would show it cut
 }
 
 void QtDialogsTest::messagesHaveOk_data() {
