@@ -30,19 +30,17 @@ void TruncationLog::reportCut(int64_t lineNumber) {
         file_ = files_.openAppend(path_, true);
         file_->append(kBanner);
         firstCut_ = false;
-    } else if (file_->removed()) {
-        // Another program of the same name in the same folder starts its run by deleting this
-        // log; the run goes on with a log begun again.
-        beginAgain(message);
-        ++cutCount_;
-        return;
     }
     try {
+        if (file_->removed()) {
+            // Another program of the same name in the same folder starts its run by deleting
+            // this log: the reports go on in the file now under its name, if there is one.
+            file_ = files_.openAppend(path_, false);
+        }
         file_->append(message);
     } catch (const RunError&) {
-        // The same, seen through a file system that opens the file for every append: the file
-        // is gone. Where the log cannot be created at all (its folder gone), this fails too and
-        // the failure stands.
+        // The log is gone: it is begun again. Where it cannot be created at all (its folder
+        // gone), this fails too and the failure stands.
         beginAgain(message);
     }
     ++cutCount_;

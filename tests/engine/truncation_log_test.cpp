@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "memory_file_system.h"
 #include "temp_dir.h"
 
@@ -54,6 +56,25 @@ TEST(TruncationLog, UnwritableFolderIsAClearFailure) {
         EXPECT_EQ(error.step(), FailedStep::WriteLog);
         EXPECT_EQ(error.path(), "/nonexistent-folder/Logbrelin.log");
     }
+}
+
+// The log is held open for the run; another program of the same name removing it (and perhaps
+// starting its own) must not make the later reports vanish into the removed file.
+TEST(TruncationLog, ReportsAfterTheFileIsRemovedOrReplacedReachTheFileUnderItsName) {
+    testing::TempDir dir;
+    DiskFileSystem disk;
+    TruncationLog log(disk, dir.file("Logbrelin.log"));
+    log.reset();
+    log.reportCut(3);
+    std::remove(log.path().c_str());
+    log.reportCut(4);
+    EXPECT_EQ(testing::readFile(log.path()), kBanner + message(4));
+
+    std::remove(log.path().c_str());
+    testing::writeFile(log.path(), kBanner + message(100));  // the other program's log
+    log.reportCut(5);
+    EXPECT_EQ(testing::readFile(log.path()), kBanner + message(100) + message(5));
+    EXPECT_EQ(log.cutCount(), 3);
 }
 
 }  // namespace
