@@ -18,7 +18,7 @@ constexpr size_t kLineLimit = 255;
 
 // SplitMix64: small, fast and the same on every platform (unlike std's distributions).
 class Random {
-public:
+  public:
     explicit Random(uint64_t seed) : state_(seed) {}
     uint64_t next() {
         uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
@@ -34,7 +34,7 @@ public:
         return choices[below(N)];
     }
 
-private:
+  private:
     uint64_t state_;
 };
 
@@ -46,17 +46,31 @@ Random recordRandom(uint64_t seed, Kind kind, uint64_t number) {
 }
 
 constexpr std::array<std::string_view, 14> kMaleNames = {
-    "Jean", "Pierre", "Fran\xE7ois", "J\xE9r\xF4me", "No\xEBl", "Andr\xE9", "\xC9tienne",
-    "Honor\xE9", "Joseph", "Louis", "Michel", "Beno\xEEt", "Cl\xE9ment", "Ren\xE9"};
-constexpr std::array<std::string_view, 14> kFemaleNames = {
-    "Marie", "H\xE9l\xE8ne", "Ana\xEFs", "Th\xE9r\xE8se", "Fran\xE7oise", "Jeanne",
-    "Genevi\xE8ve", "Zo\xE9", "C\xE9" "cile", "Agn\xE8s", "Ad\xE8le", "\xC9lise", "Louise", "Rose"};
+    "Jean",      "Pierre", "Fran\xE7ois", "J\xE9r\xF4me", "No\xEBl",   "Andr\xE9",   "\xC9tienne",
+    "Honor\xE9", "Joseph", "Louis",       "Michel",       "Beno\xEEt", "Cl\xE9ment", "Ren\xE9"};
+constexpr std::array<std::string_view, 14> kFemaleNames = {"Marie",
+                                                           "H\xE9l\xE8ne",
+                                                           "Ana\xEFs",
+                                                           "Th\xE9r\xE8se",
+                                                           "Fran\xE7oise",
+                                                           "Jeanne",
+                                                           "Genevi\xE8ve",
+                                                           "Zo\xE9",
+                                                           "C\xE9"
+                                                           "cile",
+                                                           "Agn\xE8s",
+                                                           "Ad\xE8le",
+                                                           "\xC9lise",
+                                                           "Louise",
+                                                           "Rose"};
 constexpr std::array<std::string_view, 16> kSurnames = {
-    "DUPONT", "MARTIN", "LEF\xC8VRE", "GIRAUD", "B\xC9RARD", "FAURE", "ROUSSEAU", "MOREAU",
-    "CH\xC2TEL", "PERRIN", "GAUTHIER", "MERCIER", "BERTHET", "CL\xC9MENT", "VUILLEMIN", "JOLY"};
+    "DUPONT",   "MARTIN",     "LEF\xC8VRE", "GIRAUD", "B\xC9RARD", "FAURE",
+    "ROUSSEAU", "MOREAU",     "CH\xC2TEL",  "PERRIN", "GAUTHIER",  "MERCIER",
+    "BERTHET",  "CL\xC9MENT", "VUILLEMIN",  "JOLY"};
 constexpr std::array<std::string_view, 12> kPlaces = {
     "Besan\xE7on, Doubs, Franche-Comt\xE9, France",
-    "Orl\xE9" "ans, Loiret, Centre, France",
+    "Orl\xE9"
+    "ans, Loiret, Centre, France",
     "Saint-\xC9tienne, Loire, Rh\xF4ne-Alpes, France",
     "N\xEEmes, Gard, Languedoc-Roussillon, France",
     "Angoul\xEAme, Charente, Poitou-Charentes, France",
@@ -65,27 +79,56 @@ constexpr std::array<std::string_view, 12> kPlaces = {
     "Lyon, Rh\xF4ne, Rh\xF4ne-Alpes, France",
     "Montb\xE9liard, Doubs, Franche-Comt\xE9, France",
     "Vevey, Vaud, Suisse",
-    "Qu\xE9" "bec, Qu\xE9" "bec, Canada",
+    "Qu\xE9"
+    "bec, Qu\xE9"
+    "bec, Canada",
     "Mo\xFBtiers, Savoie, Rh\xF4ne-Alpes, France"};
 constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                       "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-constexpr std::array<std::string_view, 24> kWords = {
-    "baptis\xE9", "dans", "l'\xE9glise", "de", "la", "paroisse", "t\xE9moins", "son", "p\xE8re",
-    "cultivateur", "m\xE9tayer", "domicili\xE9", "au", "hameau", "des", "Pr\xE9s", "ann\xE9" "e",
-    "acte", "sign\xE9", "par", "le", "cur\xE9", "fr\xE8re", "\xE2g\xE9"};
-constexpr std::array<std::string_view, 8> kOccupations = {
-    "cultivateur", "laboureur au hameau des Pr\xE9s", "tisserand", "ma\xEEtre d'\xE9" "cole",
-    "journalier", "horloger \xE0 domicile", "marchand de bois", "tailleur d'habits"};
+constexpr std::array<std::string_view, 24> kWords = {"baptis\xE9",
+                                                     "dans",
+                                                     "l'\xE9glise",
+                                                     "de",
+                                                     "la",
+                                                     "paroisse",
+                                                     "t\xE9moins",
+                                                     "son",
+                                                     "p\xE8re",
+                                                     "cultivateur",
+                                                     "m\xE9tayer",
+                                                     "domicili\xE9",
+                                                     "au",
+                                                     "hameau",
+                                                     "des",
+                                                     "Pr\xE9s",
+                                                     "ann\xE9"
+                                                     "e",
+                                                     "acte",
+                                                     "sign\xE9",
+                                                     "par",
+                                                     "le",
+                                                     "cur\xE9",
+                                                     "fr\xE8re",
+                                                     "\xE2g\xE9"};
+constexpr std::array<std::string_view, 8> kOccupations = {"cultivateur",
+                                                          "laboureur au hameau des Pr\xE9s",
+                                                          "tisserand",
+                                                          "ma\xEEtre d'\xE9"
+                                                          "cole",
+                                                          "journalier",
+                                                          "horloger \xE0 domicile",
+                                                          "marchand de bois",
+                                                          "tailleur d'habits"};
 constexpr std::array<std::string_view, 6> kArchives = {
-    "Registres paroissiaux", "\xC9tat civil, naissances", "\xC9tat civil, mariages",
-    "Recensement de population", "Actes notari\xE9s", "Registres matricules"};
+    "Registres paroissiaux",     "\xC9tat civil, naissances", "\xC9tat civil, mariages",
+    "Recensement de population", "Actes notari\xE9s",         "Registres matricules"};
 constexpr std::array<std::string_view, 6> kDepartments = {
     "du Doubs", "du Loiret", "de la Loire", "du Gard", "de la Charente", "de l'H\xE9rault"};
 
 // One record's lines, gathered into text with CR LF line ends; cut to 255 bytes when writing
 // the expected output.
 class RecordWriter {
-public:
+  public:
     RecordWriter(std::string& text, bool cut) : text_(text), cut_(cut) {}
 
     RecordWriter& operator<<(std::string_view part) {
@@ -120,7 +163,7 @@ public:
     uint64_t lines = 0;
     uint64_t longLines = 0;
 
-private:
+  private:
     std::string& text_;
     bool cut_;
     std::string line_;
@@ -196,7 +239,8 @@ void GedcomGenerator::writeRecord(std::string& text, int kind, uint64_t number, 
             out.endLine();
             out << "0 @SUBM1@ SUBM";
             out.endLine();
-            out << "1 NAME Soci\xE9t\xE9 d'\xE9tudes g\xE9n\xE9" "alogiques";
+            out << "1 NAME Soci\xE9t\xE9 d'\xE9tudes g\xE9n\xE9"
+                   "alogiques";
             out.endLine();
             out << "1 ADDR 12 rue de la R\xE9publique";
             out.endLine();
@@ -207,7 +251,8 @@ void GedcomGenerator::writeRecord(std::string& text, int kind, uint64_t number, 
         case Kind::Individual: {
             Random random = recordRandom(options_.seed, Kind::Individual, number);
             const bool male = number <= spouses ? number % 2 == 1 : random.chance(500);
-            const std::string_view given = male ? random.pick(kMaleNames) : random.pick(kFemaleNames);
+            const std::string_view given =
+                male ? random.pick(kMaleNames) : random.pick(kFemaleNames);
             const std::string_view surname = random.pick(kSurnames);
             const uint64_t born = 1650 + random.below(300);
             out << "0 @I" << number << "@ INDI";

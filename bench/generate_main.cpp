@@ -20,10 +20,14 @@ bool parseSize(const char* text, uint64_t& value) {
     const double number = std::strtod(text, &end);
     if (end == text || number < 0) return false;
     double scale = 1;
-    if (std::strcmp(end, "k") == 0) scale = 1e3;
-    else if (std::strcmp(end, "M") == 0) scale = 1e6;
-    else if (std::strcmp(end, "G") == 0) scale = 1e9;
-    else if (*end != '\0') return false;
+    if (std::strcmp(end, "k") == 0)
+        scale = 1e3;
+    else if (std::strcmp(end, "M") == 0)
+        scale = 1e6;
+    else if (std::strcmp(end, "G") == 0)
+        scale = 1e9;
+    else if (*end != '\0')
+        return false;
     value = static_cast<uint64_t>(number * scale);
     return true;
 }
@@ -38,7 +42,7 @@ int usage() {
 
 // A file written through a large buffer; a failed write or close is an error.
 class OutputStream {
-public:
+  public:
     explicit OutputStream(const std::string& path)
         : path_(path), file_(std::fopen(path.c_str(), "wb")), buffer_(1 << 20) {
         if (file_ != nullptr) std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
@@ -54,7 +58,7 @@ public:
         return std::fclose(file) == 0 && !failed;
     }
 
-private:
+  private:
     std::string path_;
     std::FILE* file_;
     std::vector<char> buffer_;
@@ -105,17 +109,18 @@ int main(int argc, char** argv) {
     const brelin::bench::GedcomGenerator generator(options);
     const brelin::bench::GeneratedShape shape = generator.writeInput(inputSink);
     if (!inputFile.close()) return fail(input) ? 0 : 1;
-    std::printf("%s: %llu bytes, %llu lines (%.1f bytes a line), %llu longer than 255, %llu empty; "
-                "%llu individuals, %llu families, %llu sources, %llu notes\n",
-                input.c_str(), static_cast<unsigned long long>(inputSink.count()),
-                static_cast<unsigned long long>(shape.lines),
-                static_cast<double>(inputSink.count()) / static_cast<double>(shape.lines),
-                static_cast<unsigned long long>(shape.longLines),
-                static_cast<unsigned long long>(shape.emptyLines),
-                static_cast<unsigned long long>(shape.individuals),
-                static_cast<unsigned long long>(shape.families),
-                static_cast<unsigned long long>(shape.sources),
-                static_cast<unsigned long long>(shape.notes));
+    std::printf(
+        "%s: %llu bytes, %llu lines (%.1f bytes a line), %llu longer than 255, %llu empty; "
+        "%llu individuals, %llu families, %llu sources, %llu notes\n",
+        input.c_str(), static_cast<unsigned long long>(inputSink.count()),
+        static_cast<unsigned long long>(shape.lines),
+        static_cast<double>(inputSink.count()) / static_cast<double>(shape.lines),
+        static_cast<unsigned long long>(shape.longLines),
+        static_cast<unsigned long long>(shape.emptyLines),
+        static_cast<unsigned long long>(shape.individuals),
+        static_cast<unsigned long long>(shape.families),
+        static_cast<unsigned long long>(shape.sources),
+        static_cast<unsigned long long>(shape.notes));
 
     if (!expected.empty()) {
         OutputStream expectedFile(expected);
