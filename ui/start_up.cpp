@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 #include <exception>
+#include <filesystem>
 
 #include "dialogs.h"
 #include "main_window.h"
@@ -22,21 +23,31 @@ void addFontSubstitutes() {
     QFont::insertSubstitutions(QStringLiteral("Arial"), sansSerif);
 }
 
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
 }  // namespace
 
 std::unique_ptr<MainWindow> startUp(const ProgramFiles& paths, FileSystem& files,
                                     Dialogs& dialogs) {
     addFontSubstitutes();
+    // The file dialogs move the current folder: the program's files stay where they were put
+    // at start-up, even where the program could only name them relative to it.
+    const std::string databasePath = absolutePath(paths.databasePath);
+    const std::string logPath = absolutePath(paths.logPath);
     std::unique_ptr<StagingDatabase> database;
     try {
-        database = Public::openStagingDatabase(paths.databasePath);
+        database = Public::openStagingDatabase(databasePath);
     } catch (const std::exception& error) {
-        const RunError failure(FailedStep::Database, paths.databasePath, error.what());
+        const RunError failure(FailedStep::Database, databasePath, error.what());
         dialogs.warn(nullptr, QString::fromStdString(text::kAttention),
                      QString::fromStdString(text::describe(failure)));
         return nullptr;
     }
-    return std::make_unique<MainWindow>(std::move(database), paths.logPath, files, dialogs);
+    return std::make_unique<MainWindow>(std::move(database), logPath, files, dialogs);
 }
 
 }  // namespace brelin

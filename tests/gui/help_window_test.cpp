@@ -39,12 +39,10 @@ private slots:
 
     void layout_data();
     void layout();
-    void windowAndFonts();
+    void windowTextsAndFonts();
     void helpTextWithItsBlankLines();
-    void closeButtonTextAndToolTip();
     void altFCloses();
     void escapeDoesNotClose();
-    void frameCloses();
     void everyOpeningShowsTheTextAfresh();
 };
 
@@ -66,7 +64,7 @@ void HelpWindowTest::layout() {
     QCOMPARE(widget->geometry(), geometry);
 }
 
-void HelpWindowTest::windowAndFonts() {
+void HelpWindowTest::windowTextsAndFonts() {
     HelpWindow help;
     QCOMPARE(help.objectName(), QString("FormAide"));
     QCOMPARE(help.windowTitle(), QString("Informations"));
@@ -85,6 +83,9 @@ void HelpWindowTest::windowAndFonts() {
     QCOMPARE(text->palette().color(QPalette::Base),
              QApplication::palette().color(QPalette::ToolTipBase));
     auto* close = help.findChild<QPushButton*>("Annuler");
+    QCOMPARE(close->text(), QString("&Fermer"));
+    QCOMPARE(close->toolTip(), QString("On arrête tout !"));
+    QVERIFY(!close->isDefault());
     QCOMPARE(close->font().pointSizeF(), 9.75);
     QVERIFY(close->font().bold());
     QVERIFY(!help.findChild<QLabel*>("Label2")->text().isEmpty());
@@ -98,14 +99,6 @@ void HelpWindowTest::helpTextWithItsBlankLines() {
     const QStringList lines = text.split('\n');
     QCOMPARE(lines[1], QString());
     QCOMPARE(lines[4], QString());
-}
-
-void HelpWindowTest::closeButtonTextAndToolTip() {
-    HelpWindow help;
-    auto* close = help.findChild<QPushButton*>("Annuler");
-    QCOMPARE(close->text(), QString("&Fermer"));
-    QCOMPARE(close->toolTip(), QString("On arrête tout !"));
-    QVERIFY(!close->isDefault());
 }
 
 void HelpWindowTest::altFCloses() {
@@ -122,13 +115,6 @@ void HelpWindowTest::escapeDoesNotClose() {
     QTest::keyClick(&help, Qt::Key_Escape);
     QTest::qWait(300);
     QVERIFY(help.isVisible());
-}
-
-void HelpWindowTest::frameCloses() {
-    HelpWindow help;
-    QVERIFY(showActive(help));
-    QVERIFY(help.close());
-    QVERIFY(!help.isVisible());
 }
 
 void HelpWindowTest::everyOpeningShowsTheTextAfresh() {

@@ -1,6 +1,7 @@
 // Start-up: the database file made anew beside the program, or a message when it cannot be.
 #include "start_up.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QTest>
 
@@ -18,6 +19,7 @@ private slots:
 
     void replacesTheOldDatabaseAndMakesTheWindow();
     void failureIsToldAndNoWindowIsMade();
+    void filesNamedRelativelyStayWhereTheyWereAtStartUp();
 };
 
 void StartUpTest::replacesTheOldDatabaseAndMakesTheWindow() {
@@ -56,6 +58,30 @@ void StartUpTest::failureIsToldAndNoWindowIsMade() {
     QCOMPARE(dialogs.messages[0].title, kAttention);
     QVERIFY2(dialogs.messages[0].text.contains(QString::fromStdString(databasePath)),
              qPrintable(dialogs.messages[0].text));
+}
+
+void StartUpTest::filesNamedRelativelyStayWhereTheyWereAtStartUp() {
+    TempDir start, elsewhere;
+    const QString startFolder = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(start.path()));
+    DiskFileSystem files;
+    ScriptedDialogs dialogs;
+    const std::unique_ptr<MainWindow> window =
+        startUp(ProgramFiles{"brelin.db", "Logbrelin.log", false}, files, dialogs);
+    QVERIFY(window != nullptr);
+
+    // As the real file dialog does after a choice.
+    QDir::setCurrent(QString::fromStdString(elsewhere.path()));
+    writeFile(elsewhere.file("entree.ged"),
+              "0 HEAD\r\n1 NOTE " + std::string(300, 'x') + "\r\n0 TRLR\r\n");
+    dialogs.fileAnswers = {QString::fromStdString(elsewhere.file("entree.ged")),
+                           QString::fromStdString(elsewhere.file("sortie.ged"))};
+    window->findChild<QPushButton*>("btnFile")->click();
+    QDir::setCurrent(startFolder);
+
+    QVERIFY(dialogs.messages.empty());
+    QVERIFY(QFile::exists(QString::fromStdString(start.file("Logbrelin.log"))));
+    QVERIFY(!QFile::exists(QString::fromStdString(elsewhere.file("Logbrelin.log"))));
 }
 
 QTEST_MAIN(StartUpTest)
