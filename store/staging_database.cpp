@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cassert>
 
 namespace brelin {
@@ -74,9 +75,59 @@ void Rowset::step() {
     if (code != SQLITE_DONE) fail(sqlite3_db_handle(statement_.get()), code);
 }
 
+// --- OrderedRows
+
+OrderedRows::OrderedRows(std::vector<StatementHandle> runs) {
+    cursors_.reserve(runs.size());
+    for (auto& statement : runs) cursors_.push_back({std::move(statement)});
+    for (size_t i = 0; i < cursors_.size(); ++i) {
+        if (advance(cursors_[i])) heap_.push_back(i);
+    }
+    std::make_heap(heap_.begin(), heap_.end(), [this](size_t a, size_t b) { return after(a, b); });
+}
+
+std::string_view OrderedRows::columnValue(int index) const {
+    assert(!heap_.empty() && index == 0);
+    sqlite3_stmt* statement = cursors_[heap_.front()].statement.get();
+    const void* data = sqlite3_column_blob(statement, index + 1);
+    const int size = sqlite3_column_bytes(statement, index + 1);
+    if (data == nullptr) return {};
+    return {static_cast<const char*>(data), static_cast<size_t>(size)};
+}
+
+void OrderedRows::moveNext() {
+    const auto later = [this](size_t a, size_t b) { return after(a, b); };
+    std::pop_heap(heap_.begin(), heap_.end(), later);
+    if (advance(cursors_[heap_.back()])) {
+        std::push_heap(heap_.begin(), heap_.end(), later);
+    } else {
+        heap_.pop_back();
+    }
+}
+
+bool OrderedRows::advance(Cursor& cursor) {
+    sqlite3_stmt* statement = cursor.statement.get();
+    const int code = sqlite3_step(statement);
+    if (code == SQLITE_DONE) return false;
+    if (code != SQLITE_ROW) fail(sqlite3_db_handle(statement), code);
+    cursor.whole = sqlite3_column_type(statement, 0) == SQLITE_INTEGER;
+    cursor.number = cursor.whole ? sqlite3_column_int64(statement, 0) : 0;
+    return true;
+}
+
+// True when cursor a's row comes after cursor b's: whole numbers first and ascending, then the
+// rest; among equals, the earlier run first.
+bool OrderedRows::after(size_t a, size_t b) const {
+    const Cursor& x = cursors_[a];
+    const Cursor& y = cursors_[b];
+    if (x.whole != y.whole) return y.whole;
+    if (x.whole && x.number != y.number) return x.number > y.number;
+    return a > b;
+}
+
 // --- StagingDatabase
 
-StagingDatabase::StagingDatabase() = default;
+StagingDatabase::StagingDatabase(StagingLimits limits) : limits_(limits) {}
 
 StagingDatabase::~StagingDatabase() {
     try {
@@ -89,8 +140,10 @@ StagingDatabase::~StagingDatabase() {
 void StagingDatabase::openFile(const std::string& path) {
     close();
     sqlite3* db = nullptr;
+    // One thread uses a connection: its own mutex would only cost time.
     const int code = sqlite3_open_v2(path.c_str(), &db,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                     nullptr);
     if (code != SQLITE_OK) {
         std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
         sqlite3_close_v2(db);
@@ -116,19 +169,27 @@ void StagingDatabase::openFile(const std::string& path) {
 
 void StagingDatabase::close() {
     if (db_ == nullptr) return;
-    for (auto& insert : inserts_) insert.reset();
     rollbackTransaction();
+    for (auto& insert : inserts_) insert.reset();
     sqlite3* db = db_;
     db_ = nullptr;
     const int code = sqlite3_close_v2(db);
     if (code != SQLITE_OK) throw StoreError(code, sqlite3_errstr(code));
 }
 
-void StagingDatabase::beginTransaction() { exec("BEGIN"); }
+void StagingDatabase::beginTransaction() {
+    // Blocks staged before the transaction are not part of it.
+    flushStaged();
+    exec("BEGIN");
+}
 
-void StagingDatabase::commitTransaction() { exec("COMMIT"); }
+void StagingDatabase::commitTransaction() {
+    flushStaged();
+    exec("COMMIT");
+}
 
 void StagingDatabase::rollbackTransaction() noexcept {
+    discardStaged();
     if (db_ != nullptr && inTransaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
@@ -138,6 +199,7 @@ bool StagingDatabase::inTransaction() const {
 
 std::unique_ptr<Rowset> StagingDatabase::executeStatement(const std::string& statement,
                                                           int /*option*/) {
+    flushStaged();
     StatementHandle prepared = prepare(statement);
     if (sqlite3_column_count(prepared.get()) == 0) {
         const int code = sqlite3_step(prepared.get());
@@ -154,29 +216,119 @@ void StagingDatabase::createTables() {
 }
 
 void StagingDatabase::clearTables() {
+    discardStaged();
+    for (auto& runs : runs_) runs.clear();
     for (const char* sql : kDeleteStatements) executeStatement(sql);
 }
 
 void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::string_view block) {
-    auto& insert = inserts_[static_cast<size_t>(table)];
-    if (!insert) insert = prepare(std::string("INSERT INTO ") + tableName(table) + " VALUES (?1, ?2)");
-    sqlite3_stmt* statement = insert.get();
-    int code = number ? sqlite3_bind_int64(statement, 1, *number) : sqlite3_bind_null(statement, 1);
-    check(db_, code);
-    // A zero-length blob needs a non-null pointer, or SQLite stores NULL.
-    code = sqlite3_bind_blob64(statement, 2, block.empty() ? "" : block.data(), block.size(),
-                               SQLITE_STATIC);
-    check(db_, code);
-    code = sqlite3_step(statement);
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    if (code != SQLITE_DONE) fail(db_, code);
+    pending_.push_back({table, number.has_value(), number.value_or(0), pendingBytes_.size(),
+                        block.size()});
+    pendingBytes_.append(block);
+    if (pendingBytes_.size() < limits_.runBytes) return;
+    // The full batch is inserted on a thread of its own while the caller gathers the next one:
+    // reading the input and inserting into SQLite then share the two cores.
+    waitForInsertion();
+    pending_.swap(insertingBlocks_);
+    pendingBytes_.swap(insertingBytes_);
+    insertion_ = std::async(std::launch::async,
+                            [this] { insertRun(insertingBlocks_, insertingBytes_); });
 }
 
-std::unique_ptr<Rowset> StagingDatabase::selectOrdered(Table table) {
-    // Rows without a whole number come last; rowid keeps ties in staging order.
-    return executeStatement(std::string("SELECT GedBloc FROM ") + tableName(table) +
-                            " ORDER BY GedIndex IS NULL, GedIndex, rowid");
+void StagingDatabase::flushStaged() {
+    waitForInsertion();
+    insertRun(pending_, pendingBytes_);
+}
+
+void StagingDatabase::waitForInsertion() {
+    if (insertion_.valid()) insertion_.get();  // rethrows the insertion's failure
+}
+
+void StagingDatabase::discardStaged() noexcept {
+    try {
+        waitForInsertion();
+    } catch (...) {
+        // What failed is being thrown away with the rest.
+    }
+    pending_.clear();
+    pendingBytes_.clear();
+}
+
+void StagingDatabase::insertRun(std::vector<PendingBlock>& blocks, std::string& bytes) {
+    if (blocks.empty()) return;
+    // The batch is spent whatever happens below (a failure ends the run); its buffers keep
+    // their memory for the next batch.
+    struct Spend {
+        std::vector<PendingBlock>& blocks;
+        std::string& bytes;
+        ~Spend() {
+            blocks.clear();
+            bytes.clear();
+        }
+    } spend{blocks, bytes};
+    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, "la base n'est pas ouverte");
+
+    std::stable_sort(blocks.begin(), blocks.end(), [](const PendingBlock& a, const PendingBlock& b) {
+        if (a.table != b.table) return a.table < b.table;
+        if (a.whole != b.whole) return a.whole;
+        return a.whole && a.number < b.number;
+    });
+
+    const bool ownTransaction = !inTransaction();
+    if (ownTransaction) exec("BEGIN");
+    try {
+        for (size_t i = 0; i < blocks.size();) {
+            const Table table = blocks[i].table;
+            auto& insert = inserts_[static_cast<size_t>(table)];
+            if (!insert)
+                insert = prepare(std::string("INSERT INTO ") + tableName(table) +
+                                 " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)");
+            sqlite3_stmt* statement = insert.get();
+            const int64_t first = nextRowid_;
+            for (; i < blocks.size() && blocks[i].table == table; ++i) {
+                const PendingBlock& block = blocks[i];
+                check(db_, sqlite3_bind_int64(statement, 1, nextRowid_++));
+                check(db_, block.whole ? sqlite3_bind_int64(statement, 2, block.number)
+                                       : sqlite3_bind_null(statement, 2));
+                // A zero-length blob needs a non-null pointer, or SQLite stores NULL.
+                const char* data = block.size == 0 ? "" : bytes.data() + block.offset;
+                check(db_, sqlite3_bind_blob64(statement, 3, data, block.size, SQLITE_STATIC));
+                const int code = sqlite3_step(statement);
+                sqlite3_reset(statement);
+                if (code != SQLITE_DONE) fail(db_, code);
+            }
+            sqlite3_clear_bindings(statement);
+            runs_[static_cast<size_t>(table)].push_back({first, nextRowid_ - 1});
+        }
+        if (ownTransaction) exec("COMMIT");
+    } catch (...) {
+        if (ownTransaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
+    flushStaged();
+    const std::vector<Run>& runs = runs_[static_cast<size_t>(table)];
+    const std::string name = tableName(table);
+    std::vector<StatementHandle> statements;
+    if (runs.size() > limits_.maxMergedRuns) {
+        // Too many runs to hold a cursor on each: let SQLite sort the whole table. rowid keeps
+        // ties in staging order, since runs take increasing rowids in staging order.
+        statements.push_back(prepare("SELECT GedIndex, GedBloc FROM " + name +
+                                     " ORDER BY GedIndex IS NULL, GedIndex, rowid"));
+    } else {
+        for (const Run& run : runs) {
+            StatementHandle statement = prepare("SELECT GedIndex, GedBloc FROM " + name +
+                                                " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
+            check(db_, sqlite3_bind_int64(statement.get(), 1, run.first));
+            check(db_, sqlite3_bind_int64(statement.get(), 2, run.last));
+            statements.push_back(std::move(statement));
+        }
+    }
+    auto rows = std::make_unique<OrderedRows>(std::move(statements));
+    if (rows->isPastEnd()) return nullptr;
+    return rows;
 }
 
 void StagingDatabase::exec(const char* sql) {

@@ -1,17 +1,24 @@
 // The staging database: four temporary tables that hold the record blocks of a run between
 // the reading of the input and the ordered write-out.
 //
+// Staged blocks are gathered in memory and inserted a few megabytes at a time, sorted by number,
+// so that each table holds a series of sorted runs; the ordered read-back merges the runs instead
+// of sorting whole blocks again. A full batch is inserted on a thread of its own while the next
+// one is gathered; the object itself is used by one thread at a time.
+//
 // Every failure of the database is thrown as StoreError; destructors never throw.
 // Nothing built from the input ever becomes SQL text: the inserts are prepared once and their
 // values bound, so any byte of a block (quotes, NUL, 8-bit) comes back exactly.
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -60,10 +67,47 @@ private:
     bool pastEnd_ = false;
 };
 
+// The blocks of one staging table in order, merged from the table's sorted runs: each run is
+// read in rowid order, which is its order by number, and the runs are merged by number, earlier
+// runs first among equal numbers. Never empty. It must not outlive its StagingDatabase.
+class OrderedRows {
+public:
+    // Each statement selects (GedIndex, GedBloc) of one run in order; earlier runs first.
+    explicit OrderedRows(std::vector<StatementHandle> runs);
+    OrderedRows(const OrderedRows&) = delete;
+    OrderedRows& operator=(const OrderedRows&) = delete;
+
+    // The current row's block (index 0). Valid until the next moveNext.
+    std::string_view columnValue(int index) const;
+    void moveNext();
+    bool isPastEnd() const { return heap_.empty(); }
+
+private:
+    struct Cursor {
+        StatementHandle statement;
+        bool whole = false;
+        int64_t number = 0;
+    };
+    // Steps a cursor; false when its run is done.
+    bool advance(Cursor& cursor);
+    bool after(size_t a, size_t b) const;
+
+    std::vector<Cursor> cursors_;
+    std::vector<size_t> heap_;  // cursors with a current row, the smallest first
+};
+
+// How staged blocks are batched: the bytes gathered before a batch is inserted as one sorted
+// run, and the runs of one table beyond which the read-back sorts the whole table instead of
+// merging them (each merged run holds a cursor, and so a page of the cache).
+struct StagingLimits {
+    size_t runBytes = 8 << 20;
+    size_t maxMergedRuns = 512;
+};
+
 // The open database. Its staging tables exist from createTables() until close().
 class StagingDatabase {
 public:
-    StagingDatabase();
+    explicit StagingDatabase(StagingLimits limits = {});
     ~StagingDatabase();
     StagingDatabase(const StagingDatabase&) = delete;
     StagingDatabase& operator=(const StagingDatabase&) = delete;
@@ -93,8 +137,13 @@ public:
     // after the whole numbers of its table. Rows of equal order keep the order of staging.
     void stage(Table table, std::optional<int64_t> number, std::string_view block);
 
-    // The blocks of a table in staging order by number, or nothing for an empty table.
-    std::unique_ptr<Rowset> selectOrdered(Table table);
+    // The blocks staged in a table, in ascending number (ties in staging order), or nothing for
+    // an empty table. Stages what is still pending first.
+    std::unique_ptr<OrderedRows> selectOrdered(Table table);
+
+    // Writes the blocks gathered in memory to their tables, each table's share as one run
+    // sorted by number. Called by commitTransaction, executeStatement and selectOrdered.
+    void flushStaged();
 
     // The path the database was opened on.
     const std::string& path() const { return path_; }
@@ -103,9 +152,39 @@ private:
     void exec(const char* sql);
     StatementHandle prepare(const std::string& sql);
 
+    // A block staged but not yet inserted: its bytes are at offset in pendingBytes_.
+    struct PendingBlock {
+        Table table;
+        bool whole;
+        int64_t number;
+        size_t offset;
+        size_t size;
+    };
+    // The rowids of one sorted run of a table, first to last.
+    struct Run {
+        int64_t first;
+        int64_t last;
+    };
+
+    void insertRun(std::vector<PendingBlock>& blocks, std::string& bytes);
+    void waitForInsertion();
+    void discardStaged() noexcept;
+
+    StagingLimits limits_;
     sqlite3* db_ = nullptr;
     std::string path_;
     StatementHandle inserts_[std::size(kAllTables)];
+    std::string pendingBytes_;
+    std::vector<PendingBlock> pending_;
+    // The batch being inserted on its own thread, if any. No other use of the connection
+    // starts before waitForInsertion.
+    std::future<void> insertion_;
+    std::string insertingBytes_;
+    std::vector<PendingBlock> insertingBlocks_;
+    std::vector<Run> runs_[std::size(kAllTables)];
+    // Rowids are given by the program and never reused, so that a run's range holds only the
+    // rows of that run, whatever was deleted or rolled back since.
+    int64_t nextRowid_ = 1;
 };
 
 // A transaction that is rolled back unless committed.

@@ -122,3 +122,77 @@ TEST(OpenStagingDatabase, FailsInAFolderThatDoesNotExist) {
 
 }  // namespace
 }  // namespace brelin
+
+namespace brelin {
+namespace {
+
+// Blocks staged in several batches come back merged in order, whichever way they are read back.
+class StagedRunsTest : public ::testing::TestWithParam<StagingLimits> {};
+
+TEST_P(StagedRunsTest, MergeInNumberOrderWithTiesInStagingOrder) {
+    StagingDatabase db(GetParam());
+    db.openFile(":memory:");
+    db.createTables();
+    struct Staged {
+        bool whole;
+        int64_t number;
+        std::string block;
+    };
+    std::vector<Staged> staged[std::size(kAllTables)];
+    uint32_t random = 12345;
+    auto next = [&random](uint32_t bound) {
+        random = random * 1103515245u + 12345u;
+        return (random >> 8) % bound;
+    };
+    Transaction transaction(db);
+    for (int i = 0; i < 3000; ++i) {
+        const size_t table = next(4);
+        const bool whole = next(10) != 0;
+        const int64_t number = next(500);
+        const std::string block = "block " + std::to_string(i) + std::string(next(40), '.');
+        db.stage(kAllTables[table], whole ? std::optional<int64_t>(number) : std::nullopt, block);
+        staged[table].push_back({whole, number, block});
+    }
+    transaction.commit();
+    for (const Table table : kAllTables) {
+        auto& expected = staged[static_cast<size_t>(table)];
+        std::stable_sort(expected.begin(), expected.end(), [](const Staged& a, const Staged& b) {
+            if (a.whole != b.whole) return a.whole;
+            return a.whole && a.number < b.number;
+        });
+        std::vector<std::string> want;
+        for (const auto& s : expected) want.push_back(s.block);
+        std::vector<std::string> got;
+        auto rows = db.selectOrdered(table);
+        for (; rows && !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
+        EXPECT_EQ(got, want) << tableName(table);
+    }
+}
+
+TEST_P(StagedRunsTest, RolledBackBatchesLeaveNoTrace) {
+    StagingDatabase db(GetParam());
+    db.openFile(":memory:");
+    db.createTables();
+    {
+        Transaction transaction(db);
+        for (int i = 0; i < 200; ++i) db.stage(Table::Families, 200 - i, "dropped " + std::to_string(i));
+    }
+    Transaction transaction(db);
+    db.stage(Table::Families, 2, "b");
+    db.stage(Table::Families, 1, "a");
+    transaction.commit();
+    auto rows = db.selectOrdered(Table::Families);
+    std::vector<std::string> got;
+    for (; rows && !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
+    EXPECT_EQ(got, (std::vector<std::string>{"a", "b"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, StagedRunsTest,
+                         ::testing::Values(StagingLimits{}, StagingLimits{256, 512}, StagingLimits{256, 3}),
+                         [](const auto& test) {
+                             return std::to_string(test.param.runBytes) + "Bytes" +
+                                    std::to_string(test.param.maxMergedRuns) + "Runs";
+                         });
+
+}  // namespace
+}  // namespace brelin
