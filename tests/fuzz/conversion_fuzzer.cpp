@@ -52,7 +52,8 @@ int64_t expectedCuts(std::string_view bytes) {
         if (line.size() > 255) ++cuts;
         if (line.substr(0, 6) == "0 TRLR") break;
         start = end + 1;
-        if (end < bytes.size() && bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
+        if (end < bytes.size() && bytes[end] == '\r' && start < bytes.size() &&
+            bytes[start] == '\n')
             ++start;
     }
     return cuts;
@@ -87,9 +88,11 @@ std::optional<std::string> convert(const std::string& bytes, size_t readChunk, i
     if (!written) return std::nullopt;
     const std::string log = files.has(kLog) ? files.at(kLog) : std::string();
     size_t reports = 0;
-    for (size_t at = log.find("La ligne "); at != std::string::npos; at = log.find("La ligne ", at + 1))
+    for (size_t at = log.find("La ligne "); at != std::string::npos;
+         at = log.find("La ligne ", at + 1))
         ++reports;
-    if (static_cast<int64_t>(reports) != result.linesCut) finding("the log does not list every cut");
+    if (static_cast<int64_t>(reports) != result.linesCut)
+        finding("the log does not list every cut");
     return files.at(kOutput);
 }
 

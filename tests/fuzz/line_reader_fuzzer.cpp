@@ -52,8 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     brelin::testing::StringSource source(bytes, chunk);
     brelin::LineReader reader(source, bufferSize);
     const brelin::ByteOrderMark mark = modelMark(bytes);
-    const std::string_view text =
-        mark == brelin::ByteOrderMark::Utf8 ? std::string_view(bytes).substr(3) : std::string_view(bytes);
+    const std::string_view text = mark == brelin::ByteOrderMark::Utf8
+                                      ? std::string_view(bytes).substr(3)
+                                      : std::string_view(bytes);
     const std::vector<std::string_view> expected = modelLines(text);
 
     brelin::Line line;
@@ -62,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (index >= expected.size()) finding("a line too many", index);
         const std::string_view want = expected[index];
         if (line.length != want.size()) finding("wrong line length", index);
-        if (line.head != want.substr(0, brelin::LineReader::kKeptBytes)) finding("wrong line head", index);
+        if (line.head != want.substr(0, brelin::LineReader::kKeptBytes))
+            finding("wrong line head", index);
         if (line.empty() != want.empty()) finding("wrong emptiness", index);
         ++index;
     }

@@ -27,8 +27,8 @@ using namespace std::string_literals;
 std::string baseContent() {
     std::string text = "0 HEAD\n1 CHAR ANSI\n";
     for (int i = 20000; i >= 1; --i)
-        text += "0 @I" + std::to_string(i) + "@ INDI\n1 NAME Nom /" + std::to_string(i) + "/\n1 NOTE " +
-                std::string(60, 'x') + "\n";
+        text += "0 @I" + std::to_string(i) + "@ INDI\n1 NAME Nom /" + std::to_string(i) +
+                "/\n1 NOTE " + std::string(60, 'x') + "\n";
     return text;
 }
 
@@ -40,7 +40,7 @@ std::string prefixAtLine(const std::string& text, size_t offset) {
 // Runs a mutation just before the input is opened for the nth time (the count pass opens it
 // first, the staging pass second).
 class ChangingFileSystem : public DiskFileSystem {
-public:
+  public:
     int openings = 0;
     int mutateBeforeOpening = 0;
     std::function<void()> mutation;
@@ -58,13 +58,16 @@ struct ChangeCase {
     When when;
     // Changes the file at path (whose content is base); returns the content the run reads from
     // then on, or nullopt when the run must fail.
-    std::function<std::optional<std::string>(const std::string& path, const std::string& base)> change;
+    std::function<std::optional<std::string>(const std::string& path, const std::string& base)>
+        change;
     FailedStep failure = FailedStep::Internal;  // the expected failure when change gives nullopt
     const char* messagePart = "";
 };
 
 // Test names show the case's name, not its bytes.
-void PrintTo(const ChangeCase& change, std::ostream* out) { *out << change.name; }
+void PrintTo(const ChangeCase& change, std::ostream* out) {
+    *out << change.name;
+}
 
 class ChangingInputTest : public ::testing::TestWithParam<ChangeCase> {};
 
@@ -155,27 +158,32 @@ INSTANTIATE_TEST_SUITE_P(
                    FailedStep::InputNotFile, "c'est un dossier"},
         ChangeCase{"ReplacedByUtf16BetweenPasses", When::BetweenPasses,
                    [](const std::string& path, const std::string&) -> std::optional<std::string> {
-                       writeFile(path, "\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0"s);
+                       writeFile(path,
+                                 "\xFF\xFE"
+                                 "0\0 \0H\0E\0A\0D\0\r\0\n\0"s);
                        return std::nullopt;
                    },
                    FailedStep::InputEncoding, "UTF-16"},
-        ChangeCase{"TruncatedDuringStaging", When::DuringStaging,
-                   [](const std::string& path, const std::string& base) -> std::optional<std::string> {
-                       const std::string kept = prefixAtLine(base, 1000000);
-                       EXPECT_EQ(::truncate(path.c_str(), static_cast<off_t>(kept.size())), 0);
-                       return kept;
-                   }},
-        ChangeCase{"GrownDuringStaging", When::DuringStaging,
-                   [](const std::string& path, const std::string& base) -> std::optional<std::string> {
-                       std::ofstream(path, std::ios::binary | std::ios::app) << kTail;
-                       return base + kTail;
-                   }},
-        ChangeCase{"DeletedDuringStaging", When::DuringStaging,
-                   [](const std::string& path, const std::string& base) -> std::optional<std::string> {
-                       // The open file stays readable to its end.
-                       std::filesystem::remove(path);
-                       return base;
-                   }}),
+        ChangeCase{
+            "TruncatedDuringStaging", When::DuringStaging,
+            [](const std::string& path, const std::string& base) -> std::optional<std::string> {
+                const std::string kept = prefixAtLine(base, 1000000);
+                EXPECT_EQ(::truncate(path.c_str(), static_cast<off_t>(kept.size())), 0);
+                return kept;
+            }},
+        ChangeCase{
+            "GrownDuringStaging", When::DuringStaging,
+            [](const std::string& path, const std::string& base) -> std::optional<std::string> {
+                std::ofstream(path, std::ios::binary | std::ios::app) << kTail;
+                return base + kTail;
+            }},
+        ChangeCase{
+            "DeletedDuringStaging", When::DuringStaging,
+            [](const std::string& path, const std::string& base) -> std::optional<std::string> {
+                // The open file stays readable to its end.
+                std::filesystem::remove(path);
+                return base;
+            }}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

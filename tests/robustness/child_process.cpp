@@ -68,7 +68,9 @@ ChildProcess::~ChildProcess() {
     if (errFd_ >= 0) ::close(errFd_);
 }
 
-void ChildProcess::kill(int signal) { ::kill(pid_, signal); }
+void ChildProcess::kill(int signal) {
+    ::kill(pid_, signal);
+}
 
 ProcessResult ChildProcess::wait() {
     ProcessResult result;
@@ -94,7 +96,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 
 std::string copyCli(const std::string& folder, const std::string& name) {
     const std::string copy = folder + "/" + name;
-    std::filesystem::copy_file(BRELIN_CLI_PATH, copy, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(BRELIN_CLI_PATH, copy,
+                               std::filesystem::copy_options::overwrite_existing);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
     return copy;
 }

@@ -17,7 +17,8 @@ namespace {
 std::string inputNamed(const std::string& name, int records) {
     std::string text = "0 HEAD\r\n1 NOTE " + name + "\r\n";
     for (int i = records; i >= 1; --i) {
-        text += "0 @I" + std::to_string(i) + "@ INDI\r\n1 NAME " + name + " /" + std::to_string(i) + "/\r\n";
+        text += "0 @I" + std::to_string(i) + "@ INDI\r\n1 NAME " + name + " /" + std::to_string(i) +
+                "/\r\n";
         if (i % 50 == 0) text += "1 NOTE " + std::string(300, name[0]) + "\r\n";
     }
     return text + "0 TRLR\r\n";

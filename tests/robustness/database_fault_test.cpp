@@ -33,7 +33,9 @@ std::string recordsInReverse(int count) {
 enum class Fault { Write, Read };
 
 // Test names show the fault's name.
-void PrintTo(Fault fault, std::ostream* out) { *out << (fault == Fault::Write ? "Write" : "Read"); }
+void PrintTo(Fault fault, std::ostream* out) {
+    *out << (fault == Fault::Write ? "Write" : "Read");
+}
 
 struct Scenario {
     TempDir dir;

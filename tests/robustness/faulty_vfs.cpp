@@ -30,7 +30,9 @@ struct FaultyFile {
     sqlite3_file* real;
 };
 
-sqlite3_file* realOf(sqlite3_file* file) { return reinterpret_cast<FaultyFile*>(file)->real; }
+sqlite3_file* realOf(sqlite3_file* file) {
+    return reinterpret_cast<FaultyFile*>(file)->real;
+}
 
 bool due(int count, const std::optional<int>& at, bool sticky) {
     return at && (count == *at || (sticky && count > *at));
@@ -109,7 +111,12 @@ const sqlite3_io_methods kMethods = {
     fileControl,
     fileSectorSize,
     fileDeviceCharacteristics,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 int vfsOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
@@ -135,7 +142,9 @@ int vfsRandomness(sqlite3_vfs*, int size, char* out) {
 int vfsSleep(sqlite3_vfs*, int microseconds) {
     return state.real->xSleep(state.real, microseconds);
 }
-int vfsCurrentTime(sqlite3_vfs*, double* now) { return state.real->xCurrentTime(state.real, now); }
+int vfsCurrentTime(sqlite3_vfs*, double* now) {
+    return state.real->xCurrentTime(state.real, now);
+}
 int vfsGetLastError(sqlite3_vfs*, int size, char* out) {
     return state.real->xGetLastError(state.real, size, out);
 }
@@ -190,8 +199,14 @@ void FaultyVfs::failReadAt(std::optional<int> n, bool sticky) {
     state.failWrite.reset();
 }
 
-int FaultyVfs::writes() const { return state.writes; }
-int FaultyVfs::reads() const { return state.reads; }
-int FaultyVfs::failures() const { return state.failures; }
+int FaultyVfs::writes() const {
+    return state.writes;
+}
+int FaultyVfs::reads() const {
+    return state.reads;
+}
+int FaultyVfs::failures() const {
+    return state.failures;
+}
 
 }  // namespace brelin::testing

@@ -48,7 +48,8 @@ std::string utf16(const std::string& ascii, bool littleEndian, bool mark) {
 std::string hugeHeader() {
     // One block far larger than a staged part (1 MiB): it must come back whole and in order.
     std::string text = "0 HEAD\r\n";
-    for (int i = 0; i < 40000; ++i) text += "1 NOTE ligne " + std::to_string(i) + " de l'en-tete\r\n";
+    for (int i = 0; i < 40000; ++i)
+        text += "1 NOTE ligne " + std::to_string(i) + " de l'en-tete\r\n";
     return text + "0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n";
 }
 
@@ -65,11 +66,13 @@ const HostileCase kCases[] = {
      std::nullopt,
      "0 HEAD\r\n0 @S1@ SUBM\r\n1 NAME \"Jean\" l'\"\"ancien\"\r\n0 @I1@ INDI\r\n1 NAME \"\r\n"
      "0 @I2@ INDI\r\n1 NOTE '); DELETE FROM INDITRI; --\r\n0 TRLR\r\n"},
-    {"NulBytes", "0 HEAD\r\n0 @I2@ INDI\r\n1 NOTE a\0b\0\r\n0 @I\0@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n"s,
+    {"NulBytes",
+     "0 HEAD\r\n0 @I2@ INDI\r\n1 NOTE a\0b\0\r\n0 @I\0@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n"s,
      std::nullopt,
      "0 HEAD\r\n0 @I1@ INDI\r\n0 @I2@ INDI\r\n1 NOTE a\0b\0\r\n0 @I\0@ INDI\r\n0 TRLR\r\n"s},
-    {"MillionEmptyLines", "0 HEAD\r\n" + repeated("\r\n", 1000000) + "0 @I2@ INDI\n0 @I1@ INDI\n" +
-                              repeated("\n", 1000) + "0 TRLR\n",
+    {"MillionEmptyLines",
+     "0 HEAD\r\n" + repeated("\r\n", 1000000) + "0 @I2@ INDI\n0 @I1@ INDI\n" +
+         repeated("\n", 1000) + "0 TRLR\n",
      std::nullopt, "0 HEAD\r\n0 @I1@ INDI\r\n0 @I2@ INDI\r\n0 TRLR\r\n"},
     {"OnlyTheTrailer", "0 TRLR", std::nullopt, "0 TRLR\r\n"},
     {"HeaderWithoutRecords", "0 HEAD\r\n1 CHAR ANSI\r\n0 TRLR\r\n", std::nullopt,
@@ -80,14 +83,18 @@ const HostileCase kCases[] = {
     {"MixedLineEnds", "0 HEAD\n0 @I2@ INDI\r1 NAME B\r\n\r\n0 @I1@ INDI\n\r0 TRLR", std::nullopt,
      "0 HEAD\r\n0 @I1@ INDI\r\n0 @I2@ INDI\r\n1 NAME B\r\n0 TRLR\r\n"},
     {"Utf8ByteOrderMark",
-     "\xEF\xBB\xBF" "0 HEAD\r\n0 @I2@ INDI\r\n1 NOTE x" + repeated("\xC3\xA9", 130) + "\r\n0 @I1@ INDI\r\n0 TRLR\r\n",
+     "\xEF\xBB\xBF"
+     "0 HEAD\r\n0 @I2@ INDI\r\n1 NOTE x" +
+         repeated("\xC3\xA9", 130) + "\r\n0 @I1@ INDI\r\n0 TRLR\r\n",
      std::nullopt,
      // Byte 255 would split an "é": the cut keeps 254 bytes, "1 NOTE x" and 123 whole "é".
-     "\xEF\xBB\xBF" "0 HEAD\r\n0 @I1@ INDI\r\n0 @I2@ INDI\r\n1 NOTE x" + repeated("\xC3\xA9", 123) + "\r\n0 TRLR\r\n"},
-    {"Utf16LittleEndianWithMark", utf16("0 HEAD\r\n0 TRLR\r\n", true, true), FailedStep::InputEncoding,
-     "", "UTF-16"},
-    {"Utf16BigEndianWithMark", utf16("0 HEAD\r\n0 TRLR\r\n", false, true), FailedStep::InputEncoding,
-     "", "UTF-16"},
+     "\xEF\xBB\xBF"
+     "0 HEAD\r\n0 @I1@ INDI\r\n0 @I2@ INDI\r\n1 NOTE x" +
+         repeated("\xC3\xA9", 123) + "\r\n0 TRLR\r\n"},
+    {"Utf16LittleEndianWithMark", utf16("0 HEAD\r\n0 TRLR\r\n", true, true),
+     FailedStep::InputEncoding, "", "UTF-16"},
+    {"Utf16BigEndianWithMark", utf16("0 HEAD\r\n0 TRLR\r\n", false, true),
+     FailedStep::InputEncoding, "", "UTF-16"},
     {"Utf16LittleEndianWithoutMark", utf16("0 HEAD\r\n0 TRLR\r\n", true, false),
      FailedStep::InputEncoding, "", "UTF-16"},
     {"Utf16BigEndianWithoutMark", utf16("0 HEAD\r\n0 TRLR\r\n", false, false),
@@ -99,21 +106,26 @@ const HostileCase kCases[] = {
      "0 HEAD\r\n0 @I2@ INDI\r\n0 @I999999999999999999@ INDI\r\n"
      "0 @I123456789012345678901234567890@ INDI\r\n0 @I-5@ INDI\r\n0 @I1234567890123456789@ INDI\r\n"
      "0 TRLR\r\n"},
-    {"RecordLinesTooShortForTheirNumber", "0 HEAD\r\n0 @I\r\n0 @F@\r\n0 @I1@ INDI\r\n0 @F\r\n0 TRLR\r\n",
-     std::nullopt, "0 HEAD\r\n0 @I1@ INDI\r\n0 @I\r\n0 @F@\r\n0 @F\r\n0 TRLR\r\n"},
+    {"RecordLinesTooShortForTheirNumber",
+     "0 HEAD\r\n0 @I\r\n0 @F@\r\n0 @I1@ INDI\r\n0 @F\r\n0 TRLR\r\n", std::nullopt,
+     "0 HEAD\r\n0 @I1@ INDI\r\n0 @I\r\n0 @F@\r\n0 @F\r\n0 TRLR\r\n"},
     {"LinesAfterTheTrailer", "0 HEAD\r\n0 @I1@ INDI\r\n0 TRLR\r\n0 @I0@ INDI\r\ngarbage\r\n",
      std::nullopt, "0 HEAD\r\n0 @I1@ INDI\r\n0 TRLR\r\n"},
     {"OneBlockLargerThanAStagedPart", hugeHeader(), std::nullopt},
     {"EmptyFile", "", FailedStep::InputEmpty, "", "est vide"},
     {"OnlyEmptyLines", "\r\n\n\r\r\n", FailedStep::InputEmpty, "", "est vide"},
-    {"BinaryGarbage", "\x7F" "ELF\x02\x01\x01\0\0\0\n\xFF\xD8\xFF"s, FailedStep::InputNotGedcom, "",
-     "n'est pas un fichier GEDCOM"},
+    {"BinaryGarbage",
+     "\x7F"
+     "ELF\x02\x01\x01\0\0\0\n\xFF\xD8\xFF"s,
+     FailedStep::InputNotGedcom, "", "n'est pas un fichier GEDCOM"},
     {"TextThatIsNotGedcom", "Bonjour,\r\nvoici ma famille.\r\n", FailedStep::InputNotGedcom, "",
      "n'est pas un fichier GEDCOM"},
 };
 
 // Test names show the case's name, not its bytes.
-void PrintTo(const HostileCase& hostile, std::ostream* out) { *out << hostile.name; }
+void PrintTo(const HostileCase& hostile, std::ostream* out) {
+    *out << hostile.name;
+}
 
 class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
 
@@ -166,7 +178,9 @@ struct CliCase {
 
 const std::string kSmall = "0 HEAD\r\n0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n";
 
-void PrintTo(const CliCase& cliCase, std::ostream* out) { *out << cliCase.name; }
+void PrintTo(const CliCase& cliCase, std::ostream* out) {
+    *out << cliCase.name;
+}
 
 class HostileCliTest : public ::testing::TestWithParam<CliCase> {};
 
@@ -189,49 +203,59 @@ TEST_P(HostileCliTest, RefusesWithMessageAndTouchesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, HostileCliTest,
-    ::testing::Values(
-        CliCase{"InputIsAFolder",
-                [](const TempDir& dir) {
-                    std::filesystem::create_directory(dir.file("dossier.ged"));
-                    return std::pair{"dossier.ged"s, "out.ged"s};
-                },
-                1, "c'est un dossier"},
-        CliCase{"InputIsDevZero", [](const TempDir&) { return std::pair{"/dev/zero"s, "out.ged"s}; }, 1,
-                "ce n'est pas un fichier ordinaire"},
-        CliCase{"InputIsDevNull", [](const TempDir&) { return std::pair{"/dev/null"s, "out.ged"s}; }, 1,
-                "ce n'est pas un fichier ordinaire"},
-        CliCase{"InputIsAPipeWithoutWriter",
-                [](const TempDir& dir) {
-                    ::mkfifo(dir.file("tube.ged").c_str(), 0600);
-                    return std::pair{"tube.ged"s, "out.ged"s};
-                },
-                1, "ce n'est pas un fichier ordinaire"},
-        CliCase{"InputMissing", [](const TempDir&) { return std::pair{"absent.ged"s, "out.ged"s}; }, 1,
-                "n'existe pas"},
-        CliCase{"OutputIsTheInputThroughASymbolicLink",
-                [](const TempDir& dir) {
-                    std::filesystem::create_symlink("in.ged", dir.file("lien.ged"));
-                    return std::pair{"in.ged"s, "lien.ged"s};
-                },
-                2, "DOIT être différent"},
-        CliCase{"OutputIsTheInputThroughAHardLink",
-                [](const TempDir& dir) {
-                    std::filesystem::create_hard_link(dir.file("in.ged"), dir.file("dur.ged"));
-                    return std::pair{"in.ged"s, "dur.ged"s};
-                },
-                2, "DOIT être différent"},
-        CliCase{"OutputIsTheInputSpelledOtherwise",
-                [](const TempDir& dir) {
-                    std::filesystem::create_directory(dir.file("sous"));
-                    return std::pair{"in.ged"s, "sous/../in.ged"s};
-                },
-                2, "DOIT être différent"},
-        CliCase{"OutputIsTheInputThroughALinkedFolder",
-                [](const TempDir& dir) {
-                    std::filesystem::create_directory_symlink(dir.path(), dir.file("ici"));
-                    return std::pair{"in.ged"s, dir.file("ici") + "/in.ged"};
-                },
-                2, "DOIT être différent"}),
+    ::testing::Values(CliCase{"InputIsAFolder",
+                              [](const TempDir& dir) {
+                                  std::filesystem::create_directory(dir.file("dossier.ged"));
+                                  return std::pair{"dossier.ged"s, "out.ged"s};
+                              },
+                              1, "c'est un dossier"},
+                      CliCase{"InputIsDevZero",
+                              [](const TempDir&) {
+                                  return std::pair{"/dev/zero"s, "out.ged"s};
+                              },
+                              1, "ce n'est pas un fichier ordinaire"},
+                      CliCase{"InputIsDevNull",
+                              [](const TempDir&) {
+                                  return std::pair{"/dev/null"s, "out.ged"s};
+                              },
+                              1, "ce n'est pas un fichier ordinaire"},
+                      CliCase{"InputIsAPipeWithoutWriter",
+                              [](const TempDir& dir) {
+                                  ::mkfifo(dir.file("tube.ged").c_str(), 0600);
+                                  return std::pair{"tube.ged"s, "out.ged"s};
+                              },
+                              1, "ce n'est pas un fichier ordinaire"},
+                      CliCase{"InputMissing",
+                              [](const TempDir&) {
+                                  return std::pair{"absent.ged"s, "out.ged"s};
+                              },
+                              1, "n'existe pas"},
+                      CliCase{"OutputIsTheInputThroughASymbolicLink",
+                              [](const TempDir& dir) {
+                                  std::filesystem::create_symlink("in.ged", dir.file("lien.ged"));
+                                  return std::pair{"in.ged"s, "lien.ged"s};
+                              },
+                              2, "DOIT être différent"},
+                      CliCase{"OutputIsTheInputThroughAHardLink",
+                              [](const TempDir& dir) {
+                                  std::filesystem::create_hard_link(dir.file("in.ged"),
+                                                                    dir.file("dur.ged"));
+                                  return std::pair{"in.ged"s, "dur.ged"s};
+                              },
+                              2, "DOIT être différent"},
+                      CliCase{"OutputIsTheInputSpelledOtherwise",
+                              [](const TempDir& dir) {
+                                  std::filesystem::create_directory(dir.file("sous"));
+                                  return std::pair{"in.ged"s, "sous/../in.ged"s};
+                              },
+                              2, "DOIT être différent"},
+                      CliCase{"OutputIsTheInputThroughALinkedFolder",
+                              [](const TempDir& dir) {
+                                  std::filesystem::create_directory_symlink(dir.path(),
+                                                                            dir.file("ici"));
+                                  return std::pair{"in.ged"s, dir.file("ici") + "/in.ged"};
+                              },
+                              2, "DOIT être différent"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 // A 200 MB single line: cut to 255 bytes and logged, with memory bounded by the reader's buffer,
@@ -250,7 +274,8 @@ TEST(HostileCli, TwoHundredMegabyteLineRunsInBoundedMemory) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(readFile(dir.file("out.ged")),
               "0 HEAD\r\n1 NOTE " + std::string(248, 'x') + "\r\n0 @I1@ INDI\r\n0 TRLR\r\n");
-    EXPECT_NE(readFile(dir.file("Logbrelin-cli.log")).find("La ligne 2 comporte"), std::string::npos);
+    EXPECT_NE(readFile(dir.file("Logbrelin-cli.log")).find("La ligne 2 comporte"),
+              std::string::npos);
     std::filesystem::remove(dir.file("long.ged"));
     std::cout << "peak memory of brelin-cli: " << result.maxRssKiB << " KiB\n";
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's own memory is not the program's

@@ -25,9 +25,11 @@ std::string largeInput() {
     std::string text = "0 HEAD\r\n1 CHAR ANSI\r\n";
     for (int i = 12000; i >= 1; --i) {
         text += "0 @I" + std::to_string(i) + "@ INDI\r\n1 NAME Nom /" + std::to_string(i) + "/\r\n";
-        text += i % 500 == 0 ? "1 NOTE " + std::string(400, 'L') + "\r\n" : "1 NOTE " + std::string(100, 'n') + "\r\n";
+        text += i % 500 == 0 ? "1 NOTE " + std::string(400, 'L') + "\r\n"
+                             : "1 NOTE " + std::string(100, 'n') + "\r\n";
     }
-    for (int i = 3000; i >= 1; --i) text += "0 @F" + std::to_string(i) + "@ FAM\r\n1 HUSB @I" + std::to_string(i) + "@\r\n";
+    for (int i = 3000; i >= 1; --i)
+        text += "0 @F" + std::to_string(i) + "@ FAM\r\n1 HUSB @I" + std::to_string(i) + "@\r\n";
     return text + "0 TRLR\r\n";
 }
 
@@ -58,7 +60,8 @@ TEST(Interruption, KilledAtRandomMomentsLeavesOldOrCompleteOutputOnly) {
 
     const std::regex leftoverName(R"(\.out\.ged\.brelin-([0-9]+)-[A-Za-z0-9]{6})");
     std::mt19937 random(20240607);
-    std::uniform_int_distribution<long> moment(0, std::chrono::duration_cast<std::chrono::microseconds>(span).count() * 6 / 5);
+    std::uniform_int_distribution<long> moment(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(span).count() * 6 / 5);
     std::set<pid_t> killed;
     int oldSeen = 0;
     int newSeen = 0;
@@ -73,7 +76,8 @@ TEST(Interruption, KilledAtRandomMomentsLeavesOldOrCompleteOutputOnly) {
 
         ASSERT_EQ(readFile(dir.file("in.ged")), input);
         const std::string output = readFile(dir.file("out.ged"));
-        ASSERT_TRUE(output == old || output == expected) << "a mixed output of " << output.size() << " bytes";
+        ASSERT_TRUE(output == old || output == expected)
+            << "a mixed output of " << output.size() << " bytes";
         ++(output == old ? oldSeen : newSeen);
         for (const std::string& name : temporaryOutputs(dir.path())) {
             std::smatch match;
@@ -81,7 +85,8 @@ TEST(Interruption, KilledAtRandomMomentsLeavesOldOrCompleteOutputOnly) {
             EXPECT_EQ(killed.count(static_cast<pid_t>(std::stol(match[1]))), 1u) << name;
         }
     }
-    std::cout << "old output kept " << oldSeen << " times, new output complete " << newSeen << " times\n";
+    std::cout << "old output kept " << oldSeen << " times, new output complete " << newSeen
+              << " times\n";
 
     // The next complete run removes every leftover.
     const ProcessResult last = runProcess(cli, arguments, dir.path());
@@ -98,11 +103,12 @@ TEST(Interruption, NextRunRemovesOnlyTheLeftoversOfEndedPrograms) {
     const std::string running = std::to_string(::getpid());
     const std::vector<std::string> removed{".out.ged.brelin-" + ended + "-a1B2c3",
                                            ".autre.ged.brelin-" + ended + "-XyZ789"};
-    const std::vector<std::string> kept{".out.ged.brelin-" + running + "-a1B2c3",  // still at work
-                                        "out.ged.brelin-" + ended + "-a1B2c3",     // no leading dot
-                                        ".out.ged.brelin-" + ended + "-a1B2c",     // five characters
-                                        ".out.ged.brelin-x" + ended + "-a1B2c3",   // not a process id
-                                        ".out.ged.brelin-0-a1B2c3"};
+    const std::vector<std::string> kept{
+        ".out.ged.brelin-" + running + "-a1B2c3",  // still at work
+        "out.ged.brelin-" + ended + "-a1B2c3",     // no leading dot
+        ".out.ged.brelin-" + ended + "-a1B2c",     // five characters
+        ".out.ged.brelin-x" + ended + "-a1B2c3",   // not a process id
+        ".out.ged.brelin-0-a1B2c3"};
     for (const auto& name : removed) writeFile(dir.file(name), "reste");
     for (const auto& name : kept) writeFile(dir.file(name), "reste");
 

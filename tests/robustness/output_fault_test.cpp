@@ -26,7 +26,8 @@ const std::string kOld = "ancien contenu\r\n";
 std::string sampleInput(int individuals) {
     std::string text = "0 HEAD\r\n";
     for (int i = individuals; i >= 1; --i)
-        text += "0 @I" + std::to_string(i) + "@ INDI\r\n1 NAME Nom " + std::string(40, 'n') + "\r\n";
+        text +=
+            "0 @I" + std::to_string(i) + "@ INDI\r\n1 NAME Nom " + std::string(40, 'n') + "\r\n";
     return text + "0 @F1@ FAM\r\n0 TRLR\r\n";
 }
 
@@ -47,7 +48,9 @@ struct DiskFullCase {
 };
 
 // Test names show the case's name, not its bytes.
-void PrintTo(const DiskFullCase& diskFull, std::ostream* out) { *out << diskFull.name; }
+void PrintTo(const DiskFullCase& diskFull, std::ostream* out) {
+    *out << diskFull.name;
+}
 
 class DiskFullTest : public ::testing::TestWithParam<DiskFullCase> {};
 
@@ -57,7 +60,8 @@ TEST_P(DiskFullTest, KeepsTheOldFileAndSaysTheDiskIsFull) {
     MemoryFileSystem files;
     files.put("/d/in.ged", input);
     files.put("/d/out.ged", kOld);
-    files.outputSpace = static_cast<size_t>(static_cast<double>(expected.size()) * GetParam().fraction);
+    files.outputSpace =
+        static_cast<size_t>(static_cast<double>(expected.size()) * GetParam().fraction);
     ScriptedFrontend frontend;
     frontend.input = InputChoice{"/d/in.ged", "in.ged"};
     frontend.output = "/d/out.ged";
@@ -88,7 +92,7 @@ TEST(OutputFault, FileSizeLimitFailsTheRunClearlyAndKeepsTheOldFile) {
     writeFile(dir.file("out.ged"), kOld);
 
     const ProcessResult limited = runProcess(cli, {"--force", "in.ged", "out.ged"}, dir.path(), [] {
-        const struct rlimit limit {64 * 1024, 64 * 1024};
+        const struct rlimit limit { 64 * 1024, 64 * 1024 };
         ::setrlimit(RLIMIT_FSIZE, &limit);
     });
     EXPECT_EQ(limited.signal, 0) << "the program was killed instead of reporting the failure";
@@ -110,12 +114,12 @@ TEST(OutputFault, FileSizeLimitFailsTheRunClearlyAndKeepsTheOldFile) {
 // Passes everything to the disk; the output's folder is removed right after the first write to
 // the output, so the temporary file goes with it.
 class FolderRemovingFileSystem : public DiskFileSystem {
-public:
+  public:
     explicit FolderRemovingFileSystem(std::string folder) : folder_(std::move(folder)) {}
 
     std::unique_ptr<OutputFile> createOutput(const std::string& path) override {
         class Output : public OutputFile {
-        public:
+          public:
             Output(std::unique_ptr<OutputFile> real, std::string folder)
                 : real_(std::move(real)), folder_(std::move(folder)) {}
             void write(std::string_view bytes) override {
@@ -124,14 +128,14 @@ public:
             }
             void commit() override { real_->commit(); }
 
-        private:
+          private:
             std::unique_ptr<OutputFile> real_;
             std::string folder_;
         };
         return std::make_unique<Output>(DiskFileSystem::createOutput(path), folder_);
     }
 
-private:
+  private:
     std::string folder_;
 };
 
@@ -190,11 +194,13 @@ TEST(OutputFault, FolderRemovedWhileTheOutputIsWrittenFailsClearly) {
 
 struct CliOutputCase {
     const char* name;
-    const char* output;      // relative to the test's folder
-    const char* causeText;   // part of the message
+    const char* output;     // relative to the test's folder
+    const char* causeText;  // part of the message
 };
 
-void PrintTo(const CliOutputCase& outputCase, std::ostream* out) { *out << outputCase.name; }
+void PrintTo(const CliOutputCase& outputCase, std::ostream* out) {
+    *out << outputCase.name;
+}
 
 class CliOutputTest : public ::testing::TestWithParam<CliOutputCase> {};
 
@@ -206,7 +212,8 @@ TEST_P(CliOutputTest, FailsWithMessageAndWritesNothing) {
     std::filesystem::create_directory(dir.file("dossier"));
     const auto before = folderEntries(dir.path());
 
-    const ProcessResult result = runProcess(cli, {"--force", "in.ged", GetParam().output}, dir.path());
+    const ProcessResult result =
+        runProcess(cli, {"--force", "in.ged", GetParam().output}, dir.path());
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find(GetParam().causeText), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(GetParam().output), std::string::npos) << result.err;
