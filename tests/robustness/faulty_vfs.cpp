@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <stdexcept>
 
 namespace brelin::testing {
@@ -14,9 +15,10 @@ namespace {
 struct State {
     sqlite3_vfs* real = nullptr;
     sqlite3_vfs vfs{};
-    int writes = 0;
-    int reads = 0;
-    int failures = 0;
+    // Atomic: the database may reach its files from a thread of its own.
+    std::atomic<int> writes = 0;
+    std::atomic<int> reads = 0;
+    std::atomic<int> failures = 0;
     std::optional<int> failWrite;
     std::optional<int> failRead;
     bool stickyWrite = false;
@@ -156,7 +158,11 @@ int vfsCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* now) {
 
 FaultyVfs::FaultyVfs() {
     sqlite3_initialize();
-    state = State{};
+    state.writes = 0;
+    state.reads = 0;
+    state.failures = 0;
+    state.failWrite.reset();
+    state.failRead.reset();
     state.real = sqlite3_vfs_find(nullptr);
     if (state.real == nullptr) throw std::runtime_error("no default SQLite VFS");
     sqlite3_vfs& vfs = state.vfs;
