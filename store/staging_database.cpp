@@ -222,6 +222,8 @@ void StagingDatabase::clearTables() {
 }
 
 void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::string_view block) {
+    // A batch's buffer is made once at its full size, not grown by doubling and copying.
+    if (pendingBytes_.capacity() < limits_.runBytes) pendingBytes_.reserve(limits_.runBytes + 4096);
     pending_.push_back({table, number.has_value(), number.value_or(0), pendingBytes_.size(),
                         block.size()});
     pendingBytes_.append(block);
