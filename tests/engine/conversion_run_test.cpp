@@ -85,6 +85,8 @@ struct InvariantCase {
     std::string input;
 };
 
+void PrintTo(const InvariantCase& c, std::ostream* out) { *out << c.name; }
+
 class InvariantTest : public ConversionRunTest, public ::testing::WithParamInterface<InvariantCase> {};
 
 TEST_P(InvariantTest, OutputKeepsEveryLineInOrder) {
@@ -275,6 +277,8 @@ struct RefusalCase {
     std::string input;
     FailedStep step;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
 
 class RefusedInputTest : public ConversionRunTest, public ::testing::WithParamInterface<RefusalCase> {};
 

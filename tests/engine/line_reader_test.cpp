@@ -37,6 +37,8 @@ struct SplitCase {
     std::vector<ReadLine> lines;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* out) { *out << c.name; }
+
 class LineEndTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(LineEndTest, SplitsAlikeWhateverTheChunkSize) {
@@ -88,6 +90,8 @@ struct MarkCase {
     ByteOrderMark mark;
     std::string firstLine;
 };
+
+void PrintTo(const MarkCase& c, std::ostream* out) { *out << c.name; }
 
 class ByteOrderMarkTest : public ::testing::TestWithParam<MarkCase> {};
 
