@@ -4,6 +4,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <csignal>
+
 #include "file_system.h"
 #include "main_window.h"
 #include "program_paths.h"
@@ -11,6 +13,8 @@
 #include "start_up.h"
 
 int main(int argc, char** argv) {
+    // A write past the file size limit then fails with a message, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("brelin"));
     QGuiApplication::setDesktopFileName(QStringLiteral("brelin"));

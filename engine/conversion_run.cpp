@@ -158,9 +158,12 @@ RunResult ConversionRun::start() {
             file->write(stager.trailer());
             file->write(kCrLf);
         }
-        if (frontend_.stopRequested() && frontend_.confirmStop()) {
-            result.outcome = RunOutcome::Abandoned;
-            return result;  // the output file is discarded
+        if (frontend_.stopRequested()) {
+            if (frontend_.confirmStop()) {
+                result.outcome = RunOutcome::Abandoned;
+                return result;  // the output file is discarded
+            }
+            frontend_.clearStopRequest();
         }
         file->commit();
     } catch (const RunError& error) {

@@ -40,12 +40,15 @@ std::string executableName(const std::string& executablePath) {
 
 ProgramFiles programFiles(const std::string& executablePath) {
     const std::string name = executableName(executablePath);
-    const auto parent = std::filesystem::path(executablePath).parent_path();
+    std::error_code ignored;
+    const auto parent = std::filesystem::absolute(executablePath, ignored).parent_path();
     std::string folder = parent.empty() ? std::string(".") : parent.string();
     ProgramFiles files;
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    // An installed program's folder is not its to write, even where the system would let it
+    // (the administrator runs it).
+    const bool installed = folder == "/bin" || folder == "/sbin" || folder.rfind("/usr/", 0) == 0;
+    if (installed || ::access(folder.c_str(), W_OK | X_OK) != 0) {
         folder = userDataFolder();
-        std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);
         files.inUserDataFolder = true;
     }

@@ -246,6 +246,19 @@ TEST_F(ConversionRunTest, StopAnsweredNoCompletesTheSameOutput) {
     EXPECT_EQ(output(), numberedInput(500));
 }
 
+TEST_F(ConversionRunTest, StopDuringTheWriteOutIsAskedToo) {
+    frontend.onChooseOutput = [this] { frontend.stop = true; };
+    frontend.stopAnswers = {false, true};
+    const std::string input = crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"});
+    EXPECT_EQ(convert(input).outcome, RunOutcome::Completed);
+    EXPECT_FALSE(frontend.stop);
+    EXPECT_EQ(output(), expectedOutput(input));
+    files.files.erase(kOutput);
+    EXPECT_EQ(convert(input).outcome, RunOutcome::Abandoned);
+    EXPECT_EQ(output(), std::nullopt);
+    EXPECT_EQ(frontend.stopQuestions, 2);
+}
+
 TEST_F(ConversionRunTest, LeftoverStopRequestIsClearedByTheNextRun) {
     frontend.stop = true;
     const RunResult result = convert(numberedInput(300));

@@ -124,13 +124,16 @@ TEST(ProgramFiles, AreNamedAfterTheExecutable) {
     EXPECT_EQ(files.databasePath, dir.file("brelin-cli.db"));
     EXPECT_EQ(files.logPath, dir.file("Logbrelin-cli.log"));
     EXPECT_FALSE(files.inUserDataFolder);
+    EXPECT_EQ(programFiles("brelin").databasePath, fs::current_path().string() + "/brelin.db");
 }
 
 TEST(ProgramFiles, GoToTheUserDataFolderWhereTheProgramsFolderCannotBeWritten) {
     TempDir dir;
     ::setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
     const ProgramFiles files = programFiles("/nonexistent/bin/brelin");
+    const ProgramFiles installed = programFiles("/usr/bin/brelin");
     ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(installed.databasePath, dir.file("brelin/brelin.db"));
     EXPECT_EQ(files.databasePath, dir.file("brelin/brelin.db"));
     EXPECT_EQ(files.logPath, dir.file("brelin/Logbrelin.log"));
     EXPECT_TRUE(files.inUserDataFolder);

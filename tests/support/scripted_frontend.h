@@ -18,6 +18,8 @@ public:
     std::vector<bool> stopAnswers;
     // Called at every progress step, to press stop or change files in the middle of a run.
     std::function<void(float)> onProgress;
+    // Called when the output is asked for, before the answer is given.
+    std::function<void()> onChooseOutput;
 
     bool stop = false;
     RunState state = RunState::Idle;
@@ -31,6 +33,7 @@ public:
     std::optional<InputChoice> chooseInput() override { return input; }
     std::optional<std::string> chooseOutput(const std::string&) override {
         ++outputQuestions;
+        if (onChooseOutput) onChooseOutput();
         return output;
     }
     void setState(RunState s) override {
