@@ -1,0 +1,71 @@
+// brelin-bench-window INPUT OUTPUT: one run through the desktop program's main window, its file
+// choices answered at once, and the time from the click on the file button to the end of the
+// run. Run under QT_QPA_PLATFORM=offscreen beside brelin-cli on the same file, it shows what the
+// window's progress steps and event processing cost.
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "dialogs.h"
+#include "file_system.h"
+#include "main_window.h"
+#include "public.h"
+
+namespace {
+
+class FixedAnswers : public brelin::Dialogs {
+public:
+    FixedAnswers(QString input, QString output) : input_(std::move(input)), output_(std::move(output)) {}
+
+    std::optional<QString> chooseFile(QWidget*, brelin::FileRequest&) override {
+        return asked_++ == 0 ? input_ : output_;
+    }
+    void inform(QWidget*, const QString&, const QString& text) override { report(text); }
+    void warn(QWidget*, const QString&, const QString& text) override { report(text); }
+    bool ask(QWidget*, const QString&, const QString&) override { return true; }
+    void showModal(QDialog&) override {}
+
+private:
+    static void report(const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+
+    QString input_;
+    QString output_;
+    int asked_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: brelin-bench-window INPUT OUTPUT\n");
+        return 2;
+    }
+    QApplication application(argc, argv);
+    char folder[] = "/tmp/brelin-bench-window-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) return 1;
+    const std::string files = folder;
+
+    FixedAnswers dialogs(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    brelin::DiskFileSystem disk;
+    brelin::MainWindow window(brelin::Public::openStagingDatabase(files + "/brelin.db"),
+                              files + "/Logbrelin.log", disk, dialogs);
+    window.show();
+    double seconds = 0;
+    QTimer::singleShot(0, &window, [&] {
+        const auto start = std::chrono::steady_clock::now();
+        window.findChild<QPushButton*>(QStringLiteral("btnFile"))->click();
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        QApplication::quit();
+    });
+    QApplication::exec();
+    std::printf("%.3f\n", seconds);
+    std::remove((files + "/brelin.db").c_str());
+    std::remove((files + "/Logbrelin.log").c_str());
+    ::rmdir(folder);
+    return 0;
+}
