@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "line_reader.h"
+#include "invariant.h"
 #include "memory_file_system.h"
 
 namespace {
@@ -19,19 +20,6 @@ namespace {
 [[noreturn]] void finding(const char* what, size_t lineIndex) {
     std::fprintf(stderr, "FINDING: %s at line %zu\n", what, lineIndex);
     std::abort();
-}
-
-std::vector<std::string_view> modelLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
-    return lines;
 }
 
 brelin::ByteOrderMark modelMark(std::string_view bytes) {
@@ -55,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text = mark == brelin::ByteOrderMark::Utf8
                                       ? std::string_view(bytes).substr(3)
                                       : std::string_view(bytes);
-    const std::vector<std::string_view> expected = modelLines(text);
+    const std::vector<std::string_view> expected = brelin::testing::splitLines(text);
 
     brelin::Line line;
     size_t index = 0;

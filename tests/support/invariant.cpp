@@ -18,19 +18,6 @@ struct Record {
     std::vector<std::string> lines;
 };
 
-std::vector<std::string_view> splitLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
-    return lines;
-}
-
 bool begins(std::string_view line, std::string_view prefix) {
     return line.substr(0, prefix.size()) == prefix;
 }
@@ -68,6 +55,19 @@ std::string cut(std::string_view line, bool utf8) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> splitLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        lines.push_back(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.push_back(bytes.substr(start));
+    return lines;
+}
 
 std::optional<std::string> expectedOutput(std::string_view input) {
     std::string prefix;

@@ -10,8 +10,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brelin::testing {
+
+// The lines of bytes as the program must see them: CR LF, LF and a lone CR each end a line.
+std::vector<std::string_view> splitLines(std::string_view bytes);
 
 // The output the invariant allows for input, or nullopt where the input may be refused (no line
 // at all, UTF-16, a first line that is not a level-0 line).
