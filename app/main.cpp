@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
-
 #include <csignal>
 
 #include "file_system.h"

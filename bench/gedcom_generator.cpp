@@ -18,7 +18,7 @@ constexpr size_t kLineLimit = 255;
 
 // SplitMix64: small, fast and the same on every platform (unlike std's distributions).
 class Random {
-  public:
+public:
     explicit Random(uint64_t seed) : state_(seed) {}
     uint64_t next() {
         uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
@@ -34,7 +34,7 @@ class Random {
         return choices[below(N)];
     }
 
-  private:
+private:
     uint64_t state_;
 };
 
@@ -128,7 +128,7 @@ constexpr std::array<std::string_view, 6> kDepartments = {
 // One record's lines, gathered into text with CR LF line ends; cut to 255 bytes when writing
 // the expected output.
 class RecordWriter {
-  public:
+public:
     RecordWriter(std::string& text, bool cut) : text_(text), cut_(cut) {}
 
     RecordWriter& operator<<(std::string_view part) {
@@ -163,7 +163,7 @@ class RecordWriter {
     uint64_t lines = 0;
     uint64_t longLines = 0;
 
-  private:
+private:
     std::string& text_;
     bool cut_;
     std::string line_;

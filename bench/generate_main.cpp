@@ -42,7 +42,7 @@ int usage() {
 
 // A file written through a large buffer; a failed write or close is an error.
 class OutputStream {
-  public:
+public:
     explicit OutputStream(const std::string& path)
         : path_(path), file_(std::fopen(path.c_str(), "wb")), buffer_(1 << 20) {
         if (file_ != nullptr) std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
@@ -58,7 +58,7 @@ class OutputStream {
         return std::fclose(file) == 0 && !failed;
     }
 
-  private:
+private:
     std::string path_;
     std::FILE* file_;
     std::vector<char> buffer_;

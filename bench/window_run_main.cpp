@@ -20,7 +20,8 @@ namespace {
 
 class FixedAnswers : public brelin::Dialogs {
 public:
-    FixedAnswers(QString input, QString output) : input_(std::move(input)), output_(std::move(output)) {}
+    FixedAnswers(QString input, QString output)
+        : input_(std::move(input)), output_(std::move(output)) {}
 
     std::optional<QString> chooseFile(QWidget*, brelin::FileRequest&) override {
         return asked_++ == 0 ? input_ : output_;

@@ -23,7 +23,9 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 
-extern "C" void onInterrupt(int) { interrupted = true; }
+extern "C" void onInterrupt(int) {
+    interrupted = true;
+}
 
 constexpr const char* kUsage =
     "Usage : brelin-cli [-f|--force] ENTRÉE SORTIE\n"
@@ -77,7 +79,9 @@ std::optional<Arguments> parse(int argc, const char* const* argv, std::ostream& 
 class CommandLineFrontend : public RunFrontend {
 public:
     CommandLineFrontend(std::string input, std::string output, std::ostream& err)
-        : input_(std::move(input)), output_(std::move(output)), err_(err),
+        : input_(std::move(input)),
+          output_(std::move(output)),
+          err_(err),
           showProgress_(::isatty(STDERR_FILENO) == 1) {}
 
     std::optional<InputChoice> chooseInput() override {
@@ -121,7 +125,8 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         return kExitRefused;
     }
     std::error_code ignored;
-    if (!arguments.force && std::filesystem::exists(std::filesystem::symlink_status(output, ignored))) {
+    if (!arguments.force &&
+        std::filesystem::exists(std::filesystem::symlink_status(output, ignored))) {
         err << "Un fichier du même nom existe déjà.\n";
         return kExitRefused;
     }
@@ -171,7 +176,8 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         case RunOutcome::Failed:
             err << text::describe(*result.error) << "\n";
             if (result.linesCut > 0)
-                err << "Les lignes coupées jusque-là sont dans le journal " << files.logPath << "\n";
+                err << "Les lignes coupées jusque-là sont dans le journal " << files.logPath
+                    << "\n";
             return kExitFailure;
         case RunOutcome::InputCancelled:
         case RunOutcome::OutputCancelled:

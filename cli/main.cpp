@@ -2,4 +2,6 @@
 
 #include "command_line.h"
 
-int main(int argc, char** argv) { return brelin::runCommandLine(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+    return brelin::runCommandLine(argc, argv, std::cout, std::cerr);
+}

@@ -70,9 +70,15 @@ LineKind BlockStager::accept(std::string_view line) {
             }
             block_.append(line);
             break;
-        case LineKind::Individual: startRecord(Table::Individuals, line); break;
-        case LineKind::Family: startRecord(Table::Families, line); break;
-        case LineKind::Note: startRecord(Table::Notes, line); break;
+        case LineKind::Individual:
+            startRecord(Table::Individuals, line);
+            break;
+        case LineKind::Family:
+            startRecord(Table::Families, line);
+            break;
+        case LineKind::Note:
+            startRecord(Table::Notes, line);
+            break;
         case LineKind::Source:
             sourcesSeen_ = true;
             startRecord(Table::Sources, line);
@@ -87,7 +93,9 @@ LineKind BlockStager::accept(std::string_view line) {
     return kind;
 }
 
-void BlockStager::finish() { stagePending(); }
+void BlockStager::finish() {
+    stagePending();
+}
 
 void BlockStager::startRecord(Table table, std::string_view line) {
     stagePending();

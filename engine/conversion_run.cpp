@@ -30,7 +30,8 @@ bool declaresUtf8(std::string_view line) {
 
 // UTF-16 without a byte-order mark shows a NUL beside the level digit of "0 HEAD".
 bool looksLikeUtf16(std::string_view head) {
-    return head.size() >= 2 && ((head[0] == '0' && head[1] == '\0') || (head[0] == '\0' && head[1] == '0'));
+    return head.size() >= 2 &&
+           ((head[0] == '0' && head[1] == '\0') || (head[0] == '\0' && head[1] == '0'));
 }
 
 void writeTable(StagingDatabase& database, Table table, OutputFile& output) {

@@ -161,20 +161,32 @@ mode_t newFileMode() {
 
 std::string systemCause(int error) {
     switch (error) {
-        case ENOENT: return "le fichier ou le dossier n'existe pas";
+        case ENOENT:
+            return "le fichier ou le dossier n'existe pas";
         case EACCES:
-        case EPERM: return "l'accès est refusé";
-        case ENOSPC: return "le disque est plein";
-        case EDQUOT: return "le quota du disque est atteint";
-        case EFBIG: return "le fichier dépasse la taille permise";
-        case EROFS: return "le support est en lecture seule";
-        case EISDIR: return "c'est un dossier";
-        case ENOTDIR: return "un élément du chemin n'est pas un dossier";
-        case ENAMETOOLONG: return "le nom est trop long";
-        case EIO: return "erreur d'entrée-sortie du disque";
+        case EPERM:
+            return "l'accès est refusé";
+        case ENOSPC:
+            return "le disque est plein";
+        case EDQUOT:
+            return "le quota du disque est atteint";
+        case EFBIG:
+            return "le fichier dépasse la taille permise";
+        case EROFS:
+            return "le support est en lecture seule";
+        case EISDIR:
+            return "c'est un dossier";
+        case ENOTDIR:
+            return "un élément du chemin n'est pas un dossier";
+        case ENAMETOOLONG:
+            return "le nom est trop long";
+        case EIO:
+            return "erreur d'entrée-sortie du disque";
         case EMFILE:
-        case ENFILE: return "trop de fichiers ouverts";
-        default: return std::strerror(error);
+        case ENFILE:
+            return "trop de fichiers ouverts";
+        default:
+            return std::strerror(error);
     }
 }
 
@@ -189,8 +201,9 @@ std::unique_ptr<ByteSource> DiskFileSystem::openInput(const std::string& path) {
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        throw RunError(FailedStep::InputNotFile, path,
-                       S_ISDIR(info.st_mode) ? "c'est un dossier" : "ce n'est pas un fichier ordinaire");
+        throw RunError(
+            FailedStep::InputNotFile, path,
+            S_ISDIR(info.st_mode) ? "c'est un dossier" : "ce n'est pas un fichier ordinaire");
     }
     // O_NONBLOCK only kept open() from waiting on a FIFO; a regular file reads as usual.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -208,8 +221,9 @@ std::unique_ptr<OutputFile> DiskFileSystem::createOutput(const std::string& requ
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
         if (!S_ISREG(info.st_mode))
-            throw RunError(FailedStep::WriteOutput, requestedPath,
-                           S_ISDIR(info.st_mode) ? "c'est un dossier" : "ce n'est pas un fichier ordinaire");
+            throw RunError(
+                FailedStep::WriteOutput, requestedPath,
+                S_ISDIR(info.st_mode) ? "c'est un dossier" : "ce n'est pas un fichier ordinaire");
         mode = info.st_mode & 07777;
     }
     const std::string folder = folderOf(path);
@@ -277,7 +291,8 @@ void removeStaleTemporaryOutputs(const std::string& folder) {
 
 bool sameFile(const std::string& a, const std::string& b) {
     if (a == b) return true;
-    struct stat first {}, second {};
+    struct stat first {
+    }, second{};
     if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }

@@ -23,8 +23,8 @@ const char* findLineEnd(const char* from, const char* to) {
     const __m128i lf = _mm_set1_epi8('\n');
     for (; to - p >= 16; p += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask = _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
         if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
     }
 #endif

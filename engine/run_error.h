@@ -8,15 +8,15 @@
 namespace brelin {
 
 enum class FailedStep {
-    ReadInput,      // the input cannot be opened or read
-    InputNotFile,   // the input is a folder, a device or another non-regular file
-    InputEncoding,  // the input is UTF-16, which the program does not read
-    InputNotGedcom, // the input does not start like a GEDCOM file
-    InputEmpty,     // the input holds no line at all
-    WriteOutput,    // the output cannot be created, written or put in place
-    WriteLog,       // the truncation log cannot be written
-    Database,       // the staging database failed
-    Internal,       // anything else (memory exhausted…)
+    ReadInput,       // the input cannot be opened or read
+    InputNotFile,    // the input is a folder, a device or another non-regular file
+    InputEncoding,   // the input is UTF-16, which the program does not read
+    InputNotGedcom,  // the input does not start like a GEDCOM file
+    InputEmpty,      // the input holds no line at all
+    WriteOutput,     // the output cannot be created, written or put in place
+    WriteLog,        // the truncation log cannot be written
+    Database,        // the staging database failed
+    Internal,        // anything else (memory exhausted…)
 };
 
 class RunError : public std::runtime_error {

@@ -10,7 +10,9 @@ constexpr char kBanner[] =
     "   ###############################################\r\n";
 
 // "è" is E8 and "é" E9 in Windows-1252.
-constexpr char kMessageTail[] = " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n";
+constexpr char kMessageTail[] =
+    " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+    "e.\r\n";
 
 }  // namespace
 

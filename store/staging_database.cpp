@@ -36,10 +36,14 @@ void check(sqlite3* db, int code) {
 
 const char* tableName(Table table) {
     switch (table) {
-        case Table::Individuals: return "INDITRI";
-        case Table::Families: return "FAMTRI";
-        case Table::Sources: return "SOURTRI";
-        case Table::Notes: return "NOTETRI";
+        case Table::Individuals:
+            return "INDITRI";
+        case Table::Families:
+            return "FAMTRI";
+        case Table::Sources:
+            return "SOURTRI";
+        case Table::Notes:
+            return "NOTETRI";
     }
     return "";
 }
@@ -50,7 +54,9 @@ void StatementDeleter::operator()(sqlite3_stmt* statement) const noexcept {
 
 // --- Rowset
 
-Rowset::Rowset(StatementHandle statement) : statement_(std::move(statement)) { step(); }
+Rowset::Rowset(StatementHandle statement) : statement_(std::move(statement)) {
+    step();
+}
 
 std::string_view Rowset::columnValue(int index) const {
     assert(!pastEnd_);
@@ -60,7 +66,9 @@ std::string_view Rowset::columnValue(int index) const {
     return {static_cast<const char*>(data), static_cast<size_t>(size)};
 }
 
-void Rowset::moveNext() { step(); }
+void Rowset::moveNext() {
+    step();
+}
 
 void Rowset::moveFirst() {
     sqlite3_reset(statement_.get());
@@ -141,9 +149,9 @@ void StagingDatabase::openFile(const std::string& path) {
     close();
     sqlite3* db = nullptr;
     // One thread uses a connection: its own mutex would only cost time.
-    const int code = sqlite3_open_v2(path.c_str(), &db,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                     nullptr);
+    const int code =
+        sqlite3_open_v2(path.c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code != SQLITE_OK) {
         std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
         sqlite3_close_v2(db);
@@ -224,8 +232,8 @@ void StagingDatabase::clearTables() {
 void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::string_view block) {
     // A batch's buffer is made once at its full size, not grown by doubling and copying.
     if (pendingBytes_.capacity() < limits_.runBytes) pendingBytes_.reserve(limits_.runBytes + 4096);
-    pending_.push_back({table, number.has_value(), number.value_or(0), pendingBytes_.size(),
-                        block.size()});
+    pending_.push_back(
+        {table, number.has_value(), number.value_or(0), pendingBytes_.size(), block.size()});
     pendingBytes_.append(block);
     if (pendingBytes_.size() < limits_.runBytes) return;
     // The full batch is inserted on a thread of its own while the caller gathers the next one:
@@ -233,8 +241,8 @@ void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::str
     waitForInsertion();
     pending_.swap(insertingBlocks_);
     pendingBytes_.swap(insertingBytes_);
-    insertion_ = std::async(std::launch::async,
-                            [this] { insertRun(insertingBlocks_, insertingBytes_); });
+    insertion_ =
+        std::async(std::launch::async, [this] { insertRun(insertingBlocks_, insertingBytes_); });
 }
 
 void StagingDatabase::flushStaged() {
@@ -270,11 +278,12 @@ void StagingDatabase::insertRun(std::vector<PendingBlock>& blocks, std::string& 
     } spend{blocks, bytes};
     if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, "la base n'est pas ouverte");
 
-    std::stable_sort(blocks.begin(), blocks.end(), [](const PendingBlock& a, const PendingBlock& b) {
-        if (a.table != b.table) return a.table < b.table;
-        if (a.whole != b.whole) return a.whole;
-        return a.whole && a.number < b.number;
-    });
+    std::stable_sort(blocks.begin(), blocks.end(),
+                     [](const PendingBlock& a, const PendingBlock& b) {
+                         if (a.table != b.table) return a.table < b.table;
+                         if (a.whole != b.whole) return a.whole;
+                         return a.whole && a.number < b.number;
+                     });
 
     const bool ownTransaction = !inTransaction();
     if (ownTransaction) exec("BEGIN");
@@ -341,8 +350,8 @@ void StagingDatabase::exec(const char* sql) {
 StatementHandle StagingDatabase::prepare(const std::string& sql) {
     if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, "la base n'est pas ouverte");
     sqlite3_stmt* statement = nullptr;
-    const int code = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1),
-                                        &statement, nullptr);
+    const int code =
+        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &statement, nullptr);
     StatementHandle handle(statement);
     if (code != SQLITE_OK) fail(db_, code);
     return handle;

@@ -1,14 +1,13 @@
 // brelin-cli as a user runs it: a copy of the program in a folder of its own, so that its
 // database and log are the test's alone.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -51,8 +50,10 @@ protected:
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, dir.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, dir.file("stderr").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = -1;
         posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -78,7 +79,8 @@ protected:
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir.path())) {
             const std::string name = entry.path().filename().string();
-            if (name != "stdout" && name != "stderr" && name != "brelin-cli" && name != "brelin-cli.db")
+            if (name != "stdout" && name != "stderr" && name != "brelin-cli" &&
+                name != "brelin-cli.db")
                 names.push_back(name);
         }
         std::sort(names.begin(), names.end());
@@ -98,7 +100,8 @@ TEST_F(CommandLineTest, ConvertsAndTellsWhatItDid) {
     EXPECT_NE(finished.out.find("49 lignes  Terminé  en 0 Sec"), std::string::npos) << finished.out;
     EXPECT_NE(finished.out.find("1 ligne(s) coupée(s)"), std::string::npos) << finished.out;
     EXPECT_NE(finished.out.find(dir.file("Logbrelin-cli.log")), std::string::npos) << finished.out;
-    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "sortie.ged"}));
+    EXPECT_EQ(otherFiles(),
+              (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "sortie.ged"}));
 }
 
 TEST_F(CommandLineTest, WorkedExamplesComeOutToTheByte) {
@@ -119,8 +122,10 @@ TEST_F(CommandLineTest, WorkedExamplesComeOutToTheByte) {
     const std::string log = readFile(dir.file("Logbrelin-cli.log"));
     EXPECT_EQ(log.size(), 284u);
     EXPECT_EQ(log.substr(156),
-              "La ligne 12 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n"
-              "La ligne 40 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n");
+              "La ligne 12 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+              "e.\r\n"
+              "La ligne 40 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+              "e.\r\n");
 }
 
 TEST_F(CommandLineTest, ARenamedCopyNamesItsFilesAfterItself) {
@@ -147,12 +152,15 @@ TEST_F(CommandLineTest, OutputNamingTheInputIsRefusedUnderAnySpelling) {
     fs::create_symlink(input, dir.file("lien.ged"));
     fs::create_hard_link(input, dir.file("dur.ged"));
     const std::string before = readFile(input);
-    for (const std::string& same : {input, dir.path() + "/./famille.ged", dir.file("lien.ged"), dir.file("dur.ged")}) {
+    for (const std::string& same :
+         {input, dir.path() + "/./famille.ged", dir.file("lien.ged"), dir.file("dur.ged")}) {
         for (const std::vector<std::string>& args :
-             {std::vector<std::string>{input, same}, std::vector<std::string>{"--force", input, same}}) {
+             {std::vector<std::string>{input, same},
+              std::vector<std::string>{"--force", input, same}}) {
             const Finished finished = run(args);
             EXPECT_EQ(finished.status, 2) << same;
-            EXPECT_EQ(finished.err, "Le fichier de sortie DOIT être différent du fichier d'entrée.\n");
+            EXPECT_EQ(finished.err,
+                      "Le fichier de sortie DOIT être différent du fichier d'entrée.\n");
         }
     }
     EXPECT_EQ(readFile(input), before);
@@ -192,7 +200,8 @@ TEST_F(CommandLineTest, FailuresNameTheFileAndLeaveNothingBehind) {
         EXPECT_NE(finished.err.find("« " + c.named + " »"), std::string::npos) << finished.err;
         EXPECT_FALSE(fs::exists(output));
     }
-    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "dossier", "famille.ged", "vide.ged"}));
+    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "dossier", "famille.ged",
+                                                      "vide.ged"}));
 }
 
 TEST_F(CommandLineTest, AFiftyMegabyteLineIsCutAndLoggedInBoundedMemory) {
@@ -215,7 +224,8 @@ TEST_F(CommandLineTest, InterruptWritesNothing) {
     {
         std::FILE* file = std::fopen(input.c_str(), "wb");
         std::fputs("0 HEAD\r\n", file);
-        for (int i = 0; i < 2000000; ++i) std::fprintf(file, "0 @I%d@ INDI\r\n1 NAME X\r\n", 2000000 - i);
+        for (int i = 0; i < 2000000; ++i)
+            std::fprintf(file, "0 @I%d@ INDI\r\n1 NAME X\r\n", 2000000 - i);
         std::fputs("0 TRLR\r\n", file);
         std::fclose(file);
     }

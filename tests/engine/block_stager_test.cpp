@@ -15,33 +15,29 @@ struct KindCase {
 
 TEST(ClassifyLine, ByPrefixAndSourceTag) {
     const std::vector<KindCase> cases = {
-        {"0 HEAD", LineKind::Ordinary},
-        {"0 @I12@ INDI", LineKind::Individual},
-        {"0 @I12@ INDI ", LineKind::Individual},
-        {"0 @F3@ FAM", LineKind::Family},
-        {"0 @S3@ SOUR", LineKind::Source},
-        {"0 @S3@ SOUR \t", LineKind::Source},
-        {"0 @S1@ SUBM", LineKind::Ordinary},
-        {"0 @SUBN@ SUBN", LineKind::Ordinary},
-        {"0 @N7@ NOTE Une note", LineKind::Note},
-        {"0 @R1@ REPO", LineKind::Ordinary},
-        {"0 @O1@ OBJE", LineKind::Ordinary},
-        {"0 TRLR", LineKind::Trailer},
-        {"0 TRLR ", LineKind::Trailer},
-        {"0 TR", LineKind::Ordinary},
-        {"0 TRAILER", LineKind::Ordinary},
-        {"0 @i1@ INDI", LineKind::Ordinary},
-        {"1 @I1@ INDI", LineKind::Ordinary},
-        {"0 @S", LineKind::Ordinary},
+        {"0 HEAD", LineKind::Ordinary},           {"0 @I12@ INDI", LineKind::Individual},
+        {"0 @I12@ INDI ", LineKind::Individual},  {"0 @F3@ FAM", LineKind::Family},
+        {"0 @S3@ SOUR", LineKind::Source},        {"0 @S3@ SOUR \t", LineKind::Source},
+        {"0 @S1@ SUBM", LineKind::Ordinary},      {"0 @SUBN@ SUBN", LineKind::Ordinary},
+        {"0 @N7@ NOTE Une note", LineKind::Note}, {"0 @R1@ REPO", LineKind::Ordinary},
+        {"0 @O1@ OBJE", LineKind::Ordinary},      {"0 TRLR", LineKind::Trailer},
+        {"0 TRLR ", LineKind::Trailer},           {"0 TR", LineKind::Ordinary},
+        {"0 TRAILER", LineKind::Ordinary},        {"0 @i1@ INDI", LineKind::Ordinary},
+        {"1 @I1@ INDI", LineKind::Ordinary},      {"0 @S", LineKind::Ordinary},
     };
     for (const auto& c : cases) EXPECT_EQ(classifyLine(c.line), c.kind) << c.line;
 }
 
 TEST(RecordNumber, IsTheTextUpToTheNextAt) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"0 @I123@ INDI", "123"},  {"0 @I12@ INDI ", "12"},   {"0 @F1@ FAM", "1"},
-        {"0 @S02915@ SOUR", "02915"}, {"0 @I@ INDI", ""},     {"0 @I12 INDI", "12 INDI"},
-        {"0 @I", ""},              {"0 @N\"1\"@ NOTE", "\"1\""},
+        {"0 @I123@ INDI", "123"},
+        {"0 @I12@ INDI ", "12"},
+        {"0 @F1@ FAM", "1"},
+        {"0 @S02915@ SOUR", "02915"},
+        {"0 @I@ INDI", ""},
+        {"0 @I12 INDI", "12 INDI"},
+        {"0 @I", ""},
+        {"0 @N\"1\"@ NOTE", "\"1\""},
     };
     for (const auto& [line, number] : cases) EXPECT_EQ(recordNumberText(line), number) << line;
 }
@@ -50,7 +46,8 @@ TEST(WholeNumber, IsOneToEighteenDigits) {
     EXPECT_EQ(wholeNumber("007"), 7);
     EXPECT_EQ(wholeNumber("0"), 0);
     EXPECT_EQ(wholeNumber("999999999999999999"), 999999999999999999);
-    for (const char* text : {"", "1234567890123456789", "-5", "+5", "1e3", " 12", "12 ", "12@", "IV"})
+    for (const char* text :
+         {"", "1234567890123456789", "-5", "+5", "1e3", " 12", "12 ", "12@", "IV"})
         EXPECT_EQ(wholeNumber(text), std::nullopt) << text;
 }
 
@@ -69,7 +66,8 @@ protected:
     std::vector<std::string> rows(Table table) {
         std::vector<std::string> blocks;
         auto rowset = db.selectOrdered(table);
-        for (; rowset && !rowset->isPastEnd(); rowset->moveNext()) blocks.emplace_back(rowset->columnValue(0));
+        for (; rowset && !rowset->isPastEnd(); rowset->moveNext())
+            blocks.emplace_back(rowset->columnValue(0));
         return blocks;
     }
 

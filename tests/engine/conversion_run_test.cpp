@@ -54,19 +54,20 @@ protected:
 };
 
 TEST_F(ConversionRunTest, WorkedExampleComesOutInNumberOrder) {
-    const RunResult result = convert(crlf({"0 HEAD", "1 CHAR ANSEL", "0 @S1@ SUBM", "1 NAME X",
-                                           "0 @I2@ INDI", "1 NAME B", "0 @I1@ INDI", "1 NAME A",
-                                           "0 @F1@ FAM", "1 HUSB @I1@", "0 TRLR"}));
+    const RunResult result = convert(
+        crlf({"0 HEAD", "1 CHAR ANSEL", "0 @S1@ SUBM", "1 NAME X", "0 @I2@ INDI", "1 NAME B",
+              "0 @I1@ INDI", "1 NAME A", "0 @F1@ FAM", "1 HUSB @I1@", "0 TRLR"}));
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
-    EXPECT_EQ(output(), crlf({"0 HEAD", "1 CHAR ANSEL", "0 @S1@ SUBM", "1 NAME X", "0 @I1@ INDI",
-                              "1 NAME A", "0 @I2@ INDI", "1 NAME B", "0 @F1@ FAM", "1 HUSB @I1@",
-                              "0 TRLR"}));
+    EXPECT_EQ(output(),
+              crlf({"0 HEAD", "1 CHAR ANSEL", "0 @S1@ SUBM", "1 NAME X", "0 @I1@ INDI", "1 NAME A",
+                    "0 @I2@ INDI", "1 NAME B", "0 @F1@ FAM", "1 HUSB @I1@", "0 TRLR"}));
     EXPECT_EQ(log(), "");
 }
 
 TEST_F(ConversionRunTest, NotesFollowTheSourcesAndNothingIsDropped) {
-    convert(crlf({"0 HEAD", "0 @I1@ INDI", "0 @N2@ NOTE deux", "1 CONT suite", "0 @N1@ NOTE un",
-                  "0 @F1@ FAM", "0 @S2@ SOUR", "0 @S1@ SOUR", "0 @SUBN@ SUBN", "0 TRASH", "0 TRLR"}));
+    convert(
+        crlf({"0 HEAD", "0 @I1@ INDI", "0 @N2@ NOTE deux", "1 CONT suite", "0 @N1@ NOTE un",
+              "0 @F1@ FAM", "0 @S2@ SOUR", "0 @S1@ SOUR", "0 @SUBN@ SUBN", "0 TRASH", "0 TRLR"}));
     EXPECT_EQ(output(), crlf({"0 HEAD", "0 @I1@ INDI", "0 @F1@ FAM", "0 @S1@ SOUR", "0 @SUBN@ SUBN",
                               "0 TRASH", "0 @S2@ SOUR", "0 @N1@ NOTE un", "0 @N2@ NOTE deux",
                               "1 CONT suite", "0 TRLR"}));
@@ -75,8 +76,9 @@ TEST_F(ConversionRunTest, NotesFollowTheSourcesAndNothingIsDropped) {
 TEST_F(ConversionRunTest, TrailerIsLastWhateverTheNumbers) {
     convert(crlf({"0 HEAD", "0 @I1000000000@ INDI", "0 @F999999999@ FAM", "0 @F1000000000@ FAM",
                   "0 @S99999999999@ SOUR", "0 @SX@ SOUR", "0 TRLR", "0 @I1@ INDI"}));
-    EXPECT_EQ(output(), crlf({"0 HEAD", "0 @I1000000000@ INDI", "0 @F999999999@ FAM",
-                              "0 @F1000000000@ FAM", "0 @S99999999999@ SOUR", "0 @SX@ SOUR", "0 TRLR"}));
+    EXPECT_EQ(output(),
+              crlf({"0 HEAD", "0 @I1000000000@ INDI", "0 @F999999999@ FAM", "0 @F1000000000@ FAM",
+                    "0 @S99999999999@ SOUR", "0 @SX@ SOUR", "0 TRLR"}));
 }
 
 // Each input is damaged or unusual in one way; the output must keep the invariant exactly.
@@ -85,9 +87,12 @@ struct InvariantCase {
     std::string input;
 };
 
-void PrintTo(const InvariantCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const InvariantCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
-class InvariantTest : public ConversionRunTest, public ::testing::WithParamInterface<InvariantCase> {};
+class InvariantTest : public ConversionRunTest,
+                      public ::testing::WithParamInterface<InvariantCase> {};
 
 TEST_P(InvariantTest, OutputKeepsEveryLineInOrder) {
     const RunResult result = convert(GetParam().input);
@@ -100,8 +105,10 @@ const std::string k300(300, 'x');
 INSTANTIATE_TEST_SUITE_P(
     Inputs, InvariantTest,
     ::testing::Values(
-        InvariantCase{"FamilyBeforeIndividuals", crlf({"0 HEAD", "0 @F2@ FAM", "0 @I3@ INDI", "0 @F1@ FAM", "0 @I1@ INDI", "0 TRLR"})},
-        InvariantCase{"NoFamilies", crlf({"0 HEAD", "0 @I2@ INDI", "1 NAME B", "0 @I1@ INDI", "0 TRLR"})},
+        InvariantCase{"FamilyBeforeIndividuals", crlf({"0 HEAD", "0 @F2@ FAM", "0 @I3@ INDI",
+                                                       "0 @F1@ FAM", "0 @I1@ INDI", "0 TRLR"})},
+        InvariantCase{"NoFamilies",
+                      crlf({"0 HEAD", "0 @I2@ INDI", "1 NAME B", "0 @I1@ INDI", "0 TRLR"})},
         InvariantCase{"NoIndividuals", crlf({"0 HEAD", "0 @F2@ FAM", "0 @F1@ FAM", "0 TRLR"})},
         InvariantCase{"NoHeader", crlf({"0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"})},
         InvariantCase{"OnlyTrailer", crlf({"0 TRLR"})},
@@ -109,22 +116,38 @@ INSTANTIATE_TEST_SUITE_P(
         InvariantCase{"NoTrailer", crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "1 NAME A"})},
         InvariantCase{"NoTrailerNoFinalLineEnd", "0 HEAD\r\n0 @F2@ FAM\r\n0 @F1@ FAM"},
         InvariantCase{"LinesAfterTrailer", crlf({"0 HEAD", "0 TRLR", "0 @I1@ INDI", "junk"})},
-        InvariantCase{"EmptyLinesEverywhere", "\r\n\r\n0 HEAD\r\n\r\n0 @I2@ INDI\n\n0 @I1@ INDI\r\r0 TRLR\r\n\r\n"},
+        InvariantCase{"EmptyLinesEverywhere",
+                      "\r\n\r\n0 HEAD\r\n\r\n0 @I2@ INDI\n\n0 @I1@ INDI\r\r0 TRLR\r\n\r\n"},
         InvariantCase{"CrOnly", "0 HEAD\r0 @I2@ INDI\r0 @I1@ INDI\r0 TRLR\r"},
         InvariantCase{"LfOnly", "0 HEAD\n0 @I2@ INDI\n0 @I1@ INDI\n0 TRLR\n"},
-        InvariantCase{"QuotesAndSqlInNumbersAndLines",
-                      crlf({"0 HEAD", "1 NOTE \"quoted\" it's", "0 @I2\"); DROP TABLE INDITRI; --@ INDI",
-                            "0 @I1'@ INDI", "1 NAME \"Jean\"", "0 @S\"1@ SUBM", "0 @I3@ INDI", "0 TRLR"})},
-        InvariantCase{"NulAndHighBytes", std::string("0 HEAD\r\n1 NOTE a\0b\xff\r\n0 @I\0@ INDI\r\n0 TRLR\r\n", 38)},
-        InvariantCase{"WeirdNumbers", crlf({"0 HEAD", "0 @I-5@ INDI", "0 @I123456789012345678901234567890@ INDI",
-                                            "0 @I007@ INDI", "0 @I7@ INDI", "0 @I@ INDI", "0 @I12 INDI", "0 @I6@ INDI", "0 TRLR"})},
-        InvariantCase{"TrailingBlanksOnRecordLines", crlf({"0 HEAD", "0 @I12@ INDI ", "0 @I3@ INDI", "0 @F1@ FAM",
-                                                           "0 @S3@ SOUR ", "0 @S2@ SOUR", "0 TRLR "})},
-        InvariantCase{"IndividualNumberedZeroAfterHeader", crlf({"0 HEAD", "0 @I0@ INDI", "0 TRLR"})},
-        InvariantCase{"LongLinesCut", crlf({"0 HEAD", "1 NOTE " + k300, "0 @I1@ INDI " + k300, "0 TRLR"})},
-        InvariantCase{"Utf8ByMarkCutsBetweenCharacters", "\xEF\xBB\xBF" + crlf({"0 HEAD", "1 NOTE " + std::string(247, 'a') + "\xC3\xA9\xC3\xA9", "0 TRLR"})},
-        InvariantCase{"Utf8ByCharLine", crlf({"0 HEAD", "1 CHAR UTF-8", "1 NOTE " + std::string(246, 'a') + "\xE2\x82\xAC\xE2\x82\xAC", "0 TRLR"})},
-        InvariantCase{"AnselIsCutPlainly", crlf({"0 HEAD", "1 CHAR ANSEL", "1 NOTE " + std::string(247, 'a') + "\xC3\xA9\xC3\xA9", "0 TRLR"})}),
+        InvariantCase{
+            "QuotesAndSqlInNumbersAndLines",
+            crlf({"0 HEAD", "1 NOTE \"quoted\" it's", "0 @I2\"); DROP TABLE INDITRI; --@ INDI",
+                  "0 @I1'@ INDI", "1 NAME \"Jean\"", "0 @S\"1@ SUBM", "0 @I3@ INDI", "0 TRLR"})},
+        InvariantCase{"NulAndHighBytes",
+                      std::string("0 HEAD\r\n1 NOTE a\0b\xff\r\n0 @I\0@ INDI\r\n0 TRLR\r\n", 38)},
+        InvariantCase{"WeirdNumbers",
+                      crlf({"0 HEAD", "0 @I-5@ INDI", "0 @I123456789012345678901234567890@ INDI",
+                            "0 @I007@ INDI", "0 @I7@ INDI", "0 @I@ INDI", "0 @I12 INDI",
+                            "0 @I6@ INDI", "0 TRLR"})},
+        InvariantCase{"TrailingBlanksOnRecordLines",
+                      crlf({"0 HEAD", "0 @I12@ INDI ", "0 @I3@ INDI", "0 @F1@ FAM", "0 @S3@ SOUR ",
+                            "0 @S2@ SOUR", "0 TRLR "})},
+        InvariantCase{"IndividualNumberedZeroAfterHeader",
+                      crlf({"0 HEAD", "0 @I0@ INDI", "0 TRLR"})},
+        InvariantCase{"LongLinesCut",
+                      crlf({"0 HEAD", "1 NOTE " + k300, "0 @I1@ INDI " + k300, "0 TRLR"})},
+        InvariantCase{
+            "Utf8ByMarkCutsBetweenCharacters",
+            "\xEF\xBB\xBF" +
+                crlf({"0 HEAD", "1 NOTE " + std::string(247, 'a') + "\xC3\xA9\xC3\xA9", "0 TRLR"})},
+        InvariantCase{
+            "Utf8ByCharLine",
+            crlf({"0 HEAD", "1 CHAR UTF-8",
+                  "1 NOTE " + std::string(246, 'a') + "\xE2\x82\xAC\xE2\x82\xAC", "0 TRLR"})},
+        InvariantCase{"AnselIsCutPlainly",
+                      crlf({"0 HEAD", "1 CHAR ANSEL",
+                            "1 NOTE " + std::string(247, 'a') + "\xC3\xA9\xC3\xA9", "0 TRLR"})}),
     [](const auto& test) { return test.param.name; });
 
 TEST_F(ConversionRunTest, ByteOrderMarkStaysAtTheFront) {
@@ -153,15 +176,19 @@ TEST_F(ConversionRunTest, LogOfTheWorkedExampleIs284Bytes) {
               "   ###############################################\r\n"
               "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
               "   ###############################################\r\n"
-              "La ligne 12 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n"
-              "La ligne 40 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n");
+              "La ligne 12 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+              "e.\r\n"
+              "La ligne 40 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+              "e.\r\n");
     EXPECT_EQ(log().size(), 284u);
 }
 
 TEST_F(ConversionRunTest, LineNumbersCountEmptyLinesAnd255StaysWhole) {
     const std::string line255 = "1 NOTE " + std::string(248, 'a');
     convert("\r\n\r\n" + crlf({"0 HEAD", line255, line255 + "b", "0 TRLR"}));
-    EXPECT_EQ(log().substr(156), "La ligne 5 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n");
+    EXPECT_EQ(log().substr(156),
+              "La ligne 5 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+              "e.\r\n");
     EXPECT_EQ(output(), crlf({"0 HEAD", line255, line255, "0 TRLR"}));
 }
 
@@ -184,7 +211,8 @@ TEST_F(ConversionRunTest, CancelledInputChangesNothing) {
 
 TEST_F(ConversionRunTest, StatesAndPanelsOfACompletedRun) {
     convert(crlf({"0 HEAD", "", "0 TRLR"}));
-    EXPECT_EQ(frontend.states, (std::vector<RunState>{RunState::Running, RunState::Writing, RunState::Idle}));
+    EXPECT_EQ(frontend.states,
+              (std::vector<RunState>{RunState::Running, RunState::Writing, RunState::Idle}));
     EXPECT_EQ(frontend.panels[0], "3 lignes");
     EXPECT_EQ(frontend.panels[1], "Terminé");
     EXPECT_EQ(frontend.panels[2], "en 0 Sec");
@@ -268,7 +296,8 @@ TEST_F(ConversionRunTest, LeftoverStopRequestIsClearedByTheNextRun) {
 
 TEST_F(ConversionRunTest, SecondRunOwesNothingToTheFirst) {
     convert(crlf({"0 HEAD", "0 @I9@ INDI", "0 @F9@ FAM", "0 @S9@ SOUR", "0 @N9@ NOTE", "0 TRLR"}));
-    const std::string second = crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "0 @F1@ FAM", "0 TRLR"});
+    const std::string second =
+        crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "0 @F1@ FAM", "0 TRLR"});
     convert(second);
     EXPECT_EQ(output(), expectedOutput(second));
     convert(second);
@@ -291,9 +320,12 @@ struct RefusalCase {
     FailedStep step;
 };
 
-void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
-class RefusedInputTest : public ConversionRunTest, public ::testing::WithParamInterface<RefusalCase> {};
+class RefusedInputTest : public ConversionRunTest,
+                         public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(RefusedInputTest, FailsClearlyAndWritesNothing) {
     const RunResult result = convert(GetParam().input);
@@ -308,11 +340,16 @@ TEST_P(RefusedInputTest, FailsClearlyAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, RefusedInputTest,
-    ::testing::Values(RefusalCase{"Empty", "", FailedStep::InputEmpty},
-                      RefusalCase{"OnlyEmptyLines", "\r\n\n\r", FailedStep::InputEmpty},
-                      RefusalCase{"Binary", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR", FailedStep::InputNotGedcom},
-                      RefusalCase{"Utf16WithMark", std::string("\xFF\xFE" "0\0 \0H\0", 8), FailedStep::InputEncoding},
-                      RefusalCase{"Utf16WithoutMark", std::string("0\0 \0H\0E\0", 8), FailedStep::InputEncoding}),
+    ::testing::Values(
+        RefusalCase{"Empty", "", FailedStep::InputEmpty},
+        RefusalCase{"OnlyEmptyLines", "\r\n\n\r", FailedStep::InputEmpty},
+        RefusalCase{"Binary", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR", FailedStep::InputNotGedcom},
+        RefusalCase{"Utf16WithMark",
+                    std::string("\xFF\xFE"
+                                "0\0 \0H\0",
+                                8),
+                    FailedStep::InputEncoding},
+        RefusalCase{"Utf16WithoutMark", std::string("0\0 \0H\0E\0", 8), FailedStep::InputEncoding}),
     [](const auto& test) { return test.param.name; });
 
 TEST_F(ConversionRunTest, MissingInputFails) {

@@ -1,10 +1,9 @@
 #include "file_system.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -20,7 +19,8 @@ using testing::TempDir;
 using testing::writeFile;
 
 size_t fileCount(const std::string& folder) {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 TEST(DiskOutput, AppearsOnlyWhenCommitted) {
@@ -77,7 +77,8 @@ TEST(DiskOutput, LeftoversOfFinishedProgramsAreRemovedOthersKept) {
     waitpid(child, nullptr, 0);  // a process id that is no longer running
     const std::string stale = ".out.ged.brelin-" + std::to_string(child) + "-AbC123";
     const std::string live = ".out.ged.brelin-" + std::to_string(getpid()) + "-AbC123";
-    for (const std::string& name : {stale, live, std::string(".out.ged.brelin-x-AbC123"), std::string("notes.txt")})
+    for (const std::string& name :
+         {stale, live, std::string(".out.ged.brelin-x-AbC123"), std::string("notes.txt")})
         writeFile(dir.file(name), "x");
     DiskFileSystem disk;
     auto output = disk.createOutput(dir.file("other.ged"));
@@ -90,7 +91,8 @@ TEST(DiskOutput, LeftoversOfFinishedProgramsAreRemovedOthersKept) {
 TEST(DiskInput, RefusesWhatIsNotAnOrdinaryFile) {
     TempDir dir;
     DiskFileSystem disk;
-    for (const std::string& path : {dir.path(), std::string("/dev/zero"), std::string("/dev/null")}) {
+    for (const std::string& path :
+         {dir.path(), std::string("/dev/zero"), std::string("/dev/null")}) {
         try {
             disk.openInput(path);
             ADD_FAILURE() << path << " was opened";

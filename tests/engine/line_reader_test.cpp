@@ -37,7 +37,9 @@ struct SplitCase {
     std::vector<ReadLine> lines;
 };
 
-void PrintTo(const SplitCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const SplitCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LineEndTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -56,12 +58,14 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"LoneCr", "0 HEAD\r1 X\r", {{"0 HEAD", 6}, {"1 X", 3}}},
         SplitCase{"Mixed", "a\r\nb\nc\rd", {{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}}},
         SplitCase{"NoFinalLineEnd", "0 HEAD\r\n0 TRLR", {{"0 HEAD", 6}, {"0 TRLR", 6}}},
-        SplitCase{"EmptyLinesKept", "\r\n\n\r\r\nx\r\n", {{"", 0}, {"", 0}, {"", 0}, {"", 0}, {"x", 1}}},
+        SplitCase{
+            "EmptyLinesKept", "\r\n\n\r\r\nx\r\n", {{"", 0}, {"", 0}, {"", 0}, {"", 0}, {"x", 1}}},
         SplitCase{"LfCrIsTwoEnds", "a\n\rb", {{"a", 1}, {"", 0}, {"b", 1}}},
         SplitCase{"CrCrLfIsTwoEnds", "a\r\r\nb", {{"a", 1}, {"", 0}, {"b", 1}}},
-        SplitCase{"NulAndHighBytes", std::string("a\0\xff\x80\r\n", 6), {{std::string("a\0\xff\x80", 4), 4}}},
-        SplitCase{"Empty", "", {}},
-        SplitCase{"OnlyLineEnd", "\r\n", {{"", 0}}}),
+        SplitCase{"NulAndHighBytes",
+                  std::string("a\0\xff\x80\r\n", 6),
+                  {{std::string("a\0\xff\x80", 4), 4}}},
+        SplitCase{"Empty", "", {}}, SplitCase{"OnlyLineEnd", "\r\n", {{"", 0}}}),
     [](const auto& test) { return test.param.name; });
 
 TEST(LineReader, KeepsTheHeadOfALongLineAndCountsItAll) {
@@ -91,7 +95,9 @@ struct MarkCase {
     std::string firstLine;
 };
 
-void PrintTo(const MarkCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const MarkCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ByteOrderMarkTest : public ::testing::TestWithParam<MarkCase> {};
 
@@ -109,8 +115,16 @@ TEST_P(ByteOrderMarkTest, IsToldAndTakenOffTheFirstLineWhenUtf8) {
 
 INSTANTIATE_TEST_SUITE_P(
     Marks, ByteOrderMarkTest,
-    ::testing::Values(MarkCase{"Utf8", "\xEF\xBB\xBF" "0 HEAD\r\n", ByteOrderMark::Utf8, "0 HEAD"},
-                      MarkCase{"Utf16Le", "\xFF\xFE" "0\0", ByteOrderMark::Utf16, "\xFF\xFE" "0"},
+    ::testing::Values(MarkCase{"Utf8",
+                               "\xEF\xBB\xBF"
+                               "0 HEAD\r\n",
+                               ByteOrderMark::Utf8, "0 HEAD"},
+                      MarkCase{"Utf16Le",
+                               "\xFF\xFE"
+                               "0\0",
+                               ByteOrderMark::Utf16,
+                               "\xFF\xFE"
+                               "0"},
                       MarkCase{"None", "0 HEAD\r\n", ByteOrderMark::None, "0 HEAD"},
                       MarkCase{"ShortInput", "0", ByteOrderMark::None, "0"},
                       MarkCase{"Utf8MarkAlone", "\xEF\xBB\xBF\r\n", ByteOrderMark::Utf8, ""}),

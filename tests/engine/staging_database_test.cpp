@@ -77,7 +77,8 @@ TEST_F(StagingDatabaseTest, StatementsAsWrittenAreAccepted) {
 TEST_F(StagingDatabaseTest, ClearTablesEmptiesAllFour) {
     for (const Table table : kAllTables) db.stage(table, 1, "x");
     db.clearTables();
-    for (const Table table : kAllTables) EXPECT_EQ(db.selectOrdered(table), nullptr) << tableName(table);
+    for (const Table table : kAllTables)
+        EXPECT_EQ(db.selectOrdered(table), nullptr) << tableName(table);
 }
 
 TEST_F(StagingDatabaseTest, UncommittedRowsAreGoneAfterRollback) {
@@ -175,7 +176,8 @@ TEST_P(StagedRunsTest, RolledBackBatchesLeaveNoTrace) {
     db.createTables();
     {
         Transaction transaction(db);
-        for (int i = 0; i < 200; ++i) db.stage(Table::Families, 200 - i, "dropped " + std::to_string(i));
+        for (int i = 0; i < 200; ++i)
+            db.stage(Table::Families, 200 - i, "dropped " + std::to_string(i));
     }
     Transaction transaction(db);
     db.stage(Table::Families, 2, "b");
@@ -188,7 +190,8 @@ TEST_P(StagedRunsTest, RolledBackBatchesLeaveNoTrace) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, StagedRunsTest,
-                         ::testing::Values(StagingLimits{}, StagingLimits{256, 512}, StagingLimits{256, 3}),
+                         ::testing::Values(StagingLimits{}, StagingLimits{256, 512},
+                                           StagingLimits{256, 3}),
                          [](const auto& test) {
                              return std::to_string(test.param.runBytes) + "Bytes" +
                                     std::to_string(test.param.maxMergedRuns) + "Runs";

@@ -17,7 +17,8 @@ const std::string kBanner =
 
 std::string message(int64_t line) {
     return "La ligne " + std::to_string(line) +
-           " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9" "e.\r\n";
+           " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+           "e.\r\n";
 }
 
 TEST(TruncationLog, BannerOncePerRunThenOneLinePerCut) {

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "line_reader.h"
 #include "invariant.h"
+#include "line_reader.h"
 #include "memory_file_system.h"
 
 namespace {

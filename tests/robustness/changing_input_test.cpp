@@ -40,7 +40,7 @@ std::string prefixAtLine(const std::string& text, size_t offset) {
 // Runs a mutation just before the input is opened for the nth time (the count pass opens it
 // first, the staging pass second).
 class ChangingFileSystem : public DiskFileSystem {
-  public:
+public:
     int openings = 0;
     int mutateBeforeOpening = 0;
     std::function<void()> mutation;

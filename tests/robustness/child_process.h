@@ -19,7 +19,7 @@ struct ProcessResult {
 };
 
 class ChildProcess {
-  public:
+public:
     // Starts program with arguments in the folder workingFolder. inChild runs in the child just
     // before the program replaces it (to set a limit, for instance).
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
@@ -33,7 +33,7 @@ class ChildProcess {
     // Waits for the end of the process and collects what it left.
     ProcessResult wait();
 
-  private:
+private:
     pid_t pid_ = -1;
     int outFd_ = -1;
     int errFd_ = -1;

@@ -8,7 +8,7 @@
 namespace brelin::testing {
 
 class FaultyVfs {
-  public:
+public:
     // Registers the VFS as the default; databases opened from now on go through it.
     FaultyVfs();
     // Puts the real VFS back as the default.

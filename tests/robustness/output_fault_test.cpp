@@ -114,12 +114,12 @@ TEST(OutputFault, FileSizeLimitFailsTheRunClearlyAndKeepsTheOldFile) {
 // Passes everything to the disk; the output's folder is removed right after the first write to
 // the output, so the temporary file goes with it.
 class FolderRemovingFileSystem : public DiskFileSystem {
-  public:
+public:
     explicit FolderRemovingFileSystem(std::string folder) : folder_(std::move(folder)) {}
 
     std::unique_ptr<OutputFile> createOutput(const std::string& path) override {
         class Output : public OutputFile {
-          public:
+        public:
             Output(std::unique_ptr<OutputFile> real, std::string folder)
                 : real_(std::move(real)), folder_(std::move(folder)) {}
             void write(std::string_view bytes) override {
@@ -128,14 +128,14 @@ class FolderRemovingFileSystem : public DiskFileSystem {
             }
             void commit() override { real_->commit(); }
 
-          private:
+        private:
             std::unique_ptr<OutputFile> real_;
             std::string folder_;
         };
         return std::make_unique<Output>(DiskFileSystem::createOutput(path), folder_);
     }
 
-  private:
+private:
     std::string folder_;
 };
 

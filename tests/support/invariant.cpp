@@ -79,7 +79,8 @@ std::optional<std::string> expectedOutput(std::string_view input) {
         utf8 = true;
         input.remove_prefix(3);
     }
-    if (input.size() >= 2 && ((input[0] == '0' && input[1] == '\0') || (input[0] == '\0' && input[1] == '0')))
+    if (input.size() >= 2 &&
+        ((input[0] == '0' && input[1] == '\0') || (input[0] == '\0' && input[1] == '0')))
         return std::nullopt;
 
     std::vector<Record> records(1);  // the header part
@@ -103,8 +104,8 @@ std::optional<std::string> expectedOutput(std::string_view input) {
                            number.find_first_not_of("0123456789") == std::string_view::npos;
             if (record.whole) record.number = std::stoull(std::string(number));
             records.push_back(std::move(record));
-        } else if (records.size() == 1 &&
-                   (withoutTrailingBlanks(line) == "1 CHAR UTF-8" || withoutTrailingBlanks(line) == "1 CHAR UTF8")) {
+        } else if (records.size() == 1 && (withoutTrailingBlanks(line) == "1 CHAR UTF-8" ||
+                                           withoutTrailingBlanks(line) == "1 CHAR UTF8")) {
             utf8 = true;
         }
         records.back().lines.push_back(std::move(line));
@@ -129,7 +130,8 @@ std::string checkInvariant(std::string_view input, const std::optional<std::stri
     if (!output) return expected ? "no output for an input that must be converted" : "";
     if (!expected) return "an output for an input that must be refused";
     if (*output == *expected) return "";
-    const auto [a, b] = std::mismatch(output->begin(), output->end(), expected->begin(), expected->end());
+    const auto [a, b] =
+        std::mismatch(output->begin(), output->end(), expected->begin(), expected->end());
     const size_t at = static_cast<size_t>(a - output->begin());
     const size_t line = static_cast<size_t>(std::count(output->begin(), a, '\n')) + 1;
     return "output differs from the expected one at byte " + std::to_string(at) + " (line " +

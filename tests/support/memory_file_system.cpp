@@ -36,7 +36,8 @@ private:
 
 class MemoryOutput : public OutputFile {
 public:
-    MemoryOutput(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+    MemoryOutput(MemoryFileSystem& files, std::string path)
+        : files_(files), path_(std::move(path)) {}
     void write(std::string_view bytes) override {
         if (files_.outputSpace && bytes_.size() + bytes.size() > *files_.outputSpace)
             throw RunError(FailedStep::WriteOutput, path_, systemCause(ENOSPC));
@@ -66,7 +67,9 @@ void MemoryFileSystem::appendToFile(const std::string& path, std::string_view by
     files[path].append(bytes);
 }
 
-void MemoryFileSystem::removeFile(const std::string& path) { files.erase(path); }
+void MemoryFileSystem::removeFile(const std::string& path) {
+    files.erase(path);
+}
 
 size_t StringSource::read(char* buffer, size_t capacity) {
     const size_t count = std::min({capacity, chunk_, bytes_.size() - offset_});

@@ -49,7 +49,8 @@ public:
     bool stopRequested() override { return stop; }
     void clearStopRequest() override { stop = false; }
     bool confirmStop() override {
-        const bool answer = stopQuestions < static_cast<int>(stopAnswers.size()) && stopAnswers[stopQuestions];
+        const bool answer =
+            stopQuestions < static_cast<int>(stopAnswers.size()) && stopAnswers[stopQuestions];
         ++stopQuestions;
         return answer;
     }

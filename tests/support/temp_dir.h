@@ -12,7 +12,8 @@ namespace brelin::testing {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brelin-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "brelin-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempDir() {
