@@ -163,8 +163,9 @@ void StagingDatabase::openFile(const std::string& path) {
     // The staging tables are temporary: the file itself holds nothing worth a journal.
     exec("PRAGMA journal_mode=OFF");
     exec("PRAGMA temp_store=FILE");
-    // The sorter of the ordered read-back takes the main database's page size for its runs on
-    // disk: 64 KiB pages cut its calls to the file system sixteenfold against the default 4 KiB.
+    // SQLite's sorter, used by the read-back only for a table of too many runs to merge, takes
+    // the main database's page size for its runs on disk: 64 KiB pages cut its calls to the file
+    // system sixteenfold against the default 4 KiB.
     // The temporary database, which would take that size too, gets 16 KiB pages: a quarter of
     // the calls of 4 KiB pages when its tables spill to disk, while its journal, written when
     // the staging tables are made, stays small (a file size limit of 64 KiB still lets the

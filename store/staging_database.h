@@ -142,7 +142,8 @@ public:
     std::unique_ptr<OrderedRows> selectOrdered(Table table);
 
     // Writes the blocks gathered in memory to their tables, each table's share as one run
-    // sorted by number. Called by commitTransaction, executeStatement and selectOrdered.
+    // sorted by number. Called before any other use of the connection (transactions,
+    // executeStatement, selectOrdered).
     void flushStaged();
 
     // The path the database was opened on.
