@@ -3,17 +3,17 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <csignal>
 
 #include "file_system.h"
 #include "main_window.h"
+#include "process.h"
 #include "program_paths.h"
 #include "qt_dialogs.h"
 #include "start_up.h"
 
 int main(int argc, char** argv) {
     // A write past the file size limit then fails with a message, instead of killing the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    brelin::letWritesFailPastFileSizeLimit();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("brelin"));
     QGuiApplication::setDesktopFileName(QStringLiteral("brelin"));

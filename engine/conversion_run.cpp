@@ -6,13 +6,11 @@
 // through an OutputFile, only appears once complete.
 #include "conversion_run.h"
 
-#include <chrono>
 #include <new>
 
 #include "block_stager.h"
-#include "line_count.h"
 #include "line_reader.h"
-#include "messages.h"
+#include "run_database.h"
 #include "truncation_log.h"
 
 namespace brelin {
@@ -45,6 +43,13 @@ void writeTable(StagingDatabase& database, Table table, OutputFile& output) {
 
 }  // namespace
 
+// What the staging pass leaves for the write-out, besides the staged blocks.
+struct ConversionRun::Staged {
+    bool utf8Mark = false;
+    bool sourcesSeen = false;
+    std::optional<std::string> trailer;
+};
+
 size_t cutLength(std::string_view head, uint64_t length, bool utf8) {
     constexpr size_t kLimit = ConversionRun::kLineLimit;
     if (length <= kLimit) return static_cast<size_t>(length);
@@ -63,133 +68,136 @@ ConversionRun::ConversionRun(StagingDatabase& database, FileSystem& files, RunFr
 
 RunResult ConversionRun::start() {
     RunResult result;
-    const std::optional<InputChoice> input = frontend_.chooseInput();
+    const std::optional<std::string> input = frontend_.chooseInput();
     if (!input) return result;
-
-    inputPath_ = input->path;
-    result.inputPath = inputPath_;
-    frontend_.setPanel(2, input->fileTitle);
-    frontend_.setPanel(1, "");
-    frontend_.setPanel(3, "");
-    frontend_.clearStopRequest();
-    frontend_.setState(RunState::Running);
-    const auto startTime = std::chrono::steady_clock::now();
+    begin(*input, result);
 
     TruncationLog log(files_, logPath_);
     try {
         log.reset();
         database_.clearTables();
+        result.measure = measure();
+        frontend_.inputMeasured(result.measure);
 
-        InputMeasure measure;
-        {
-            auto source = files_.openInput(inputPath_);
-            measure = measureInput(*source, source->size());
-        }
-        frontend_.setPanel(1, measure.panelText);
-
-        frontend_.showProgress(true);
-        auto source = files_.openInput(inputPath_);
-        LineReader reader(*source);
-        Transaction transaction(database_);
-        BlockStager stager(database_);
-        stager.reset();
-
-        bool utf8 = false;
-        bool anyLine = false;
-        int64_t lineNumber = 0;
-        Line line;
-        while (reader.next(line)) {
-            ++lineNumber;
-            if (lineNumber == 1) {
-                if (reader.byteOrderMark() == ByteOrderMark::Utf16 || looksLikeUtf16(line.head))
-                    throw RunError(FailedStep::InputEncoding, inputPath_, "UTF-16");
-                utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
-            }
-            if (line.empty()) continue;
-            if (!anyLine) {
-                anyLine = true;
-                if (line.head[0] != '0')
-                    throw RunError(FailedStep::InputNotGedcom, inputPath_,
-                                   "sa première ligne ne commence pas par le niveau 0");
-            }
-            size_t keep = static_cast<size_t>(std::min<uint64_t>(line.length, kLineLimit));
-            if (line.length > kLineLimit) {
-                log.reportCut(lineNumber);
-                keep = cutLength(line.head, line.length, utf8);
-            }
-            const std::string_view text = line.head.substr(0, keep);
-            const LineKind kind = stager.accept(text);
-            if (stager.inHeader() && declaresUtf8(text)) utf8 = true;
-
-            if (lineNumber % kProgressStep == 0)
-                frontend_.updateProgress(progressValue(lineNumber, measure.lineTotal));
-            if (frontend_.stopRequested()) {
-                if (frontend_.confirmStop()) {
-                    result.outcome = RunOutcome::Abandoned;
-                    result.linesRead = lineNumber;
-                    result.linesCut = log.cutCount();
-                    return result;  // the transaction rolls back; nothing is written
-                }
-                frontend_.clearStopRequest();
-            }
-            if (kind == LineKind::Trailer) break;
-        }
-        if (!anyLine) throw RunError(FailedStep::InputEmpty, inputPath_, "aucune ligne");
-        stager.finish();
-        transaction.commit();
-        result.linesRead = lineNumber;
+        Staged staged;
+        const bool staging = stagingPass(log, result, staged);
         result.linesCut = log.cutCount();
+        if (!staging) return finish(result, RunOutcome::Abandoned);
 
-        frontend_.showProgress(false);
         frontend_.setState(RunState::Writing);
         const std::optional<std::string> output = frontend_.chooseOutput(inputPath_);
-        if (!output) {
-            result.outcome = RunOutcome::OutputCancelled;
-            frontend_.setState(RunState::Idle);
-            return result;
-        }
+        if (!output) return finish(result, RunOutcome::OutputCancelled);
         result.outputPath = *output;
-        auto file = files_.createOutput(*output);
-        if (reader.byteOrderMark() == ByteOrderMark::Utf8) file->write(kUtf8Mark);
-        for (const Table table : kAllTables) {
-            if (table == Table::Sources && !stager.sourcesSeen()) continue;
-            writeTable(database_, table, *file);
-        }
-        if (stager.trailerSeen()) {
-            file->write(stager.trailer());
-            file->write(kCrLf);
-        }
-        if (frontend_.stopRequested()) {
-            if (frontend_.confirmStop()) {
-                result.outcome = RunOutcome::Abandoned;
-                return result;  // the output file is discarded
-            }
-            frontend_.clearStopRequest();
-        }
-        file->commit();
+        if (!writeOut(*output, staged)) return finish(result, RunOutcome::Abandoned);
     } catch (const RunError& error) {
         result.error = error;
     } catch (const StoreError& error) {
-        result.error = RunError(FailedStep::Database, database_.path(), error.what());
+        result.error = databaseFailure(error, database_.path());
     } catch (const std::bad_alloc&) {
-        result.error = RunError(FailedStep::Internal, inputPath_, "mémoire insuffisante");
+        result.error = RunError(FailedStep::Internal, inputPath_, Cause::OutOfMemory);
     } catch (const std::exception& error) {
-        result.error = RunError(FailedStep::Internal, inputPath_, error.what());
+        result.error = RunError(FailedStep::Internal, inputPath_, Cause::Unexpected, error.what());
     }
     if (result.error) {
-        result.outcome = RunOutcome::Failed;
         result.linesCut = log.cutCount();
         frontend_.showProgress(false);
-        frontend_.setState(RunState::Idle);
-        return result;
+        return finish(result, RunOutcome::Failed);
     }
+    return finish(result, RunOutcome::Completed);
+}
 
-    result.outcome = RunOutcome::Completed;
+void ConversionRun::begin(const std::string& input, RunResult& result) {
+    inputPath_ = input;
+    result.inputPath = input;
+    frontend_.runStarted(input);
+    frontend_.clearStopRequest();
+    frontend_.setState(RunState::Running);
+    startTime_ = std::chrono::steady_clock::now();
+}
+
+InputMeasure ConversionRun::measure() {
+    auto source = files_.openInput(inputPath_);
+    return measureInput(*source, source->size());
+}
+
+bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& staged) {
+    frontend_.showProgress(true);
+    auto source = files_.openInput(inputPath_);
+    LineReader reader(*source);
+    Transaction transaction(database_);
+    BlockStager stager(database_);
+    stager.reset();
+
+    bool utf8 = false;
+    bool anyLine = false;
+    int64_t& lineNumber = result.linesRead;
+    Line line;
+    while (reader.next(line)) {
+        ++lineNumber;
+        if (lineNumber == 1) {
+            if (reader.byteOrderMark() == ByteOrderMark::Utf16 || looksLikeUtf16(line.head))
+                throw RunError(FailedStep::InputEncoding, inputPath_);
+            utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
+        }
+        if (line.empty()) continue;
+        if (!anyLine) {
+            anyLine = true;
+            if (line.head[0] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath_);
+        }
+        size_t keep = static_cast<size_t>(std::min<uint64_t>(line.length, kLineLimit));
+        if (line.length > kLineLimit) {
+            log.reportCut(lineNumber);
+            keep = cutLength(line.head, line.length, utf8);
+        }
+        const std::string_view text = line.head.substr(0, keep);
+        const LineKind kind = stager.accept(text);
+        if (stager.inHeader() && declaresUtf8(text)) utf8 = true;
+
+        if (lineNumber % kProgressStep == 0)
+            frontend_.updateProgress(progressValue(lineNumber, result.measure.lineTotal));
+        if (stopConfirmed()) return false;  // the transaction rolls back; nothing is written
+        if (kind == LineKind::Trailer) break;
+    }
+    if (!anyLine) throw RunError(FailedStep::InputEmpty, inputPath_);
+    stager.finish();
+    transaction.commit();
+    frontend_.showProgress(false);
+
+    staged.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
+    staged.sourcesSeen = stager.sourcesSeen();
+    if (stager.trailerSeen()) staged.trailer = stager.trailer();
+    return true;
+}
+
+bool ConversionRun::writeOut(const std::string& output, const Staged& staged) {
+    auto file = files_.createOutput(output);
+    if (staged.utf8Mark) file->write(kUtf8Mark);
+    for (const Table table : kAllTables) {
+        if (table == Table::Sources && !staged.sourcesSeen) continue;
+        writeTable(database_, table, *file);
+    }
+    if (staged.trailer) {
+        file->write(*staged.trailer);
+        file->write(kCrLf);
+    }
+    if (stopConfirmed()) return false;  // the output file is discarded
+    file->commit();
+    return true;
+}
+
+bool ConversionRun::stopConfirmed() {
+    if (!frontend_.stopRequested()) return false;
+    if (frontend_.confirmStop()) return true;
+    frontend_.clearStopRequest();
+    return false;
+}
+
+RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome) {
+    result.outcome = outcome;
     result.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
-    frontend_.setPanel(3, text::elapsedText(result.seconds));
-    frontend_.setPanel(2, text::kDone);
-    frontend_.setState(RunState::Idle);
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime_).count();
+    frontend_.runEnded(result);
+    if (outcome != RunOutcome::Abandoned) frontend_.setState(RunState::Idle);
     return result;
 }
 

@@ -2,62 +2,72 @@
 // of the input by its number in the staging database, then writes the header part, the
 // individuals, families, sources and notes, each group in ascending number, and the trailer.
 //
-// The run talks to its front end only through RunFrontend. A failure never escapes start():
-// it ends the run with outcome Failed, leaves no output behind and the database ready for the
-// next run.
+// The run talks to its front end only through RunFrontend, and tells it facts (the input's
+// measure, the state, the progress, the result); the front end words them. A failure never
+// escapes start(): it ends the run with outcome Failed, leaves no output behind and the
+// database ready for the next run.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "file_system.h"
+#include "line_count.h"
 #include "run_error.h"
 #include "staging_database.h"
 
 namespace brelin {
 
+class TruncationLog;
+
 enum class RunState { Idle, Running, Writing };
 
-struct InputChoice {
-    std::string path;
-    std::string fileTitle;  // the file's name without its folder, shown in status panel 2
+enum class RunOutcome { InputCancelled, OutputCancelled, Completed, Abandoned, Failed };
+
+// What a run did. Past the input choice, the input, its measure, the lines read and cut and the
+// time are known whatever the outcome (as far as the run got).
+struct RunResult {
+    RunOutcome outcome = RunOutcome::InputCancelled;
+    std::string inputPath;
+    std::string outputPath;
+    InputMeasure measure;
+    int64_t linesRead = 0;
+    int64_t linesCut = 0;
+    double seconds = 0;
+    std::optional<RunError> error;
 };
 
 class RunFrontend {
 public:
     virtual ~RunFrontend() = default;
 
-    // nullopt when the user cancels.
-    virtual std::optional<InputChoice> chooseInput() = 0;
+    // The user's choices. nullopt when the user cancels.
+    virtual std::optional<std::string> chooseInput() = 0;
     // Asked after the staging pass. The front end refuses the input itself (sameFile) and asks
-    // before replacing a file. nullopt when the user cancels.
+    // before replacing a file.
     virtual std::optional<std::string> chooseOutput(const std::string& inputPath) = 0;
 
+    // What happens, in this order: runStarted, setState(Running), inputMeasured, progress,
+    // setState(Writing), runEnded, setState(Idle). A failure skips to runEnded; a run the user
+    // abandons gets no setState(Idle), since its front end ends.
+    virtual void runStarted(const std::string& inputPath) = 0;
     virtual void setState(RunState state) = 0;
-    // Status panels 1 to 3, numbered from the left.
-    virtual void setPanel(int panel, const std::string& text) = 0;
+    virtual void inputMeasured(const InputMeasure& measure) = 0;
     virtual void showProgress(bool visible) = 0;
     // Moves the progress to percent (0 to 100), then lets the front end handle what is pending
     // (a click on stop, the help window). Called every 100 lines.
     virtual void updateProgress(float percent) = 0;
+    // Not called when the input choice is cancelled.
+    virtual void runEnded(const RunResult& result) = 0;
 
+    // The stop request: polled after every line, answered by the stop question.
     virtual bool stopRequested() = 0;
     virtual void clearStopRequest() = 0;
-    // The stop question; true abandons the run.
+    // True abandons the run.
     virtual bool confirmStop() = 0;
-};
-
-enum class RunOutcome { InputCancelled, OutputCancelled, Completed, Abandoned, Failed };
-
-struct RunResult {
-    RunOutcome outcome = RunOutcome::InputCancelled;
-    std::string inputPath;
-    std::string outputPath;
-    int64_t linesRead = 0;
-    int64_t linesCut = 0;
-    double seconds = 0;
-    std::optional<RunError> error;
 };
 
 class ConversionRun {
@@ -75,11 +85,23 @@ public:
     const std::string& inputPath() const { return inputPath_; }
 
 private:
+    struct Staged;
+
+    void begin(const std::string& input, RunResult& result);
+    InputMeasure measure();
+    // False when the user abandons the run.
+    bool stagingPass(TruncationLog& log, RunResult& result, Staged& staged);
+    bool writeOut(const std::string& output, const Staged& staged);
+    // True when a stop was requested and the user confirms it.
+    bool stopConfirmed();
+    RunResult finish(RunResult& result, RunOutcome outcome);
+
     StagingDatabase& database_;
     FileSystem& files_;
     RunFrontend& frontend_;
     std::string logPath_;
     std::string inputPath_;
+    std::chrono::steady_clock::time_point startTime_;
 };
 
 // How many bytes of a line of length bytes, whose head is given, stay after the cut: the whole

@@ -60,7 +60,8 @@ public:
 };
 
 // Files on disk. Outputs are written to a temporary file beside the output, which is renamed
-// over it on commit.
+// over it on commit. The platform's file provides it (disk_file_system_posix.cpp), along with
+// the functions below.
 class DiskFileSystem : public FileSystem {
 public:
     std::unique_ptr<ByteSource> openInput(const std::string& path) override;

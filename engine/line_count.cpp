@@ -10,25 +10,23 @@ namespace brelin {
 InputMeasure estimateLines(uint64_t sizeInBytes) {
     InputMeasure measure;
     measure.estimated = true;
+    measure.sizeInBytes = sizeInBytes;
     // nearbyint rounds a half to the even neighbour.
     measure.lineTotal = static_cast<int64_t>(
         std::nearbyint(static_cast<double>(sizeInBytes) / kBytesPerEstimatedLine));
-    const auto megabytes =
-        static_cast<int64_t>(std::nearbyint(static_cast<double>(sizeInBytes) / 1024.0 / 1024.0));
-    measure.panelText = "Taille " + std::to_string(megabytes) + " Mo";
     return measure;
 }
 
 InputMeasure measureInput(ByteSource& source, uint64_t sizeInBytes) {
     if (sizeInBytes >= kCountThreshold) return estimateLines(sizeInBytes);
     InputMeasure measure;
+    measure.sizeInBytes = sizeInBytes;
     LineReader reader(source);
     Line line;
     while (reader.next(line)) {
         ++measure.lineTotal;
         if (line.head.substr(0, 6) == "0 TRLR") break;
     }
-    measure.panelText = std::to_string(measure.lineTotal) + " lignes";
     return measure;
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "file_system.h"
 
@@ -17,8 +16,7 @@ struct InputMeasure {
     // begins with "0 TRLR", or up to the end of the input without one.
     int64_t lineTotal = 0;
     bool estimated = false;
-    // "N lignes" or "Taille N Mo".
-    std::string panelText;
+    uint64_t sizeInBytes = 0;
 };
 
 // Counts the lines of source when sizeInBytes is under the threshold (reading source to its

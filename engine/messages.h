@@ -1,8 +1,12 @@
-// The program's own French texts, shared by its front ends.
+// The program's French texts, shared by its front ends: the engine reports facts (a measure, a
+// result, an error) and the window and brelin-cli word them here, so a text is written once.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "conversion_run.h"
+#include "line_count.h"
 #include "run_error.h"
 
 namespace brelin::text {
@@ -17,11 +21,46 @@ inline constexpr const char* kSameAsInput =
 inline constexpr const char* kReplaceQuestion =
     "Un fichier du même nom existe déjà.\r\nVoulez-vous le remplacer ?";
 
+// The window's file dialogs.
+inline constexpr const char* kInputTitle = "Veuillez choisir le fichier gedcom à traiter";
+inline constexpr const char* kOutputTitle = "Choisissez sous quel nom sauver votre GEDCOM";
+inline constexpr const char* kGedcomFilter = "gedcom (*.ged)";
+inline constexpr const char* kTextFilter = "Text Files (*.txt)";
+
+// brelin-cli.
+inline constexpr const char* kCliUsage =
+    "Usage : brelin-cli [-f|--force] ENTRÉE SORTIE\n"
+    "\n"
+    "Remet les enregistrements du fichier GEDCOM ENTRÉE en ordre croissant de leurs numéros\n"
+    "(en-tête, individus, familles, sources, notes, fin) et écrit le résultat dans SORTIE.\n"
+    "Les lignes de plus de 255 caractères sont coupées et signalées dans le journal.\n"
+    "\n"
+    "  -f, --force   remplace SORTIE s'il existe déjà\n"
+    "  --help        affiche cette aide\n"
+    "  --version     affiche la version\n"
+    "\n"
+    "Codes de sortie : 0 terminé, 1 échec, 2 refusé, 130 interrompu (Ctrl+C).\n";
+inline constexpr const char* kCliSameAsInput =
+    "Le fichier de sortie DOIT être différent du fichier d'entrée.";
+inline constexpr const char* kCliOutputExists = "Un fichier du même nom existe déjà.";
+inline constexpr const char* kCliAbandoned = "Arrêt demandé : aucun fichier n'a été écrit.";
+std::string cliUnknownOption(const std::string& word);
+std::string cliWritten(const std::string& outputPath);
+std::string cliLinesCut(int64_t count, const std::string& logPath);
+std::string cliLinesCutBeforeFailure(const std::string& logPath);
+
+// Status panel 1: "N lignes" for a counted input, "Taille N Mo" for an estimated one.
+std::string measureText(const InputMeasure& measure);
+
 // "en T Sec" under a minute, "en M Min S Sec" from there on, T rounded to the nearest second
 // (a half to the even neighbour).
 std::string elapsedText(double seconds);
 
-// A sentence for the user that names the file and the cause.
+// The three status panels of a completed run, as brelin-cli prints them on one line.
+std::string completedLine(const RunResult& result);
+
+// A sentence for the user that names the file and the cause; the system's or the database's
+// own words, where there are any, follow in brackets.
 std::string describe(const RunError& error);
 
 }  // namespace brelin::text

@@ -14,13 +14,20 @@ struct ProgramFiles {
     bool inUserDataFolder = false;
 };
 
-// The running program's own executable, from the system.
-std::string currentExecutablePath();
-
 // The executable's file name without its folder and extension.
 std::string executableName(const std::string& executablePath);
 
 // The files of the program at executablePath. Creates the per-user data folder when needed.
 ProgramFiles programFiles(const std::string& executablePath);
+
+// What the platform's file provides (program_paths_linux.cpp):
+// the running program's own executable;
+std::string currentExecutablePath();
+// the folder of the user's own data for the program;
+std::string userDataFolder();
+// whether folder is one the system installs programs in;
+bool isSystemProgramFolder(const std::string& folder);
+// whether the program may create files in folder.
+bool canWriteFolder(const std::string& folder);
 
 }  // namespace brelin

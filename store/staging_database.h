@@ -25,10 +25,22 @@ struct sqlite3_stmt;
 
 namespace brelin {
 
+enum class StoreFault {
+    DiskFull,
+    IoError,
+    CannotOpen,
+    ReadOnly,
+    OutOfMemory,
+    Corrupt,
+    Busy,
+    Other
+};
+
 class StoreError : public std::runtime_error {
 public:
     StoreError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
     int code() const { return code_; }
+    StoreFault fault() const { return StoreFault::Other; }  // SHIM until the store lands
 
 private:
     int code_;

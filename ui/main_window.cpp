@@ -18,14 +18,15 @@ namespace brelin {
 
 namespace {
 
-const QString kInputTitle = QStringLiteral("Veuillez choisir le fichier gedcom à traiter");
-const QString kOutputTitle = QStringLiteral("Choisissez sous quel nom sauver votre GEDCOM");
-const QStringList kFilters = {QStringLiteral("gedcom (*.ged)"),
-                              QStringLiteral("Text Files (*.txt)")};
-
-// The engine's texts are UTF-8, and so are file names on the systems the program runs on.
+// The engine's texts are UTF-8.
 QString fromEngine(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+const QStringList& filters() {
+    static const QStringList list = {fromEngine(text::kGedcomFilter),
+                                     fromEngine(text::kTextFilter)};
+    return list;
 }
 
 // The engine's two-line texts end their first line with CR LF, which a message box shows as
@@ -36,6 +37,10 @@ QString messageText(const char* text) {
 
 std::string toPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+QString fromPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 // Designer keeps whole point sizes only; these sizes are not.
@@ -56,9 +61,6 @@ MainWindow::MainWindow(std::unique_ptr<StagingDatabase> database, std::string lo
       files_(files),
       dialogs_(dialogs) {
     ui_->setupUi(this);
-    panels_[0] = ui_->panel1;
-    panels_[1] = ui_->panel2;
-    panels_[2] = ui_->panel3;
     setPointSize(ui_->btnFile, 9.75);
     setPointSize(ui_->Label4, 6.75);
     ui_->lblVersion->setText(fromEngine(text::kVersion));
@@ -146,18 +148,20 @@ void MainWindow::setBusyPointer(bool busy) {
     busyPointer_ = busy;
 }
 
-std::optional<InputChoice> MainWindow::chooseInput() {
+std::optional<std::string> MainWindow::chooseInput() {
     // Every run starts with the GEDCOM filter, whatever the last run chose.
-    filter_ = kFilters.first();
-    FileRequest request{kInputTitle, QDir::currentPath(), QString(), kFilters, filter_};
+    filter_ = filters().first();
+    FileRequest request{fromEngine(text::kInputTitle), QDir::currentPath(), QString(), filters(),
+                        filter_};
     const std::optional<QString> path = dialogs_.chooseFile(this, request);
     filter_ = request.filter;
     if (!path) return std::nullopt;
-    return InputChoice{toPath(*path), toPath(QFileInfo(*path).fileName())};
+    return toPath(*path);
 }
 
 std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath) {
-    FileRequest request{kOutputTitle, QDir::currentPath(), QString(), kFilters, filter_};
+    FileRequest request{fromEngine(text::kOutputTitle), QDir::currentPath(), QString(), filters(),
+                        filter_};
     for (;;) {
         const std::optional<QString> path = dialogs_.chooseFile(this, request);
         filter_ = request.filter;
@@ -190,9 +194,14 @@ void MainWindow::setState(RunState state) {
     repaint();
 }
 
-void MainWindow::setPanel(int panel, const std::string& text) {
-    if (panel < 1 || panel > 3) return;
-    panels_[panel - 1]->setText(fromEngine(text));
+void MainWindow::runStarted(const std::string& inputPath) {
+    ui_->panel2->setText(QFileInfo(fromPath(inputPath)).fileName());
+    ui_->panel1->clear();
+    ui_->panel3->clear();
+}
+
+void MainWindow::inputMeasured(const InputMeasure& measure) {
+    ui_->panel1->setText(fromEngine(text::measureText(measure)));
 }
 
 void MainWindow::showProgress(bool visible) {
@@ -203,6 +212,12 @@ void MainWindow::showProgress(bool visible) {
 void MainWindow::updateProgress(float percent) {
     ui_->ProgressBar1->setValue(static_cast<int>(percent));
     QCoreApplication::processEvents();
+}
+
+void MainWindow::runEnded(const RunResult& result) {
+    if (result.outcome != RunOutcome::Completed) return;
+    ui_->panel3->setText(fromEngine(text::elapsedText(result.seconds)));
+    ui_->panel2->setText(fromEngine(text::kDone));
 }
 
 bool MainWindow::confirmStop() {

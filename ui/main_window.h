@@ -1,6 +1,7 @@
-// frmTri, the program's main window. Its file button starts a conversion run, which reports
-// through the window (states, status panels, progress bar, stop question). The window owns the
-// staging database from start-up until the quit procedure closes it.
+// frmTri, the program's main window. Its file button starts a conversion run, whose facts the
+// window words in its status panels (the input's size, its name then "Terminé", the time taken),
+// its buttons, its progress bar and its stop question. The window owns the staging database
+// from start-up until the quit procedure closes it.
 #pragma once
 
 #include <QString>
@@ -12,7 +13,6 @@
 #include "conversion_run.h"
 
 class QCloseEvent;
-class QLabel;
 
 namespace Ui {
 class MainWindow;
@@ -49,12 +49,14 @@ private:
     void closeDatabase();
     void setBusyPointer(bool busy);
 
-    std::optional<InputChoice> chooseInput() override;
+    std::optional<std::string> chooseInput() override;
     std::optional<std::string> chooseOutput(const std::string& inputPath) override;
+    void runStarted(const std::string& inputPath) override;
     void setState(RunState state) override;
-    void setPanel(int panel, const std::string& text) override;
+    void inputMeasured(const InputMeasure& measure) override;
     void showProgress(bool visible) override;
     void updateProgress(float percent) override;
+    void runEnded(const RunResult& result) override;
     bool stopRequested() override { return stopRequested_; }
     void clearStopRequest() override { stopRequested_ = false; }
     bool confirmStop() override;
@@ -64,7 +66,6 @@ private:
     std::string logPath_;
     FileSystem& files_;
     Dialogs& dialogs_;
-    QLabel* panels_[3];
     // The filter of the last file dialog of the run: the output dialog opens with the one
     // chosen for the input.
     QString filter_;

@@ -7,8 +7,9 @@ namespace brelin {
 
 class QtDialogs : public Dialogs {
 public:
-    // Like the system dialog the program was first made for, an accepted choice makes the
-    // chosen file's folder the process's current folder, so the next dialog opens there.
+    // An accepted choice makes the chosen file's folder the process's current folder, so that
+    // the next dialog (the output after the input, the next run's input) opens where the user
+    // last was.
     std::optional<QString> chooseFile(QWidget* parent, FileRequest& request) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
     void warn(QWidget* parent, const QString& title, const QString& text) override;

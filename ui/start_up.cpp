@@ -2,20 +2,20 @@
 
 #include <QFont>
 #include <QString>
-#include <exception>
 #include <filesystem>
 
 #include "dialogs.h"
 #include "main_window.h"
 #include "messages.h"
-#include "public.h"
+#include "run_database.h"
 
 namespace brelin {
 
 namespace {
 
-// The windows name the faces of the system the program was first made for. Where they are
-// missing, faces of the same widths stand in before the desktop's own sans-serif.
+// The windows are laid out for "MS Sans Serif" and Arial: their texts must fit the widths of
+// those faces. Where they are missing, faces of the same widths stand in before the desktop's
+// own sans-serif, whose wider letters would be cut.
 void addFontSubstitutes() {
     const QStringList sansSerif = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                                    QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")};
@@ -40,9 +40,8 @@ std::unique_ptr<MainWindow> startUp(const ProgramFiles& paths, FileSystem& files
     const std::string logPath = absolutePath(paths.logPath);
     std::unique_ptr<StagingDatabase> database;
     try {
-        database = Public::openStagingDatabase(databasePath);
-    } catch (const std::exception& error) {
-        const RunError failure(FailedStep::Database, databasePath, error.what());
+        database = openDatabase(databasePath);
+    } catch (const RunError& failure) {
         dialogs.warn(nullptr, QString::fromStdString(text::kAttention),
                      QString::fromStdString(text::describe(failure)));
         return nullptr;

@@ -31,7 +31,7 @@ protected:
     void SetUp() override {
         db.openFile(":memory:");
         db.createTables();
-        frontend.input = InputChoice{kInput, "family.ged"};
+        frontend.input = kInput;
         frontend.output = kOutput;
     }
 
@@ -200,23 +200,30 @@ TEST_F(ConversionRunTest, RunWithoutCutsLeavesNoLogEvenWhenOneWasThere) {
 
 TEST_F(ConversionRunTest, CancelledInputChangesNothing) {
     files.put(kLog, "old log");
-    frontend.panels[1] = "previous.ged";
     frontend.input.reset();
     const RunResult result = run.start();
     EXPECT_EQ(result.outcome, RunOutcome::InputCancelled);
     EXPECT_EQ(log(), "old log");
-    EXPECT_EQ(frontend.panels[1], "previous.ged");
+    EXPECT_TRUE(frontend.started.empty());
     EXPECT_TRUE(frontend.states.empty());
+    EXPECT_TRUE(frontend.ended.empty());
 }
 
-TEST_F(ConversionRunTest, StatesAndPanelsOfACompletedRun) {
-    convert(crlf({"0 HEAD", "", "0 TRLR"}));
+TEST_F(ConversionRunTest, CompletedRunTellsItsMeasureStatesAndResult) {
+    const RunResult result = convert(crlf({"0 HEAD", "", "0 TRLR"}));
+    EXPECT_EQ(frontend.started, std::vector<std::string>{kInput});
     EXPECT_EQ(frontend.states,
               (std::vector<RunState>{RunState::Running, RunState::Writing, RunState::Idle}));
-    EXPECT_EQ(frontend.panels[0], "3 lignes");
-    EXPECT_EQ(frontend.panels[1], "Terminé");
-    EXPECT_EQ(frontend.panels[2], "en 0 Sec");
+    ASSERT_TRUE(frontend.measure);
+    EXPECT_EQ(frontend.measure->lineTotal, 3);
+    EXPECT_FALSE(frontend.measure->estimated);
     EXPECT_FALSE(frontend.progressVisible);
+    ASSERT_EQ(frontend.ended.size(), 1u);
+    EXPECT_EQ(frontend.ended[0].outcome, RunOutcome::Completed);
+    EXPECT_EQ(result.measure.lineTotal, 3);
+    EXPECT_EQ(result.linesRead, 3);
+    EXPECT_EQ(result.outputPath, kOutput);
+    EXPECT_GE(result.seconds, 0.0);
     EXPECT_EQ(run.inputPath(), kInput);
 }
 
@@ -225,6 +232,8 @@ TEST_F(ConversionRunTest, CancelledOutputReturnsToIdleWithoutWriting) {
     const RunResult result = convert(crlf({"0 HEAD", "0 TRLR"}));
     EXPECT_EQ(result.outcome, RunOutcome::OutputCancelled);
     EXPECT_EQ(frontend.state, RunState::Idle);
+    ASSERT_EQ(frontend.ended.size(), 1u);
+    EXPECT_EQ(frontend.ended[0].outcome, RunOutcome::OutputCancelled);
     EXPECT_EQ(output(), std::nullopt);
 }
 
@@ -251,7 +260,8 @@ TEST_F(ConversionRunTest, EstimatedInputNeverShowsMoreThan100) {
     while (input.size() < kCountThreshold) input += "1 A\r\n";  // 5 bytes a line
     input += "0 TRLR\r\n";
     convert(input);
-    EXPECT_EQ(frontend.panels[0], "Taille 20 Mo");
+    ASSERT_TRUE(frontend.measure);
+    EXPECT_TRUE(frontend.measure->estimated);
     ASSERT_FALSE(frontend.progress.empty());
     EXPECT_EQ(frontend.progress.back(), 100.0f);
 }
@@ -265,6 +275,8 @@ TEST_F(ConversionRunTest, StopAnsweredNoGoesOnThenYesAbandons) {
     EXPECT_EQ(result.linesRead, 200);
     EXPECT_EQ(output(), std::nullopt);
     EXPECT_FALSE(db.inTransaction());
+    // The front end ends with an abandoned run: no return to the idle state.
+    EXPECT_EQ(frontend.states, std::vector<RunState>{RunState::Running});
 }
 
 TEST_F(ConversionRunTest, StopAnsweredNoCompletesTheSameOutput) {
@@ -368,7 +380,9 @@ TEST_F(ConversionRunTest, ReadFailureMidwayWritesNothingAndTheNextRunWorks) {
     files.files.erase(kOutput);
     const RunResult failed = convert(input);
     EXPECT_EQ(failed.outcome, RunOutcome::Failed);
-    EXPECT_EQ(frontend.panels[0], "20 lignes");
+    EXPECT_EQ(failed.measure.lineTotal, 20);
+    ASSERT_EQ(frontend.ended.size(), 2u);
+    EXPECT_EQ(frontend.ended[1].outcome, RunOutcome::Failed);
     EXPECT_EQ(output(), std::nullopt);
     EXPECT_FALSE(db.inTransaction());
     files.failReadAt.reset();

@@ -58,6 +58,19 @@ TEST(DiskOutput, KeepsTheModeOfTheFileItReplaces) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
+TEST(DiskOutput, NewFileTakesTheModeOfAnyNewFile) {
+    TempDir dir;
+    const mode_t previous = ::umask(027);
+    DiskFileSystem disk;
+    auto output = disk.createOutput(dir.file("new.ged"));
+    output->write("new");
+    output->commit();
+    ::umask(previous);
+    struct stat info {};
+    ::stat(dir.file("new.ged").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
 TEST(DiskOutput, ReplacingALinkReplacesTheFileItPointsTo) {
     TempDir dir;
     writeFile(dir.file("target.ged"), "old");

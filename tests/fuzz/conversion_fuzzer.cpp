@@ -71,7 +71,7 @@ std::optional<std::string> convert(const std::string& bytes, size_t readChunk, b
     files.readChunk = readChunk;
     files.put(kInput, bytes);
     ScriptedFrontend frontend;
-    frontend.input = brelin::InputChoice{kInput, "arbre.ged"};
+    frontend.input = kInput;
     frontend.output = kOutput;
     brelin::ConversionRun run(database(smallRuns), files, frontend, kLog);
     const brelin::RunResult result = run.start();

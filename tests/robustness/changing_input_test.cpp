@@ -84,7 +84,7 @@ TEST_P(ChangingInputTest, FailsClearlyOrWritesWhatItRead) {
     database.createTables();
     ChangingFileSystem files;
     ScriptedFrontend frontend;
-    frontend.input = InputChoice{input, "arbre.ged"};
+    frontend.input = input;
     frontend.output = output;
     std::optional<std::string> readContent;
     bool changed = false;

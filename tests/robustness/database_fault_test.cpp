@@ -58,7 +58,7 @@ struct Scenario {
 
     RunResult run() {
         ScriptedFrontend frontend;
-        frontend.input = InputChoice{input, "arbre.ged"};
+        frontend.input = input;
         frontend.output = output;
         ConversionRun conversion(database, disk, frontend, dir.file("Logbrelin.log"));
         return conversion.start();

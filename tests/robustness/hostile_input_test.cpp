@@ -137,7 +137,7 @@ TEST_P(HostileInputTest, ConvertsFaithfullyOrRefusesClearly) {
     MemoryFileSystem files;
     files.put("/d/arbre.ged", hostile.input);
     ScriptedFrontend frontend;
-    frontend.input = InputChoice{"/d/arbre.ged", "arbre.ged"};
+    frontend.input = "/d/arbre.ged";
     frontend.output = "/d/sortie.ged";
     const RunResult result = ConversionRun(database, files, frontend, "/p/Log.log").start();
 

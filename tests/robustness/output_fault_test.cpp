@@ -63,7 +63,7 @@ TEST_P(DiskFullTest, KeepsTheOldFileAndSaysTheDiskIsFull) {
     files.outputSpace =
         static_cast<size_t>(static_cast<double>(expected.size()) * GetParam().fraction);
     ScriptedFrontend frontend;
-    frontend.input = InputChoice{"/d/in.ged", "in.ged"};
+    frontend.input = "/d/in.ged";
     frontend.output = "/d/out.ged";
     const RunResult result = ConversionRun(memoryDatabase(), files, frontend, "/p/log").start();
 
@@ -150,7 +150,7 @@ struct FolderRun {
     FolderRun() {
         writeFile(input, content);
         std::filesystem::create_directory(folder);
-        frontend.input = InputChoice{input, "in.ged"};
+        frontend.input = input;
         frontend.output = output;
     }
     RunResult run(FileSystem& files) {

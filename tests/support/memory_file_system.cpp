@@ -16,7 +16,7 @@ public:
     size_t read(char* buffer, size_t capacity) override {
         ++files_.reads;
         if (files_.failReadAt && files_.reads == *files_.failReadAt)
-            throw RunError(FailedStep::ReadInput, path_, systemCause(EIO));
+            throw RunError::fromSystem(FailedStep::ReadInput, path_, EIO);
         // Reads what is there now, so a test can change the file under the run.
         const auto it = files_.files.find(path_);
         if (it == files_.files.end() || offset_ >= it->second.size()) return 0;
@@ -40,7 +40,7 @@ public:
         : files_(files), path_(std::move(path)) {}
     void write(std::string_view bytes) override {
         if (files_.outputSpace && bytes_.size() + bytes.size() > *files_.outputSpace)
-            throw RunError(FailedStep::WriteOutput, path_, systemCause(ENOSPC));
+            throw RunError::fromSystem(FailedStep::WriteOutput, path_, ENOSPC);
         bytes_.append(bytes);
     }
     void commit() override { files_.files[path_] = bytes_; }
@@ -54,7 +54,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ByteSource> MemoryFileSystem::openInput(const std::string& path) {
-    if (!has(path)) throw RunError(FailedStep::ReadInput, path, systemCause(ENOENT));
+    if (!has(path)) throw RunError::fromSystem(FailedStep::ReadInput, path, ENOENT);
     return std::make_unique<MemorySource>(*this, path);
 }
 
@@ -63,7 +63,7 @@ std::unique_ptr<OutputFile> MemoryFileSystem::createOutput(const std::string& pa
 }
 
 void MemoryFileSystem::appendToFile(const std::string& path, std::string_view bytes, bool create) {
-    if (!create && !has(path)) throw RunError(FailedStep::WriteLog, path, systemCause(ENOENT));
+    if (!create && !has(path)) throw RunError::fromSystem(FailedStep::WriteLog, path, ENOENT);
     files[path].append(bytes);
 }
 

@@ -1,4 +1,4 @@
-// A RunFrontend whose answers a test sets beforehand, and which records what the run showed.
+// A RunFrontend whose answers a test sets beforehand, and which records what the run told it.
 #pragma once
 
 #include <functional>
@@ -12,7 +12,7 @@ namespace brelin::testing {
 
 class ScriptedFrontend : public RunFrontend {
 public:
-    std::optional<InputChoice> input;
+    std::optional<std::string> input;
     std::optional<std::string> output;
     // Answers to the stop question, in order; a missing answer is "no".
     std::vector<bool> stopAnswers;
@@ -24,28 +24,35 @@ public:
     bool stop = false;
     RunState state = RunState::Idle;
     std::vector<RunState> states;
-    std::string panels[3];
+    std::vector<std::string> started;
+    std::optional<InputMeasure> measure;
+    std::vector<RunResult> ended;
     bool progressVisible = false;
     std::vector<float> progress;
     int stopQuestions = 0;
     int outputQuestions = 0;
 
-    std::optional<InputChoice> chooseInput() override { return input; }
+    std::optional<std::string> chooseInput() override { return input; }
     std::optional<std::string> chooseOutput(const std::string&) override {
         ++outputQuestions;
         if (onChooseOutput) onChooseOutput();
         return output;
     }
+    void runStarted(const std::string& inputPath) override {
+        started.push_back(inputPath);
+        measure.reset();
+    }
     void setState(RunState s) override {
         state = s;
         states.push_back(s);
     }
-    void setPanel(int panel, const std::string& text) override { panels[panel - 1] = text; }
+    void inputMeasured(const InputMeasure& m) override { measure = m; }
     void showProgress(bool visible) override { progressVisible = visible; }
     void updateProgress(float percent) override {
         progress.push_back(percent);
         if (onProgress) onProgress(percent);
     }
+    void runEnded(const RunResult& result) override { ended.push_back(result); }
     bool stopRequested() override { return stop; }
     void clearStopRequest() override { stop = false; }
     bool confirmStop() override {
