@@ -2,13 +2,12 @@
 // choices answered at once, and the time from the click on the file button to the end of the
 // run. Run under QT_QPA_PLATFORM=offscreen beside brelin-cli on the same file, it shows what the
 // window's progress steps and event processing cost.
-#include <stdlib.h>
-
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "dialogs.h"
@@ -47,9 +46,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication application(argc, argv);
-    char folder[] = "/tmp/brelin-bench-window-XXXXXX";
-    if (::mkdtemp(folder) == nullptr) return 1;
-    const std::string files = folder;
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() /
+        ("brelin-bench-window-" + std::to_string(QCoreApplication::applicationPid()));
+    fs::create_directories(folder);
+    const std::string files = folder.string();
 
     FixedAnswers dialogs(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     brelin::DiskFileSystem disk;
@@ -65,8 +67,7 @@ int main(int argc, char** argv) {
     });
     QApplication::exec();
     std::printf("%.3f\n", seconds);
-    std::remove((files + "/brelin.db").c_str());
-    std::remove((files + "/Logbrelin.log").c_str());
-    ::rmdir(folder);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
     return 0;
 }
