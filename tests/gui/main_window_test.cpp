@@ -87,7 +87,7 @@ void MainWindowTest::firstStateOfEveryControl_data() {
     QTest::addColumn<bool>("visible");
     QTest::addColumn<QString>("text");
 
-    // Positions and sizes in pixels: the layout's twips divided by 15.
+    // Positions and sizes in pixels at 96 dots per inch, where every control is placed.
     QTest::newRow("Label1") << "Label1" << QRect(4, 12, 453, 25) << true
                             << "Mise en ordre pour Arbre Généalogique";
     QTest::newRow("ProgressBar1") << "ProgressBar1" << QRect(4, 48, 453, 13) << false << "";
