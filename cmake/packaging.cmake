@@ -3,6 +3,9 @@
 # brelin_VERSION_ARCH.deb. The libraries it needs are found by dpkg-shlibdeps (Debian's Qt
 # carries its X11 platform plugin in libqt6gui6). Recommended for the look: Qt's French texts
 # for the file dialog, and fonts of the widths the windows were laid out for.
+# The manual pages, copyright, changelog and AppStream metadata of the package.
+add_subdirectory(packaging)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brelin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
