@@ -1,7 +1,6 @@
 #include "help_window.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 
 #include "ui_help_window.h"
 
@@ -37,13 +36,5 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
 }
 
 HelpWindow::~HelpWindow() = default;
-
-void HelpWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
 
 }  // namespace brelin

@@ -1,11 +1,10 @@
-// FormAide, the help window: a few lines on what the program does. A new one is made for every
-// showing, so it always opens with its text as written, whatever was typed into it before.
+// FormAide, the help window: a few lines on what the program does; "Fermer" (Alt+F), Escape and
+// the frame close it. A new one is made for every showing, so it always opens with its text as
+// written, whatever was typed into it before.
 #pragma once
 
 #include <QDialog>
 #include <memory>
-
-class QKeyEvent;
 
 namespace Ui {
 class HelpWindow;
@@ -19,10 +18,6 @@ class HelpWindow : public QDialog {
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
     ~HelpWindow() override;
-
-protected:
-    // Only "Fermer" (Alt+F) and the frame close the window; Escape does not.
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::unique_ptr<Ui::HelpWindow> ui_;
