@@ -9,10 +9,12 @@
 namespace brelin::Public {
 
 // Deletes any old file at databasePath, opens a fresh database on it and creates the four
-// staging tables. Throws StoreError, or std::system_error when the old file cannot be deleted.
+// staging tables. Throws StoreError only: an old file that cannot be deleted is a CannotOpen
+// fault with the system's English text.
 std::unique_ptr<StagingDatabase> openStagingDatabase(const std::string& databasePath);
 
-// Closes the database and empties the reference. Does nothing when it is already empty.
+// Closes the database and empties the reference; throws StoreError when closing fails. Does
+// nothing when it is already empty.
 void closeStagingDatabase(std::unique_ptr<StagingDatabase>& database);
 
 }  // namespace brelin::Public

@@ -23,6 +23,8 @@ const char* const kDeleteStatements[] = {
     "DELETE from NOTETRI",
 };
 
+constexpr const char* kNotOpen = "the database is not open";
+
 [[noreturn]] void fail(sqlite3* db, int code) {
     std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     throw StoreError(code, message);
@@ -50,6 +52,10 @@ const char* tableName(Table table) {
 
 void StatementDeleter::operator()(sqlite3_stmt* statement) const noexcept {
     sqlite3_finalize(statement);
+}
+
+void ConnectionDeleter::operator()(sqlite3* connection) const noexcept {
+    sqlite3_close_v2(connection);
 }
 
 // --- Rowset
@@ -147,19 +153,17 @@ StagingDatabase::~StagingDatabase() {
 
 void StagingDatabase::openFile(const std::string& path) {
     close();
-    sqlite3* db = nullptr;
-    // One thread uses a connection: its own mutex would only cost time.
+    sqlite3* opened = nullptr;
+    // The connection is used by one thread at a time: the owner's, or the insertion thread's
+    // while the owner waits for it before any other use. A mutex of its own would only cost time.
     const int code =
-        sqlite3_open_v2(path.c_str(), &db,
+        sqlite3_open_v2(path.c_str(), &opened,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (code != SQLITE_OK) {
-        std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-        sqlite3_close_v2(db);
-        throw StoreError(code, message);
-    }
-    db_ = db;
+    ConnectionHandle connection(opened);  // even a failed open gives a handle to close
+    if (code != SQLITE_OK) fail(connection.get(), code);
+    db_ = std::move(connection);
     path_ = path;
-    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_extended_result_codes(db_.get(), 1);
     // The staging tables are temporary: the file itself holds nothing worth a journal.
     exec("PRAGMA journal_mode=OFF");
     exec("PRAGMA temp_store=FILE");
@@ -177,12 +181,11 @@ void StagingDatabase::openFile(const std::string& path) {
 }
 
 void StagingDatabase::close() {
-    if (db_ == nullptr) return;
+    // First, even when never opened: a batch may be inserted still, or have failed to be.
     rollbackTransaction();
+    if (db_ == nullptr) return;
     for (auto& insert : inserts_) insert.reset();
-    sqlite3* db = db_;
-    db_ = nullptr;
-    const int code = sqlite3_close_v2(db);
+    const int code = sqlite3_close_v2(db_.release());
     if (code != SQLITE_OK) throw StoreError(code, sqlite3_errstr(code));
 }
 
@@ -199,11 +202,12 @@ void StagingDatabase::commitTransaction() {
 
 void StagingDatabase::rollbackTransaction() noexcept {
     discardStaged();
-    if (db_ != nullptr && inTransaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (inTransaction()) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 bool StagingDatabase::inTransaction() const {
-    return db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
+    insertion_.join();
+    return db_ != nullptr && sqlite3_get_autocommit(db_.get()) == 0;
 }
 
 std::unique_ptr<Rowset> StagingDatabase::executeStatement(const std::string& statement,
@@ -212,7 +216,7 @@ std::unique_ptr<Rowset> StagingDatabase::executeStatement(const std::string& sta
     StatementHandle prepared = prepare(statement);
     if (sqlite3_column_count(prepared.get()) == 0) {
         const int code = sqlite3_step(prepared.get());
-        if (code != SQLITE_DONE && code != SQLITE_ROW) fail(db_, code);
+        if (code != SQLITE_DONE && code != SQLITE_ROW) fail(db_.get(), code);
         return nullptr;
     }
     auto rows = std::make_unique<Rowset>(std::move(prepared));
@@ -232,52 +236,51 @@ void StagingDatabase::clearTables() {
 
 void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::string_view block) {
     // A batch's buffer is made once at its full size, not grown by doubling and copying.
-    if (pendingBytes_.capacity() < limits_.runBytes) pendingBytes_.reserve(limits_.runBytes + 4096);
-    pending_.push_back(
-        {table, number.has_value(), number.value_or(0), pendingBytes_.size(), block.size()});
-    pendingBytes_.append(block);
-    if (pendingBytes_.size() < limits_.runBytes) return;
+    std::string& bytes = pending_.bytes;
+    if (bytes.capacity() < limits_.runBytes) bytes.reserve(limits_.runBytes + 4096);
+    pending_.blocks.push_back(
+        {table, number.has_value(), number.value_or(0), bytes.size(), block.size()});
+    bytes.append(block);
+    if (bytes.size() < limits_.runBytes) return;
     // The full batch is inserted on a thread of its own while the caller gathers the next one:
-    // reading the input and inserting into SQLite then share the two cores.
-    waitForInsertion();
-    pending_.swap(insertingBlocks_);
-    pendingBytes_.swap(insertingBytes_);
-    insertion_ =
-        std::async(std::launch::async, [this] { insertRun(insertingBlocks_, insertingBytes_); });
+    // reading the input and inserting into SQLite then share the two cores. The connection is
+    // the owner's again once the previous batch is in, and whether a transaction is open is
+    // read then, not by the insertion thread.
+    insertion_.wait();
+    const bool ownTransaction = !inTransaction();
+    insertion_.start(pending_,
+                     [this, ownTransaction](Batch& batch) { insertRun(batch, ownTransaction); });
 }
 
 void StagingDatabase::flushStaged() {
-    waitForInsertion();
-    insertRun(pending_, pendingBytes_);
-}
-
-void StagingDatabase::waitForInsertion() {
-    if (insertion_.valid()) insertion_.get();  // rethrows the insertion's failure
+    insertion_.wait();
+    insertRun(pending_, !inTransaction());
 }
 
 void StagingDatabase::discardStaged() noexcept {
     try {
-        waitForInsertion();
+        insertion_.wait();
     } catch (...) {
         // What failed is being thrown away with the rest.
     }
-    pending_.clear();
-    pendingBytes_.clear();
+    pending_.blocks.clear();
+    pending_.bytes.clear();
 }
 
-void StagingDatabase::insertRun(std::vector<PendingBlock>& blocks, std::string& bytes) {
+void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
+    std::vector<PendingBlock>& blocks = batch.blocks;
     if (blocks.empty()) return;
     // The batch is spent whatever happens below (a failure ends the run); its buffers keep
     // their memory for the next batch.
     struct Spend {
-        std::vector<PendingBlock>& blocks;
-        std::string& bytes;
+        Batch& batch;
         ~Spend() {
-            blocks.clear();
-            bytes.clear();
+            batch.blocks.clear();
+            batch.bytes.clear();
         }
-    } spend{blocks, bytes};
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, "la base n'est pas ouverte");
+    } spend{batch};
+    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
+    sqlite3* db = db_.get();
 
     std::stable_sort(blocks.begin(), blocks.end(),
                      [](const PendingBlock& a, const PendingBlock& b) {
@@ -286,7 +289,6 @@ void StagingDatabase::insertRun(std::vector<PendingBlock>& blocks, std::string& 
                          return a.whole && a.number < b.number;
                      });
 
-    const bool ownTransaction = !inTransaction();
     if (ownTransaction) exec("BEGIN");
     try {
         for (size_t i = 0; i < blocks.size();) {
@@ -299,22 +301,22 @@ void StagingDatabase::insertRun(std::vector<PendingBlock>& blocks, std::string& 
             const int64_t first = nextRowid_;
             for (; i < blocks.size() && blocks[i].table == table; ++i) {
                 const PendingBlock& block = blocks[i];
-                check(db_, sqlite3_bind_int64(statement, 1, nextRowid_++));
-                check(db_, block.whole ? sqlite3_bind_int64(statement, 2, block.number)
-                                       : sqlite3_bind_null(statement, 2));
+                check(db, sqlite3_bind_int64(statement, 1, nextRowid_++));
+                check(db, block.whole ? sqlite3_bind_int64(statement, 2, block.number)
+                                      : sqlite3_bind_null(statement, 2));
                 // A zero-length blob needs a non-null pointer, or SQLite stores NULL.
-                const char* data = block.size == 0 ? "" : bytes.data() + block.offset;
-                check(db_, sqlite3_bind_blob64(statement, 3, data, block.size, SQLITE_STATIC));
+                const char* data = block.size == 0 ? "" : batch.bytes.data() + block.offset;
+                check(db, sqlite3_bind_blob64(statement, 3, data, block.size, SQLITE_STATIC));
                 const int code = sqlite3_step(statement);
                 sqlite3_reset(statement);
-                if (code != SQLITE_DONE) fail(db_, code);
+                if (code != SQLITE_DONE) fail(db, code);
             }
             sqlite3_clear_bindings(statement);
             runs_[static_cast<size_t>(table)].push_back({first, nextRowid_ - 1});
         }
         if (ownTransaction) exec("COMMIT");
     } catch (...) {
-        if (ownTransaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (ownTransaction) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
 }
@@ -333,8 +335,8 @@ std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
         for (const Run& run : runs) {
             StatementHandle statement = prepare("SELECT GedIndex, GedBloc FROM " + name +
                                                 " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
-            check(db_, sqlite3_bind_int64(statement.get(), 1, run.first));
-            check(db_, sqlite3_bind_int64(statement.get(), 2, run.last));
+            check(db_.get(), sqlite3_bind_int64(statement.get(), 1, run.first));
+            check(db_.get(), sqlite3_bind_int64(statement.get(), 2, run.last));
             statements.push_back(std::move(statement));
         }
     }
@@ -344,17 +346,17 @@ std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
 }
 
 void StagingDatabase::exec(const char* sql) {
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, "la base n'est pas ouverte");
-    check(db_, sqlite3_exec(db_, sql, nullptr, nullptr, nullptr));
+    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
+    check(db_.get(), sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr));
 }
 
 StatementHandle StagingDatabase::prepare(const std::string& sql) {
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, "la base n'est pas ouverte");
+    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
     sqlite3_stmt* statement = nullptr;
-    const int code =
-        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &statement, nullptr);
+    const int code = sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size() + 1),
+                                        &statement, nullptr);
     StatementHandle handle(statement);
-    if (code != SQLITE_OK) fail(db_, code);
+    if (code != SQLITE_OK) fail(db_.get(), code);
     return handle;
 }
 

@@ -4,7 +4,7 @@
 // Staged blocks are gathered in memory and inserted a few megabytes at a time, sorted by number,
 // so that each table holds a series of sorted runs; the ordered read-back merges the runs instead
 // of sorting whole blocks again. A full batch is inserted on a thread of its own while the next
-// one is gathered; the object itself is used by one thread at a time.
+// one is gathered; the object itself is used by one thread at a time, its owner's.
 //
 // Every failure of the database is thrown as StoreError; destructors never throw.
 // Nothing built from the input ever becomes SQL text: the inserts are prepared once and their
@@ -12,39 +12,19 @@
 #pragma once
 
 #include <cstdint>
-#include <future>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "insertion_thread.h"
+#include "store_error.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace brelin {
-
-enum class StoreFault {
-    DiskFull,
-    IoError,
-    CannotOpen,
-    ReadOnly,
-    OutOfMemory,
-    Corrupt,
-    Busy,
-    Other
-};
-
-class StoreError : public std::runtime_error {
-public:
-    StoreError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
-    int code() const { return code_; }
-    StoreFault fault() const { return StoreFault::Other; }  // SHIM until the store lands
-
-private:
-    int code_;
-};
 
 // The staging tables, in the order in which they are created and written out.
 enum class Table { Individuals, Families, Sources, Notes };
@@ -56,9 +36,16 @@ struct StatementDeleter {
 };
 using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
+// Closes the connection with sqlite3_close_v2, which waits for its last statement to be finalized.
+struct ConnectionDeleter {
+    void operator()(sqlite3* connection) const noexcept;
+};
+using ConnectionHandle = std::unique_ptr<sqlite3, ConnectionDeleter>;
+
 // The result of one query, walked forward from its first row. A Rowset is never empty:
 // StagingDatabase::executeStatement returns no Rowset for a query without rows.
-// It must not outlive the StagingDatabase that made it.
+// It must not outlive the StagingDatabase that made it. Stepping it uses the connection: once a
+// block is staged, it is stepped again only after a flush (flushStaged, or any call that flushes).
 class Rowset {
 public:
     explicit Rowset(StatementHandle statement);
@@ -81,7 +68,8 @@ private:
 
 // The blocks of one staging table in order, merged from the table's sorted runs: each run is
 // read in rowid order, which is its order by number, and the runs are merged by number, earlier
-// runs first among equal numbers. Never empty. It must not outlive its StagingDatabase.
+// runs first among equal numbers. Never empty. It must not outlive its StagingDatabase, and like
+// a Rowset is stepped again after a block is staged only once the staged blocks are flushed.
 class OrderedRows {
 public:
     // Each statement selects (GedIndex, GedBloc) of one run in order; earlier runs first.
@@ -117,9 +105,11 @@ struct StagingLimits {
 };
 
 // The open database. Its staging tables exist from createTables() until close().
+// Destroying it is safe whatever its state: opened or not, with a batch being inserted or not.
 class StagingDatabase {
 public:
     explicit StagingDatabase(StagingLimits limits = {});
+    // Waits for the batch being inserted, then closes the database; a failure goes unreported.
     ~StagingDatabase();
     StagingDatabase(const StagingDatabase&) = delete;
     StagingDatabase& operator=(const StagingDatabase&) = delete;
@@ -128,6 +118,7 @@ public:
     // one in memory.
     void openFile(const std::string& path);
     // Closes the database; it succeeds with a transaction still open, which is rolled back.
+    // Blocks staged but not yet in a table are discarded.
     void close();
     bool isOpen() const { return db_ != nullptr; }
 
@@ -135,6 +126,7 @@ public:
     void commitTransaction();
     // Undoes everything since beginTransaction; does nothing when no transaction is open.
     void rollbackTransaction() noexcept;
+    // Waits for the batch being inserted, whose failure the next flush or stage() throws.
     bool inTransaction() const;
 
     // Runs one statement. For a query, returns its rows in the order it asks for, or nothing
@@ -147,6 +139,7 @@ public:
 
     // Stages one block. A whole number orders numerically; any other number (nullopt) orders
     // after the whole numbers of its table. Rows of equal order keep the order of staging.
+    // Throws the failure of the previous batch's insertion when a full batch waits for it.
     void stage(Table table, std::optional<int64_t> number, std::string_view block);
 
     // The blocks staged in a table, in ascending number (ties in staging order), or nothing for
@@ -154,8 +147,8 @@ public:
     std::unique_ptr<OrderedRows> selectOrdered(Table table);
 
     // Writes the blocks gathered in memory to their tables, each table's share as one run
-    // sorted by number. Called before any other use of the connection (transactions,
-    // executeStatement, selectOrdered).
+    // sorted by number, after the batch being inserted (whose failure it throws). Called before
+    // any other use of the connection (transactions, executeStatement, selectOrdered).
     void flushStaged();
 
     // The path the database was opened on.
@@ -165,7 +158,7 @@ private:
     void exec(const char* sql);
     StatementHandle prepare(const std::string& sql);
 
-    // A block staged but not yet inserted: its bytes are at offset in pendingBytes_.
+    // A block staged but not yet inserted: its bytes are at offset in its batch's bytes.
     struct PendingBlock {
         Table table;
         bool whole;
@@ -173,31 +166,34 @@ private:
         size_t offset;
         size_t size;
     };
+    struct Batch {
+        std::vector<PendingBlock> blocks;
+        std::string bytes;
+    };
     // The rowids of one sorted run of a table, first to last.
     struct Run {
         int64_t first;
         int64_t last;
     };
 
-    void insertRun(std::vector<PendingBlock>& blocks, std::string& bytes);
-    void waitForInsertion();
+    // Inserts the batch and empties it, whatever happens. Runs on the insertion thread or the
+    // owner's; ownTransaction (no transaction open) is decided on the owner's thread.
+    void insertRun(Batch& batch, bool ownTransaction);
     void discardStaged() noexcept;
 
     StagingLimits limits_;
-    sqlite3* db_ = nullptr;
+    ConnectionHandle db_;
     std::string path_;
     StatementHandle inserts_[std::size(kAllTables)];
-    std::string pendingBytes_;
-    std::vector<PendingBlock> pending_;
-    // The batch being inserted on its own thread, if any. No other use of the connection
-    // starts before waitForInsertion.
-    std::future<void> insertion_;
-    std::string insertingBytes_;
-    std::vector<PendingBlock> insertingBlocks_;
+    Batch pending_;
     std::vector<Run> runs_[std::size(kAllTables)];
     // Rowids are given by the program and never reused, so that a run's range holds only the
     // rows of that run, whatever was deleted or rolled back since.
     int64_t nextRowid_ = 1;
+    // While a batch is inserted, the connection, inserts_, runs_ and nextRowid_ are its task's:
+    // the owner waits for it (insertion_.wait) before any other use of them. Last, so that it
+    // is destroyed first and its task ends before what the task uses goes away.
+    InsertionThread<Batch> insertion_;
 };
 
 // A transaction that is rolled back unless committed.

@@ -1,8 +1,13 @@
 #include "staging_database.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "public.h"
@@ -101,7 +106,71 @@ TEST_F(StagingDatabaseTest, ClosesWithATransactionOpen) {
 TEST_F(StagingDatabaseTest, FailuresAreThrownWithTheDatabaseMessage) {
     db.beginTransaction();
     EXPECT_THROW(db.beginTransaction(), StoreError);
-    EXPECT_THROW(db.executeStatement("SELECT nothing FROM nowhere"), StoreError);
+    try {
+        db.executeStatement("SELECT GedBloc FROM nowhere");
+        ADD_FAILURE() << "no StoreError";
+    } catch (const StoreError& error) {
+        EXPECT_EQ(error.code(), SQLITE_ERROR);
+        EXPECT_STREQ(error.what(), "no such table: nowhere");
+    }
+}
+
+TEST(StagingDatabase, UsedUnopenedThrowsAMisuse) {
+    StagingDatabase db;
+    try {
+        db.createTables();
+        ADD_FAILURE() << "no StoreError";
+    } catch (const StoreError& error) {
+        EXPECT_EQ(error.code(), SQLITE_MISUSE);
+        EXPECT_EQ(error.fault(), StoreFault::Other);
+    }
+}
+
+TEST(StagingDatabase, AFileThatIsNotADatabaseIsCorrupt) {
+    testing::TempDir dir;
+    const std::string path = dir.file("brelin.db");
+    testing::writeFile(path, std::string(4096, 'x'));
+    StagingDatabase db;
+    try {
+        db.openFile(path);
+        db.createTables();
+        ADD_FAILURE() << "no StoreError";
+    } catch (const StoreError& error) {
+        EXPECT_EQ(error.fault(), StoreFault::Corrupt) << error.code() << " " << error.what();
+    }
+}
+
+// Every code of a kind, extended or not, gives the same fault.
+TEST(StoreError, FaultFollowsThePrimaryCode) {
+    const struct {
+        int code;
+        StoreFault fault;
+    } cases[] = {
+        {SQLITE_FULL, StoreFault::DiskFull},
+        {SQLITE_IOERR, StoreFault::IoError},
+        {SQLITE_IOERR_WRITE, StoreFault::IoError},
+        {SQLITE_IOERR_FSYNC, StoreFault::IoError},
+        {SQLITE_CANTOPEN, StoreFault::CannotOpen},
+        {SQLITE_CANTOPEN_ISDIR, StoreFault::CannotOpen},
+        {SQLITE_READONLY, StoreFault::ReadOnly},
+        {SQLITE_READONLY_DBMOVED, StoreFault::ReadOnly},
+        {SQLITE_PERM, StoreFault::ReadOnly},
+        {SQLITE_NOMEM, StoreFault::OutOfMemory},
+        {SQLITE_CORRUPT, StoreFault::Corrupt},
+        {SQLITE_CORRUPT_INDEX, StoreFault::Corrupt},
+        {SQLITE_NOTADB, StoreFault::Corrupt},
+        {SQLITE_BUSY, StoreFault::Busy},
+        {SQLITE_BUSY_SNAPSHOT, StoreFault::Busy},
+        {SQLITE_LOCKED, StoreFault::Busy},
+        {SQLITE_ERROR, StoreFault::Other},
+        {SQLITE_MISUSE, StoreFault::Other},
+        {SQLITE_CONSTRAINT_UNIQUE, StoreFault::Other},
+    };
+    for (const auto& c : cases) {
+        const StoreError error(c.code, sqlite3_errstr(c.code));
+        EXPECT_EQ(error.code(), c.code);
+        EXPECT_EQ(error.fault(), c.fault) << sqlite3_errstr(c.code);
+    }
 }
 
 TEST(OpenStagingDatabase, ReplacesAnOldFileAndCreatesTheTables) {
@@ -116,9 +185,22 @@ TEST(OpenStagingDatabase, ReplacesAnOldFileAndCreatesTheTables) {
     EXPECT_EQ(db, nullptr);
 }
 
-TEST(OpenStagingDatabase, FailsInAFolderThatDoesNotExist) {
+// Whatever keeps the database from being made, the failure is a StoreError that cannot open.
+TEST(OpenStagingDatabase, FailsAsCannotOpen) {
     testing::TempDir dir;
-    EXPECT_ANY_THROW(Public::openStagingDatabase(dir.file("missing/brelin.db")));
+    // What stands at the path is a folder with a file in it: it cannot be removed.
+    std::filesystem::create_directory(dir.file("taken"));
+    testing::writeFile(dir.file("taken/brelin.db"), "x");
+    for (const std::string& path : {dir.file("missing/brelin.db"), dir.file("taken")}) {
+        try {
+            Public::openStagingDatabase(path);
+            ADD_FAILURE() << path << ": no StoreError";
+        } catch (const StoreError& error) {
+            EXPECT_EQ(error.fault(), StoreFault::CannotOpen) << path << ": " << error.what();
+            EXPECT_NE(std::string(error.what()), "") << path;
+        }
+    }
+    EXPECT_EQ(testing::readFile(dir.file("taken/brelin.db")), "x");
 }
 
 }  // namespace
@@ -196,6 +278,82 @@ INSTANTIATE_TEST_SUITE_P(Limits, StagedRunsTest,
                              return std::to_string(test.param.runBytes) + "Bytes" +
                                     std::to_string(test.param.maxMergedRuns) + "Runs";
                          });
+
+}  // namespace
+}  // namespace brelin
+
+namespace brelin {
+namespace {
+
+// A database goes away safely with batches still being inserted, whether it was ever opened or
+// not: small batches make nearly every block start an insertion of its own.
+class DestroyedWhileStagingTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(DestroyedWhileStagingTest, WaitsForTheInsertionItStarted) {
+    const bool opened = GetParam();
+    for (int round = 0; round < 20; ++round) {
+        auto db = std::make_unique<StagingDatabase>(StagingLimits{16, 512});
+        if (opened) {
+            db->openFile(":memory:");
+            db->createTables();
+        }
+        // Without a database each insertion fails, and the next full batch reports it.
+        int failures = 0;
+        for (int i = 0; i < 50; ++i) {
+            try {
+                db->stage(Table::Individuals, i, "block number " + std::to_string(i));
+            } catch (const StoreError&) {
+                ++failures;
+            }
+        }
+        EXPECT_EQ(failures > 0, !opened);
+        db.reset();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Database, DestroyedWhileStagingTest, ::testing::Bool(),
+                         [](const auto& test) { return test.param ? "Opened" : "NeverOpened"; });
+
+}  // namespace
+}  // namespace brelin
+
+namespace brelin {
+namespace {
+
+TEST(InsertionThread, TakesEachBatchAndReportsItsFailureOnce) {
+    using Batch = std::vector<int>;
+    std::vector<Batch> worked;  // the task's until wait
+    InsertionThread<Batch> thread;
+    Batch batch{1, 2};
+    thread.start(batch, [&worked](Batch& b) {
+        worked.push_back(b);
+        b.clear();
+    });
+    EXPECT_TRUE(batch.empty());
+    batch = {3};
+    thread.start(batch, [](Batch&) { throw std::runtime_error("failed"); });
+    batch = {4};
+    thread.join();
+    // The failure comes out of the next start, which leaves the batch to its owner, then no more.
+    EXPECT_THROW(thread.start(batch, [](Batch&) {}), std::runtime_error);
+    EXPECT_EQ(batch, Batch{4});
+    EXPECT_NO_THROW(thread.wait());
+    EXPECT_EQ(worked, (std::vector<Batch>{Batch{1, 2}}));
+}
+
+TEST(InsertionThread, DestructorWaitsForTheTask) {
+    std::atomic<bool> done = false;
+    {
+        InsertionThread<std::string> thread;
+        std::string batch = "batch";
+        thread.start(batch, [&done](std::string& b) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            b += " inserted";
+            done = true;
+        });
+    }
+    EXPECT_TRUE(done);
+}
 
 }  // namespace
 }  // namespace brelin
