@@ -24,6 +24,12 @@ std::string cliLinesCutBeforeFailure(const std::string& logPath) {
     return "Les lignes coupées jusque-là sont dans le journal " + logPath;
 }
 
+std::string logLineCut(int64_t lineNumber) {
+    return "La ligne " + std::to_string(lineNumber) +
+           " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+           "e.\r\n";
+}
+
 std::string measureText(const InputMeasure& measure) {
     if (!measure.estimated) return std::to_string(measure.lineTotal) + " lignes";
     // nearbyint rounds a half to the even neighbour.

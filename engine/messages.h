@@ -21,6 +21,19 @@ inline constexpr const char* kSameAsInput =
 inline constexpr const char* kReplaceQuestion =
     "Un fichier du même nom existe déjà.\r\nVoulez-vous le remplacer ?";
 
+// The window's message boxes' buttons.
+inline constexpr const char* kOk = "OK";
+inline constexpr const char* kYes = "Oui";
+inline constexpr const char* kNo = "Non";
+
+// The truncation log's texts, in Windows-1252 bytes ("è" is E8, "é" E9), as other programs
+// read the log: its banner, then one line per cut line.
+inline constexpr const char* kLogBanner =
+    "   ###############################################\r\n"
+    "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
+    "   ###############################################\r\n";
+std::string logLineCut(int64_t lineNumber);
+
 // The window's file dialogs.
 inline constexpr const char* kInputTitle = "Veuillez choisir le fichier gedcom à traiter";
 inline constexpr const char* kOutputTitle = "Choisissez sous quel nom sauver votre GEDCOM";

@@ -1,20 +1,8 @@
 #include "truncation_log.h"
 
+#include "messages.h"
+
 namespace brelin {
-
-namespace {
-
-constexpr char kBanner[] =
-    "   ###############################################\r\n"
-    "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
-    "   ###############################################\r\n";
-
-// "è" is E8 and "é" E9 in Windows-1252.
-constexpr char kMessageTail[] =
-    " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
-    "e.\r\n";
-
-}  // namespace
 
 TruncationLog::TruncationLog(FileSystem& files, std::string logPath)
     : files_(files), path_(std::move(logPath)) {}
@@ -27,10 +15,10 @@ void TruncationLog::reset() {
 }
 
 void TruncationLog::reportCut(int64_t lineNumber) {
-    const std::string message = "La ligne " + std::to_string(lineNumber) + kMessageTail;
+    const std::string message = text::logLineCut(lineNumber);
     if (firstCut_) {
         file_ = files_.openAppend(path_, true);
-        file_->append(kBanner);
+        file_->append(text::kLogBanner);
         firstCut_ = false;
     }
     try {
@@ -50,7 +38,7 @@ void TruncationLog::reportCut(int64_t lineNumber) {
 
 void TruncationLog::beginAgain(const std::string& message) {
     file_ = files_.openAppend(path_, true);
-    file_->append(std::string(kBanner) + message);
+    file_->append(std::string(text::kLogBanner) + message);
 }
 
 }  // namespace brelin

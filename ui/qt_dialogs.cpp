@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "messages.h"
+
 namespace brelin {
 
 namespace {
@@ -26,7 +28,7 @@ void keepRoomForTitle(QMessageBox& box) {
 void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                  const QString& text) {
     QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
-    box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+    box.setDefaultButton(box.addButton(QString::fromUtf8(text::kOk), QMessageBox::AcceptRole));
     keepRoomForTitle(box);
     box.exec();
 }
@@ -63,8 +65,8 @@ void QtDialogs::warn(QWidget* parent, const QString& title, const QString& text)
 
 bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(QString::fromUtf8(text::kYes), QMessageBox::YesRole);
+    box.addButton(QString::fromUtf8(text::kNo), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     keepRoomForTitle(box);
     box.exec();
