@@ -21,6 +21,7 @@ namespace {
 
 struct Arguments {
     bool force = false;
+    bool conc = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> files;
@@ -35,6 +36,8 @@ std::optional<Arguments> parse(int argc, const char* const* argv, std::ostream& 
             options = false;
         } else if (options && (word == "-f" || word == "--force")) {
             arguments.force = true;
+        } else if (options && word == "--conc") {
+            arguments.conc = true;
         } else if (options && (word == "-h" || word == "--help")) {
             arguments.help = true;
         } else if (options && word == "--version") {
@@ -105,6 +108,8 @@ int report(const RunResult& result, const std::string& logPath, std::ostream& ou
             out << text::completedLine(result) << "\n";
             out << text::cliWritten(result.outputPath) << "\n";
             if (result.linesCut > 0) out << text::cliLinesCut(result.linesCut, logPath) << "\n";
+            if (result.linesContinued > 0)
+                out << text::cliLinesContinued(result.linesContinued, logPath) << "\n";
             return kExitOk;
         case RunOutcome::Abandoned:
             err << text::kCliAbandoned << "\n";
@@ -147,7 +152,9 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     letWritesFailPastFileSizeLimit();
     DiskFileSystem disk;
     CommandLineFrontend frontend(input, output, err);
-    ConversionRun run(*database, disk, frontend, files.logPath);
+    RunOptions options;
+    options.continueLongLines = arguments.conc;
+    ConversionRun run(*database, disk, frontend, files.logPath, options);
     const RunResult result = run.start();
     try {
         Public::closeStagingDatabase(database);

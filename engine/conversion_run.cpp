@@ -9,6 +9,7 @@
 #include <new>
 
 #include "block_stager.h"
+#include "line_continuation.h"
 #include "line_reader.h"
 #include "run_database.h"
 #include "truncation_log.h"
@@ -32,12 +33,22 @@ bool looksLikeUtf16(std::string_view head) {
            ((head[0] == '0' && head[1] == '\0') || (head[0] == '\0' && head[1] == '0'));
 }
 
-void writeTable(StagingDatabase& database, Table table, OutputFile& output) {
-    auto rows = database.selectOrdered(table);
-    if (!rows) return;
-    for (; !rows->isPastEnd(); rows->moveNext()) {
-        output.write(rows->columnValue(0));
-        output.write(kCrLf);
+// Reads the whole of line, which is longer than the reader keeps, into continuer. The input is
+// read again where the line starts; a line end met there (the file changed under the run) ends
+// the line.
+void readLine(ByteSource& source, const Line& line, LineContinuer& continuer) {
+    char buffer[64 * 1024];
+    uint64_t offset = line.offset;
+    uint64_t left = line.length;
+    while (left > 0) {
+        const size_t got = source.readAt(offset, buffer, std::min<uint64_t>(left, sizeof buffer));
+        if (got == 0) return;
+        const std::string_view bytes(buffer, got);
+        const size_t end = bytes.find_first_of("\r\n");
+        continuer.add(bytes.substr(0, end));
+        if (end != std::string_view::npos) return;
+        offset += got;
+        left -= got;
     }
 }
 
@@ -45,6 +56,7 @@ void writeTable(StagingDatabase& database, Table table, OutputFile& output) {
 
 // What the staging pass leaves for the write-out, besides the staged blocks.
 struct ConversionRun::Staged {
+    uint64_t bytes = 0;  // the bytes of the blocks staged, CR LF after each
     bool utf8Mark = false;
     bool sourcesSeen = false;
     std::optional<std::string> trailer;
@@ -62,9 +74,23 @@ size_t cutLength(std::string_view head, uint64_t length, bool utf8) {
     return kLimit;  // not UTF-8 after all: a plain cut
 }
 
+std::string lockPathFor(const std::string& logPath) {
+    const auto slash = logPath.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::string name = logPath.substr(nameStart);
+    if (name.rfind("Log", 0) == 0) name.erase(0, 3);
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return logPath.substr(0, nameStart) + name + ".lock";
+}
+
 ConversionRun::ConversionRun(StagingDatabase& database, FileSystem& files, RunFrontend& frontend,
-                             std::string logPath)
-    : database_(database), files_(files), frontend_(frontend), logPath_(std::move(logPath)) {}
+                             std::string logPath, RunOptions options)
+    : database_(database),
+      files_(files),
+      frontend_(frontend),
+      logPath_(std::move(logPath)),
+      options_(options) {}
 
 RunResult ConversionRun::start() {
     RunResult result;
@@ -74,6 +100,10 @@ RunResult ConversionRun::start() {
 
     TruncationLog log(files_, logPath_);
     try {
+        // One run at a time per log: another run of the same program in the same folder would
+        // mix its list with this one's.
+        const std::unique_ptr<FileLock> lock = files_.tryLock(lockPathFor(logPath_));
+        if (!lock) throw RunError(FailedStep::RunLocked, logPath_);
         log.reset();
         database_.clearTables();
         result.measure = measure();
@@ -82,6 +112,7 @@ RunResult ConversionRun::start() {
         Staged staged;
         const bool staging = stagingPass(log, result, staged);
         result.linesCut = log.cutCount();
+        result.linesContinued = log.continuedCount();
         if (!staging) return finish(result, RunOutcome::Abandoned);
 
         frontend_.setState(RunState::Writing);
@@ -100,6 +131,7 @@ RunResult ConversionRun::start() {
     }
     if (result.error) {
         result.linesCut = log.cutCount();
+        result.linesContinued = log.continuedCount();
         frontend_.showProgress(false);
         return finish(result, RunOutcome::Failed);
     }
@@ -128,8 +160,9 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     BlockStager stager(database_);
     stager.reset();
 
+    const InputMeasure& measure = result.measure;
     bool utf8 = false;
-    bool anyLine = false;
+    bool contentSeen = false;
     int64_t& lineNumber = result.linesRead;
     Line line;
     while (reader.next(line)) {
@@ -140,25 +173,30 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
             utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
         }
         if (line.empty()) continue;
-        if (!anyLine) {
-            anyLine = true;
-            if (line.head[0] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath_);
+        if (!contentSeen) {
+            // Readers ignore blanks before a line's level: a file may begin with lines of blanks
+            // or with a blank before its "0". Such lines are copied as they are.
+            const auto first = line.head.find_first_not_of(" \t");
+            if (first != std::string_view::npos) {
+                contentSeen = true;
+                if (line.head[first] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath_);
+            }
         }
-        size_t keep = static_cast<size_t>(std::min<uint64_t>(line.length, kLineLimit));
-        if (line.length > kLineLimit) {
-            log.reportCut(lineNumber);
-            keep = cutLength(line.head, line.length, utf8);
-        }
-        const std::string_view text = line.head.substr(0, keep);
-        const LineKind kind = stager.accept(text);
-        if (stager.inHeader() && declaresUtf8(text)) utf8 = true;
+        const LineKind kind = stageLine(line, lineNumber, utf8, *source, stager, log, staged);
+        if (stager.inHeader() && declaresUtf8(line.head.substr(0, kLineLimit))) utf8 = true;
 
-        if (lineNumber % kProgressStep == 0)
-            frontend_.updateProgress(progressValue(lineNumber, result.measure.lineTotal));
+        if (lineNumber % kProgressStep == 0) {
+            // An estimated count is only a guess: the bar follows the bytes read instead.
+            frontend_.updateProgress(measure.estimated
+                                         ? progressValue(static_cast<int64_t>(reader.position()),
+                                                         static_cast<int64_t>(measure.sizeInBytes))
+                                         : progressValue(lineNumber, measure.lineTotal));
+        }
         if (stopConfirmed()) return false;  // the transaction rolls back; nothing is written
         if (kind == LineKind::Trailer) break;
     }
-    if (!anyLine) throw RunError(FailedStep::InputEmpty, inputPath_);
+    if (!contentSeen) throw RunError(FailedStep::InputEmpty, inputPath_);
+    if (measure.estimated) frontend_.updateProgress(100.0f);
     stager.finish();
     transaction.commit();
     frontend_.showProgress(false);
@@ -169,19 +207,61 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     return true;
 }
 
+LineKind ConversionRun::stageLine(const Line& line, int64_t lineNumber, bool utf8,
+                                  ByteSource& source, BlockStager& stager, TruncationLog& log,
+                                  Staged& staged) {
+    const auto accept = [&](std::string_view text) {
+        const LineKind kind = stager.accept(text);
+        if (kind != LineKind::Trailer) staged.bytes += text.size() + kCrLf.size();
+        return kind;
+    };
+    if (line.length <= kLineLimit) return accept(line.head);
+    // The trailer is cut, never continued: nothing may follow it.
+    if (options_.continueLongLines && classifyLine(line.head) != LineKind::Trailer) {
+        if (const auto plan = planContinuation(line.head)) {
+            log.reportContinued(lineNumber);
+            std::optional<LineKind> kind;
+            LineContinuer continuer(*plan, utf8, [&](std::string_view part) {
+                const LineKind partKind = accept(part);
+                if (!kind) kind = partKind;
+            });
+            readLine(source, line, continuer);
+            continuer.finish();
+            return *kind;
+        }
+    }
+    log.reportCut(lineNumber);
+    return accept(line.head.substr(0, cutLength(line.head, line.length, utf8)));
+}
+
 bool ConversionRun::writeOut(const std::string& output, const Staged& staged) {
     auto file = files_.createOutput(output);
+    frontend_.showProgress(true);
+    uint64_t written = 0;
+    int64_t blocks = 0;
+    const auto write = [&](std::string_view bytes) {
+        file->write(bytes);
+        file->write(kCrLf);
+        written += bytes.size() + kCrLf.size();
+    };
     if (staged.utf8Mark) file->write(kUtf8Mark);
     for (const Table table : kAllTables) {
         if (table == Table::Sources && !staged.sourcesSeen) continue;
-        writeTable(database_, table, *file);
+        auto rows = database_.selectOrdered(table);
+        if (!rows) continue;
+        for (; !rows->isPastEnd(); rows->moveNext()) {
+            write(rows->columnValue(0));
+            if (++blocks % kWriteProgressStep != 0) continue;
+            // The window stays alive during a long write-out, and a stop abandons it.
+            frontend_.updateProgress(
+                progressValue(static_cast<int64_t>(written), static_cast<int64_t>(staged.bytes)));
+            if (stopConfirmed()) return false;  // the output file is discarded
+        }
     }
-    if (staged.trailer) {
-        file->write(*staged.trailer);
-        file->write(kCrLf);
-    }
-    if (stopConfirmed()) return false;  // the output file is discarded
+    if (staged.trailer) write(*staged.trailer);
+    if (stopConfirmed()) return false;
     file->commit();
+    frontend_.showProgress(false);
     return true;
 }
 

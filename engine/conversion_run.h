@@ -21,7 +21,10 @@
 
 namespace brelin {
 
+class BlockStager;
 class TruncationLog;
+struct Line;
+enum class LineKind;
 
 enum class RunState { Idle, Running, Writing };
 
@@ -36,6 +39,7 @@ struct RunResult {
     InputMeasure measure;
     int64_t linesRead = 0;
     int64_t linesCut = 0;
+    int64_t linesContinued = 0;
     double seconds = 0;
     std::optional<RunError> error;
 };
@@ -70,14 +74,23 @@ public:
     virtual bool confirmStop() = 0;
 };
 
+// How a run treats its input, chosen by the user.
+struct RunOptions {
+    // A line longer than 255 bytes is continued on CONC lines instead of being cut.
+    bool continueLongLines = false;
+};
+
 class ConversionRun {
 public:
     static constexpr size_t kLineLimit = 255;
     static constexpr int64_t kProgressStep = 100;
+    // The write-out shows its progress, and answers a stop request, every so many blocks.
+    static constexpr int64_t kWriteProgressStep = 100;
 
-    // Everything given must outlive the run object. logPath is the truncation log's file.
+    // Everything given must outlive the run object. logPath is the truncation log's file; the
+    // run holds the lock file beside it (lockPathFor) for its whole length.
     ConversionRun(StagingDatabase& database, FileSystem& files, RunFrontend& frontend,
-                  std::string logPath);
+                  std::string logPath, RunOptions options = {});
 
     RunResult start();
 
@@ -92,6 +105,9 @@ private:
     // False when the user abandons the run.
     bool stagingPass(TruncationLog& log, RunResult& result, Staged& staged);
     bool writeOut(const std::string& output, const Staged& staged);
+    // Stages line, cut or continued where it is longer than 255 bytes. Returns its kind.
+    LineKind stageLine(const Line& line, int64_t lineNumber, bool utf8, ByteSource& source,
+                       BlockStager& stager, TruncationLog& log, Staged& staged);
     // True when a stop was requested and the user confirms it.
     bool stopConfirmed();
     RunResult finish(RunResult& result, RunOutcome outcome);
@@ -100,9 +116,13 @@ private:
     FileSystem& files_;
     RunFrontend& frontend_;
     std::string logPath_;
+    RunOptions options_;
     std::string inputPath_;
     std::chrono::steady_clock::time_point startTime_;
 };
+
+// The file a run locks, beside the truncation log at logPath: "NAME.lock" for "LogNAME.log".
+std::string lockPathFor(const std::string& logPath);
 
 // How many bytes of a line of length bytes, whose head is given, stay after the cut: the whole
 // line up to 255 bytes; in UTF-8 the longest prefix of whole characters of at most 255 bytes.

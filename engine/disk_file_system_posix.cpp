@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +67,13 @@ public:
         }
     }
     uint64_t size() const override { return size_; }
+    size_t readAt(uint64_t offset, char* buffer, size_t capacity) override {
+        for (;;) {
+            const ssize_t got = ::pread(file_.get(), buffer, capacity, static_cast<off_t>(offset));
+            if (got >= 0) return static_cast<size_t>(got);
+            if (errno != EINTR) throw RunError::fromSystem(FailedStep::ReadInput, path_, errno);
+        }
+    }
 
 private:
     FileHandle file_;
@@ -145,6 +153,15 @@ private:
     std::string path_;
 };
 
+// flock(2): held by the open file, so it goes with the program whatever ends it.
+class DiskFileLock : public FileLock {
+public:
+    explicit DiskFileLock(FileHandle file) : file_(std::move(file)) {}
+
+private:
+    FileHandle file_;
+};
+
 FileHandle openForAppend(const std::string& path, bool create) {
     const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (create ? O_CREAT : 0);
     FileHandle file(::open(path.c_str(), flags, 0666));
@@ -216,6 +233,16 @@ void DiskFileSystem::appendToFile(const std::string& path, std::string_view byte
 
 std::unique_ptr<AppendFile> DiskFileSystem::openAppend(const std::string& path, bool create) {
     return std::make_unique<DiskAppendFile>(openForAppend(path, create), path);
+}
+
+std::unique_ptr<FileLock> DiskFileSystem::tryLock(const std::string& path) {
+    FileHandle file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (!file) throw RunError::fromSystem(FailedStep::WriteLog, path, errno);
+    while (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) return nullptr;
+        if (errno != EINTR) throw RunError::fromSystem(FailedStep::WriteLog, path, errno);
+    }
+    return std::make_unique<DiskFileLock>(std::move(file));
 }
 
 void DiskFileSystem::removeFile(const std::string& path) {

@@ -20,6 +20,9 @@ public:
     virtual size_t read(char* buffer, size_t capacity) = 0;
     // The input's size in bytes when it was opened.
     virtual uint64_t size() const = 0;
+    // Fills up to capacity bytes of buffer from offset, leaving the stream where it was; returns
+    // 0 only at the end of the input.
+    virtual size_t readAt(uint64_t offset, char* buffer, size_t capacity) = 0;
 };
 
 // An output file that appears whole or not at all: its bytes become visible under its name
@@ -44,6 +47,12 @@ public:
     virtual bool removed() = 0;
 };
 
+// An exclusive lock on a file, held until this object goes.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -57,6 +66,9 @@ public:
     // Opens a file for appending, creating it when create is true; with create false the file
     // must already exist. This default appends through appendToFile, one open per append.
     virtual std::unique_ptr<AppendFile> openAppend(const std::string& path, bool create);
+    // Takes the exclusive lock of the file at path, creating the file when missing; nullptr when
+    // another program or object holds it. The lock goes with its holder, even one that is killed.
+    virtual std::unique_ptr<FileLock> tryLock(const std::string& path) = 0;
 };
 
 // Files on disk. Outputs are written to a temporary file beside the output, which is renamed
@@ -69,6 +81,7 @@ public:
     void appendToFile(const std::string& path, std::string_view bytes, bool create) override;
     void removeFile(const std::string& path) override;
     std::unique_ptr<AppendFile> openAppend(const std::string& path, bool create) override;
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override;
 };
 
 // The name prefix of an output's temporary file in its folder: ".NAME.brelin-PID-".

@@ -111,12 +111,14 @@ bool LineReader::next(Line& line) {
             line.head = carry_;
         }
         line.length = length + taken;
+        line.offset = position_ - line.length - 1;
         return true;
     }
     if (!any) return false;
     // The last line has no line end.
     line.head = carry_;
     line.length = length;
+    line.offset = position_ - length;
     return true;
 }
 

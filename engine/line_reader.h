@@ -18,6 +18,8 @@ struct Line {
     std::string_view head;
     // The line's full length in bytes.
     uint64_t length = 0;
+    // Where the line starts in the input, in bytes from its start.
+    uint64_t offset = 0;
 
     bool empty() const { return length == 0; }
 };

@@ -20,6 +20,11 @@ std::string cliLinesCut(int64_t count, const std::string& logPath) {
            logPath;
 }
 
+std::string cliLinesContinued(int64_t count, const std::string& logPath) {
+    return std::to_string(count) + " ligne(s) continuée(s) sur des lignes CONC, voir le journal " +
+           logPath;
+}
+
 std::string cliLinesCutBeforeFailure(const std::string& logPath) {
     return "Les lignes coupées jusque-là sont dans le journal " + logPath;
 }
@@ -28,6 +33,12 @@ std::string logLineCut(int64_t lineNumber) {
     return "La ligne " + std::to_string(lineNumber) +
            " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
            "e.\r\n";
+}
+
+std::string logLineContinued(int64_t lineNumber) {
+    return "La ligne " + std::to_string(lineNumber) +
+           " comporte plus de 255 caract\xE8res et a \xE9t\xE9 continu\xE9"
+           "e sur des lignes CONC.\r\n";
 }
 
 std::string measureText(const InputMeasure& measure) {
@@ -142,6 +153,9 @@ std::string sentence(const RunError& error) {
                    ". Aucun fichier n'a été écrit ni modifié.";
         case FailedStep::WriteLog:
             return "Impossible d'écrire le journal " + file + because(error) + ".";
+        case FailedStep::RunLocked:
+            return "Un autre traitement utilise déjà le journal " + file +
+                   " : attendez qu'il se termine, puis recommencez. Aucun fichier n'a été écrit.";
         case FailedStep::Database:
             return "La base de travail " + file + " a échoué" + because(error) +
                    ". Aucun fichier n'a été écrit.";

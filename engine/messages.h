@@ -13,6 +13,8 @@ namespace brelin::text {
 
 inline constexpr const char* kVersion = "Brelin version 1.0.1";
 inline constexpr const char* kDone = "Terminé";
+inline constexpr const char* kCancelled = "Annulé";
+inline constexpr const char* kFailed = "Échec";
 inline constexpr const char* kStopQuestion = "       On arrête tout ?";
 inline constexpr const char* kStopTitle = "Arrêt des opérations";
 inline constexpr const char* kAttention = "Attention !";
@@ -33,6 +35,7 @@ inline constexpr const char* kLogBanner =
     "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
     "   ###############################################\r\n";
 std::string logLineCut(int64_t lineNumber);
+std::string logLineContinued(int64_t lineNumber);
 
 // The window's file dialogs.
 inline constexpr const char* kInputTitle = "Veuillez choisir le fichier gedcom à traiter";
@@ -42,13 +45,15 @@ inline constexpr const char* kTextFilter = "Text Files (*.txt)";
 
 // brelin-cli.
 inline constexpr const char* kCliUsage =
-    "Usage : brelin-cli [-f|--force] ENTRÉE SORTIE\n"
+    "Usage : brelin-cli [-f|--force] [--conc] ENTRÉE SORTIE\n"
     "\n"
     "Remet les enregistrements du fichier GEDCOM ENTRÉE en ordre croissant de leurs numéros\n"
     "(en-tête, individus, familles, sources, notes, fin) et écrit le résultat dans SORTIE.\n"
     "Les lignes de plus de 255 caractères sont coupées et signalées dans le journal.\n"
     "\n"
     "  -f, --force   remplace SORTIE s'il existe déjà\n"
+    "  --conc        continue les lignes de plus de 255 caractères sur des lignes CONC\n"
+    "                au lieu de les couper : aucun caractère n'est perdu\n"
     "  --help        affiche cette aide\n"
     "  --version     affiche la version\n"
     "\n"
@@ -61,6 +66,7 @@ std::string cliUnknownOption(const std::string& word);
 std::string cliWritten(const std::string& outputPath);
 std::string cliLinesCut(int64_t count, const std::string& logPath);
 std::string cliLinesCutBeforeFailure(const std::string& logPath);
+std::string cliLinesContinued(int64_t count, const std::string& logPath);
 
 // Status panel 1: "N lignes" for a counted input, "Taille N Mo" for an estimated one.
 std::string measureText(const InputMeasure& measure);

@@ -17,6 +17,7 @@ enum class FailedStep {
     WriteOutput,     // the output cannot be created, written or put in place
     WriteLog,        // the truncation log cannot be written
     Database,        // the staging database failed
+    RunLocked,       // another run holds the lock of the log (path: the log)
     Internal,        // anything else (memory exhausted…)
 };
 

@@ -12,10 +12,20 @@ void TruncationLog::reset() {
     files_.removeFile(path_);
     firstCut_ = true;
     cutCount_ = 0;
+    continuedCount_ = 0;
 }
 
 void TruncationLog::reportCut(int64_t lineNumber) {
-    const std::string message = text::logLineCut(lineNumber);
+    report(text::logLineCut(lineNumber));
+    ++cutCount_;
+}
+
+void TruncationLog::reportContinued(int64_t lineNumber) {
+    report(text::logLineContinued(lineNumber));
+    ++continuedCount_;
+}
+
+void TruncationLog::report(const std::string& message) {
     if (firstCut_) {
         file_ = files_.openAppend(path_, true);
         file_->append(text::kLogBanner);
@@ -23,8 +33,9 @@ void TruncationLog::reportCut(int64_t lineNumber) {
     }
     try {
         if (file_->removed()) {
-            // Another program of the same name in the same folder starts its run by deleting
-            // this log: the reports go on in the file now under its name, if there is one.
+            // The log was removed while the run held it open (by hand, or by a program that
+            // does not take the run's lock): the reports go on in the file now under its name,
+            // if there is one.
             file_ = files_.openAppend(path_, false);
         }
         file_->append(message);
@@ -33,7 +44,6 @@ void TruncationLog::reportCut(int64_t lineNumber) {
         // gone), this fails too and the failure stands.
         beginAgain(message);
     }
-    ++cutCount_;
 }
 
 void TruncationLog::beginAgain(const std::string& message) {

@@ -9,6 +9,8 @@
 //   "   #  Ligne(s) du GEDCOM comportant des erreurs  #"
 //   "   ###############################################"
 //   "La ligne N comporte plus de 255 caractères et a été tronquée."   (one per cut line)
+//   "La ligne N comporte plus de 255 caractères et a été continuée sur des lignes CONC."
+//                                                         (one per line continued, in CONC mode)
 #pragma once
 
 #include <cstdint>
@@ -26,12 +28,16 @@ public:
 
     void reset();
     void reportCut(int64_t lineNumber);
+    // A line continued on CONC lines instead of being cut.
+    void reportContinued(int64_t lineNumber);
 
     const std::string& path() const { return path_; }
     // Lines reported since the last reset.
     int64_t cutCount() const { return cutCount_; }
+    int64_t continuedCount() const { return continuedCount_; }
 
 private:
+    void report(const std::string& message);
     void beginAgain(const std::string& message);
 
     FileSystem& files_;
@@ -39,6 +45,7 @@ private:
     std::string path_;
     bool firstCut_ = true;
     int64_t cutCount_ = 0;
+    int64_t continuedCount_ = 0;
 };
 
 }  // namespace brelin

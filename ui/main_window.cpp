@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 
 #include "dialogs.h"
 #include "help_window.h"
@@ -17,6 +18,8 @@
 namespace brelin {
 
 namespace {
+
+const QString kContinueLongLinesKey = QStringLiteral("continueLongLines");
 
 // The engine's texts are UTF-8.
 QString fromEngine(const std::string& text) {
@@ -70,6 +73,11 @@ MainWindow::MainWindow(std::unique_ptr<StagingDatabase> database, std::string lo
     connect(ui_->btnStop, &QPushButton::clicked, this, &MainWindow::requestStop);
     connect(ui_->btnQuit, &QPushButton::clicked, this, &MainWindow::quit);
 
+    // The CONC choice is the user's, kept from one start of the program to the next.
+    ui_->chkConc->setChecked(QSettings().value(kContinueLongLinesKey, false).toBool());
+    connect(ui_->chkConc, &QCheckBox::toggled, this,
+            [](bool checked) { QSettings().setValue(kContinueLongLinesKey, checked); });
+
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -94,7 +102,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::startRun() {
     if (running_ || !database_) return;
     running_ = true;
-    ConversionRun run(*database_, files_, *this, logPath_);
+    RunOptions options;
+    options.continueLongLines = ui_->chkConc->isChecked();
+    ConversionRun run(*database_, files_, *this, logPath_, options);
     const RunResult result = run.start();
     running_ = false;
 
@@ -183,6 +193,7 @@ std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath
 void MainWindow::setState(RunState state) {
     const bool idle = state == RunState::Idle;
     ui_->btnFile->setEnabled(idle);
+    ui_->chkConc->setEnabled(idle);
     if (idle) {
         ui_->btnQuit->show();
         ui_->btnStop->hide();
@@ -215,9 +226,21 @@ void MainWindow::updateProgress(float percent) {
 }
 
 void MainWindow::runEnded(const RunResult& result) {
-    if (result.outcome != RunOutcome::Completed) return;
-    ui_->panel3->setText(fromEngine(text::elapsedText(result.seconds)));
-    ui_->panel2->setText(fromEngine(text::kDone));
+    switch (result.outcome) {
+        case RunOutcome::Completed:
+            ui_->panel3->setText(fromEngine(text::elapsedText(result.seconds)));
+            ui_->panel2->setText(fromEngine(text::kDone));
+            break;
+        case RunOutcome::OutputCancelled:
+            ui_->panel2->setText(fromEngine(text::kCancelled));
+            break;
+        case RunOutcome::Failed:
+            ui_->panel2->setText(fromEngine(text::kFailed));
+            break;
+        case RunOutcome::InputCancelled:
+        case RunOutcome::Abandoned:
+            break;
+    }
 }
 
 bool MainWindow::confirmStop() {

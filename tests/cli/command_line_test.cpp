@@ -80,7 +80,7 @@ protected:
         for (const auto& entry : fs::directory_iterator(dir.path())) {
             const std::string name = entry.path().filename().string();
             if (name != "stdout" && name != "stderr" && name != "brelin-cli" &&
-                name != "brelin-cli.db")
+                name != "brelin-cli.db" && name != "brelin-cli.lock")
                 names.push_back(name);
         }
         std::sort(names.begin(), names.end());

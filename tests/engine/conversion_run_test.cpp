@@ -112,6 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
         InvariantCase{"NoIndividuals", crlf({"0 HEAD", "0 @F2@ FAM", "0 @F1@ FAM", "0 TRLR"})},
         InvariantCase{"NoHeader", crlf({"0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"})},
         InvariantCase{"OnlyTrailer", crlf({"0 TRLR"})},
+        InvariantCase{"BlankLinesThenIndentedHeader",
+                      crlf({"   ", "\t", "  0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"})},
         InvariantCase{"HeaderWithoutRecords", crlf({"0 HEAD", "1 CHAR ANSI", "0 TRLR"})},
         InvariantCase{"NoTrailer", crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "1 NAME A"})},
         InvariantCase{"NoTrailerNoFinalLineEnd", "0 HEAD\r\n0 @F2@ FAM\r\n0 @F1@ FAM"},
@@ -255,15 +257,108 @@ TEST_F(ConversionRunTest, EmptyLineAtAHundredGivesNoProgressStep) {
     EXPECT_TRUE(frontend.progress.empty());
 }
 
-TEST_F(ConversionRunTest, EstimatedInputNeverShowsMoreThan100) {
+TEST_F(ConversionRunTest, EstimatedInputProgressFollowsTheBytesToExactly100) {
     std::string input = "0 HEAD\r\n";
-    while (input.size() < kCountThreshold) input += "1 A\r\n";  // 5 bytes a line
+    while (input.size() < kCountThreshold) input += "1 A\r\n";  // 5 bytes a line, not 15
     input += "0 TRLR\r\n";
+    frontend.output.reset();  // the staging pass alone
     convert(input);
     ASSERT_TRUE(frontend.measure);
     EXPECT_TRUE(frontend.measure->estimated);
-    ASSERT_FALSE(frontend.progress.empty());
-    EXPECT_EQ(frontend.progress.back(), 100.0f);
+    const std::vector<float>& p = frontend.progress;
+    ASSERT_GE(p.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(p.begin(), p.end()));
+    // By the bytes read, the bar moves evenly and reaches 100 only at the end.
+    EXPECT_NEAR(p[p.size() / 2], 50.0f, 1.0f);
+    EXPECT_LT(p[p.size() - 2], 100.0f);
+    EXPECT_EQ(p.back(), 100.0f);
+}
+
+TEST_F(ConversionRunTest, WriteOutShowsProgressAndAStopThereWritesNothing) {
+    std::string input = "0 HEAD\r\n";
+    for (int i = 1000; i >= 1; --i) input += "0 @I" + std::to_string(i) + "@ INDI\r\n";
+    input += "0 TRLR\r\n";
+    frontend.onChooseOutput = [this] {
+        frontend.progress.clear();
+        frontend.onProgress = [this](float percent) {
+            EXPECT_EQ(frontend.state, RunState::Writing);
+            EXPECT_TRUE(frontend.progressVisible);
+            if (percent >= 50.0f) frontend.stop = true;
+        };
+    };
+    frontend.stopAnswers = {false, true};
+    const RunResult result = convert(input);
+    // Blocks are written out in tens of progress steps; the first stop is refused, the second
+    // abandons the write-out before its end.
+    EXPECT_EQ(result.outcome, RunOutcome::Abandoned);
+    EXPECT_EQ(frontend.stopQuestions, 2);
+    EXPECT_LT(frontend.progress.back(), 100.0f);
+    EXPECT_EQ(output(), std::nullopt);
+}
+
+TEST_F(ConversionRunTest, AnotherRunHoldingTheLogFailsAtOnceTouchingNothing) {
+    files.put(kLog, "the other run's log");
+    const auto held = files.tryLock(lockPathFor(kLog));
+    ASSERT_TRUE(held);
+    const RunResult result = convert(crlf({"0 HEAD", "1 NOTE " + std::string(300, 'x'), "0 TRLR"}));
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->step(), FailedStep::RunLocked);
+    EXPECT_EQ(log(), "the other run's log");
+    EXPECT_EQ(frontend.outputQuestions, 0);
+    EXPECT_EQ(output(), std::nullopt);
+}
+
+TEST(LockPath, BesideTheLogNamedAfterTheProgram) {
+    EXPECT_EQ(lockPathFor("/prog/Logbrelin.log"), "/prog/brelin.lock");
+    EXPECT_EQ(lockPathFor("Logbrelin-cli.log"), "brelin-cli.lock");
+}
+
+// In CONC mode a long line is continued instead of cut: every output line fits, and the values
+// joined back are the input's.
+class ConcRunTest : public ConversionRunTest {
+protected:
+    ConversionRun concRun{db, files, frontend, kLog, RunOptions{true}};
+};
+
+TEST_F(ConcRunTest, LongLinesAreContinuedAndListedEverythingElseAsInNormalMode) {
+    const std::string note(600, 'n');
+    const std::string input = crlf({"0 HEAD", "1 CHAR ANSI", "0 @I2@ INDI", "1 NOTE " + note,
+                                    "2 CONT " + note, "0 @I1@ INDI", "0 TRLR " + note});
+    files.readChunk = 97;  // the long lines cross the reader's refills
+    files.put(kInput, input);
+    const RunResult result = concRun.start();
+    ASSERT_EQ(result.outcome, RunOutcome::Completed);
+    EXPECT_EQ(result.linesContinued, 2);
+    EXPECT_EQ(result.linesCut, 1);  // the trailer, which nothing may follow
+    const std::string written = *output();
+    const std::vector<std::string_view> lines = testing::splitLines(written);
+    for (const std::string_view line : lines) EXPECT_LE(line.size(), 255u);
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(std::string(lines[0]) + "|" + std::string(lines[1]) + "|" + std::string(lines[2]),
+              "0 HEAD|1 CHAR ANSI|0 @I1@ INDI");
+    // The value of the line at i, joined with the values of the CONC lines after it.
+    size_t i = 4;
+    const auto joined = [&] {
+        std::string value(lines[i].substr(7));
+        for (++i; i < lines.size() && lines[i].substr(0, 7) == "2 CONC "; ++i)
+            value += lines[i].substr(7);
+        return value;
+    };
+    EXPECT_EQ(lines[3], "0 @I2@ INDI");
+    EXPECT_EQ(lines[4].substr(0, 7), "1 NOTE ");
+    EXPECT_EQ(joined(), note);
+    ASSERT_EQ(lines[i].substr(0, 7), "2 CONT ");
+    EXPECT_EQ(joined(), note);
+    ASSERT_EQ(i + 1, lines.size());
+    EXPECT_EQ(lines[i], ("0 TRLR " + note).substr(0, 255));
+    EXPECT_EQ(log().substr(156),
+              "La ligne 4 comporte plus de 255 caract\xE8res et a \xE9t\xE9 continu\xE9"
+              "e sur des lignes CONC.\r\n"
+              "La ligne 5 comporte plus de 255 caract\xE8res et a \xE9t\xE9 continu\xE9"
+              "e sur des lignes CONC.\r\n"
+              "La ligne 7 comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+              "e.\r\n");
 }
 
 TEST_F(ConversionRunTest, StopAnsweredNoGoesOnThenYesAbandons) {
@@ -355,6 +450,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusalCase{"Empty", "", FailedStep::InputEmpty},
         RefusalCase{"OnlyEmptyLines", "\r\n\n\r", FailedStep::InputEmpty},
+        RefusalCase{"OnlyBlankLines", "  \r\n\t\n \t\r", FailedStep::InputEmpty},
+        RefusalCase{"BlanksThenText", "  \r\n  HEAD\r\n0 TRLR\r\n", FailedStep::InputNotGedcom},
         RefusalCase{"Binary", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR", FailedStep::InputNotGedcom},
         RefusalCase{"Utf16WithMark",
                     std::string("\xFF\xFE"

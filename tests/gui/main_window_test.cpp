@@ -76,7 +76,9 @@ private slots:
     void closingTheFrameWhileIdleClosesTheDatabase();
     void closingTheFrameDuringARunAsksToStop_data();
     void closingTheFrameDuringARunAsksToStop();
+    void closingTheFrameDuringTheWriteOutAsksToStop();
     void failureIsToldInFrenchThenIdle();
+    void concChoiceIsKeptAndUsed();
     void helpOpenedDuringARunHoldsTheRun();
     void twoRunsInOneSessionWriteTheSameOutput();
 };
@@ -99,7 +101,7 @@ void MainWindowTest::firstStateOfEveryControl_data() {
     QTest::newRow("btnStop") << "btnStop" << QRect(400, 68, 57, 25) << false << "&Quitter";
     QTest::newRow("lblVersion") << "lblVersion" << QRect(4, 80, 121, 13) << true
                                 << "Brelin version 1.0.1";
-    QTest::newRow("StatusBar1") << "StatusBar1" << QRect(0, 99, 461, 25) << true << "";
+    QTest::newRow("StatusBar1") << "StatusBar1" << QRect(0, 117, 461, 25) << true << "";
     QTest::newRow("panel1") << "panel1" << QRect(0, 2, 133, 23) << true << "";
     QTest::newRow("panel2") << "panel2" << QRect(135, 2, 190, 23) << true << "";
     QTest::newRow("panel3") << "panel3" << QRect(327, 2, 133, 23) << true << "";
@@ -130,7 +132,7 @@ void MainWindowTest::lookOfTheWindow() {
     QCOMPARE(window.objectName(), QString("frmTri"));
     QCOMPARE(window.windowTitle(),
              QString("Modifier l'ordre des blocs INDI et FAM  dans un fichier GEDCOM"));
-    QCOMPARE(window.size(), QSize(461, 124));
+    QCOMPARE(window.size(), QSize(461, 142));
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(window.windowIcon().availableSizes().contains(QSize(32, 32)));
     QCOMPARE(window.palette().color(QPalette::Inactive, QPalette::Window), QColor(224, 224, 224));
@@ -233,7 +235,12 @@ void MainWindowTest::progressMovesAndEventsAreProcessedEveryHundredLines() {
     atNextProgressStep(&rig.window(), sample);
     rig.run(rig.input("entree.ged", gedcomWithLines(1000)), rig.path("sortie.ged"));
 
-    QCOMPARE(samples, QList<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
+    // The staging pass, then the write-out from 0 again.
+    QCOMPARE(samples.mid(0, 10), QList<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
+    const QList<int> writing = samples.mid(10);
+    QVERIFY(!writing.isEmpty());
+    QVERIFY(std::is_sorted(writing.begin(), writing.end()));
+    QVERIFY(writing.first() < 50 && writing.last() <= 100);
     QVERIFY(!rig.progressBar()->isVisible());
 
     // A run too short for a progress step shows the bar from 0, not where the last run left it.
@@ -370,6 +377,44 @@ void MainWindowTest::closingTheFrameDuringARunAsksToStop() {
     QCOMPARE(rig.window().isVisible(), !answer);
 }
 
+void MainWindowTest::closingTheFrameDuringTheWriteOutAsksToStop() {
+    WindowRig rig;
+    QVERIFY(rig.showActive());
+    bool closed = true;
+    rig.dialogs.onFile = [&](const FileRequest& request) {
+        if (request.title == kOutputTitle)
+            atNextProgressStep(&rig.window(), [&] { closed = rig.window().close(); });
+    };
+    rig.dialogs.questionAnswers = {true};
+    rig.run(rig.input("entree.ged", gedcomWithLines(3000)), rig.path("sortie.ged"));
+
+    QVERIFY(!closed);
+    QCOMPARE(rig.dialogs.count(kStopTitle), 1);
+    QVERIFY(!QFile::exists(rig.path("sortie.ged")));
+    QVERIFY(!rig.window().databaseOpen());
+    QVERIFY(!rig.window().isVisible());
+}
+
+void MainWindowTest::concChoiceIsKeptAndUsed() {
+    WindowRig rig;
+    QVERIFY(rig.showActive());
+    auto* box = rig.find<QCheckBox>("chkConc");
+    QVERIFY(!box->isChecked());
+    box->click();
+    const std::string note(400, 'n');
+    rig.run(rig.input("long.ged", "0 HEAD\r\n1 NOTE " + note + "\r\n0 TRLR\r\n"),
+            rig.path("sortie.ged"));
+    QCOMPARE(readFile(rig.dir.file("sortie.ged")), "0 HEAD\r\n1 NOTE " + note.substr(0, 248) +
+                                                       "\r\n2 CONC " + note.substr(248) +
+                                                       "\r\n0 TRLR\r\n");
+
+    // The next start of the program finds the box as the user left it.
+    DiskFileSystem disk;
+    MainWindow next(Public::openStagingDatabase(rig.dir.file("next.db")),
+                    rig.dir.file("Lognext.log"), disk, rig.dialogs);
+    QVERIFY(next.findChild<QCheckBox*>("chkConc")->isChecked());
+}
+
 void MainWindowTest::failureIsToldInFrenchThenIdle() {
     WindowRig rig;
     QVERIFY(rig.showActive());
@@ -384,6 +429,7 @@ void MainWindowTest::failureIsToldInFrenchThenIdle() {
         message.text.startsWith("Impossible de lire le fichier") && message.text.contains(missing),
         qPrintable(message.text));
     QCOMPARE(snapshot(rig), kIdle);
+    QCOMPARE(rig.panel(2), QString("Échec"));
     QVERIFY(rig.window().databaseOpen());
 
     rig.dialogs.messages.clear();

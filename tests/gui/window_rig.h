@@ -3,10 +3,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCursor>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -48,6 +50,9 @@ class WindowRig {
 public:
     // files: the window's files; by default the disk.
     explicit WindowRig(FileSystem* files = nullptr) : files_(files != nullptr ? files : &disk_) {
+        // The window's settings are the test's own, never the user's.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(dir.path()));
         window_ = std::make_unique<MainWindow>(Public::openStagingDatabase(dir.file("brelin.db")),
                                                dir.file("Logbrelin.log"), *files_, dialogs);
     }

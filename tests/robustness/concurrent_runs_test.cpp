@@ -1,10 +1,14 @@
 // Two brelin-cli processes started from one folder at the same time share the names of their
-// staging database and truncation log; each must still complete and write its own correct output.
+// staging database and truncation log. One run at a time holds the log: a program that finds it
+// held fails at once, touching neither the log nor its output; a program that runs writes its
+// own correct output, and the log is one run's list, never a mix of two.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "child_process.h"
 #include "invariant.h"
@@ -24,7 +28,23 @@ std::string inputNamed(const std::string& name, int records) {
     return text + "0 TRLR\r\n";
 }
 
-TEST(ConcurrentRuns, TwoProgramsFromOneFolderEachWriteTheirOwnOutput) {
+// The log a run of input alone writes: its banner and the numbers of its long lines.
+std::string logOf(const std::string& input) {
+    std::string log =
+        "   ###############################################\r\n"
+        "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
+        "   ###############################################\r\n";
+    const std::vector<std::string_view> lines = splitLines(input);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > 255)
+            log += "La ligne " + std::to_string(i + 1) +
+                   " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+                   "e.\r\n";
+    }
+    return log;
+}
+
+TEST(ConcurrentRuns, OneRunAtATimeHoldsTheLogTheOtherFailsAtOnce) {
     TempDir dir;
     const std::string cli = copyCli(dir.path());
     const std::string first = inputNamed("premier", 20000);
@@ -33,19 +53,37 @@ TEST(ConcurrentRuns, TwoProgramsFromOneFolderEachWriteTheirOwnOutput) {
     writeFile(dir.file("second.ged"), second);
 
     // The second program starts a little later each round, so that its start (which deletes the
-    // log and the database file) falls at every stage of the first one's run.
+    // database file) falls at every stage of the first one's run.
+    int refused = 0;
     for (int round = 0; round < 6; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
+        std::filesystem::remove(dir.file("premier-trie.ged"));
+        std::filesystem::remove(dir.file("second-trie.ged"));
         ChildProcess a(cli, {"--force", "premier.ged", "premier-trie.ged"}, dir.path());
         std::this_thread::sleep_for(std::chrono::milliseconds(20 * round));
         ChildProcess b(cli, {"--force", "second.ged", "second-trie.ged"}, dir.path());
         const ProcessResult resultA = a.wait();
         const ProcessResult resultB = b.wait();
-        EXPECT_EQ(resultA.exitCode, 0) << resultA.err;
-        EXPECT_EQ(resultB.exitCode, 0) << resultB.err;
-        EXPECT_EQ(checkInvariant(first, readFile(dir.file("premier-trie.ged"))), "");
-        EXPECT_EQ(checkInvariant(second, readFile(dir.file("second-trie.ged"))), "");
+        for (const auto& [result, input, output] :
+             {std::tuple{&resultA, &first, "premier-trie.ged"},
+              std::tuple{&resultB, &second, "second-trie.ged"}}) {
+            if (result->exitCode == 0) {
+                EXPECT_EQ(checkInvariant(*input, readFile(dir.file(output))), "");
+            } else {
+                ++refused;
+                EXPECT_EQ(result->exitCode, 1);
+                EXPECT_NE(result->err.find("Un autre traitement utilise déjà le journal"),
+                          std::string::npos)
+                    << result->err;
+                EXPECT_FALSE(std::filesystem::exists(dir.file(output)));
+            }
+        }
+        EXPECT_TRUE(resultA.exitCode == 0 || resultB.exitCode == 0);
+        const std::string log = readFile(dir.file("Logbrelin-cli.log"));
+        EXPECT_TRUE(log == logOf(first) || log == logOf(second)) << "a log of " << log.size();
     }
+    // The runs overlapped in some round at least.
+    EXPECT_GT(refused, 0);
     EXPECT_TRUE(temporaryOutputs(dir.path()).empty());
 }
 

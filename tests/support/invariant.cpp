@@ -85,11 +85,16 @@ std::optional<std::string> expectedOutput(std::string_view input) {
 
     std::vector<Record> records(1);  // the header part
     std::optional<std::string> trailer;
-    bool anyLine = false;
+    bool anyContent = false;  // a character other than blanks, tabs and line ends was seen
     for (const std::string_view raw : splitLines(input)) {
         if (raw.empty()) continue;
-        if (!anyLine && raw[0] != '0') return std::nullopt;
-        anyLine = true;
+        if (!anyContent) {
+            const auto first = raw.find_first_not_of(" \t");
+            if (first != std::string_view::npos) {
+                if (raw[first] != '0') return std::nullopt;
+                anyContent = true;
+            }
+        }
         std::string line = cut(raw, utf8);
         if (begins(line, "0 TRLR")) {
             trailer = line;
@@ -110,7 +115,7 @@ std::optional<std::string> expectedOutput(std::string_view input) {
         }
         records.back().lines.push_back(std::move(line));
     }
-    if (!anyLine) return std::nullopt;
+    if (!anyContent) return std::nullopt;
 
     std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         if (a.group != b.group) return a.group < b.group;

@@ -26,6 +26,14 @@ public:
         return count;
     }
     uint64_t size() const override { return size_; }
+    size_t readAt(uint64_t offset, char* buffer, size_t capacity) override {
+        const auto it = files_.files.find(path_);
+        if (it == files_.files.end() || offset >= it->second.size()) return 0;
+        const size_t count =
+            std::min({capacity, files_.readChunk, static_cast<size_t>(it->second.size() - offset)});
+        std::memcpy(buffer, it->second.data() + offset, count);
+        return count;
+    }
 
 private:
     MemoryFileSystem& files_;
@@ -69,6 +77,33 @@ void MemoryFileSystem::appendToFile(const std::string& path, std::string_view by
 
 void MemoryFileSystem::removeFile(const std::string& path) {
     files.erase(path);
+}
+
+namespace {
+
+class MemoryLock : public FileLock {
+public:
+    MemoryLock(std::set<std::string>& locked, std::string path)
+        : locked_(locked), path_(std::move(path)) {}
+    ~MemoryLock() override { locked_.erase(path_); }
+
+private:
+    std::set<std::string>& locked_;
+    std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileLock> MemoryFileSystem::tryLock(const std::string& path) {
+    if (!locked.insert(path).second) return nullptr;
+    return std::make_unique<MemoryLock>(locked, path);
+}
+
+size_t StringSource::readAt(uint64_t offset, char* buffer, size_t capacity) {
+    if (offset >= bytes_.size()) return 0;
+    const size_t count = std::min({capacity, chunk_, static_cast<size_t>(bytes_.size() - offset)});
+    std::memcpy(buffer, bytes_.data() + offset, count);
+    return count;
 }
 
 size_t StringSource::read(char* buffer, size_t capacity) {

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "file_system.h"
@@ -28,6 +29,10 @@ public:
     std::unique_ptr<OutputFile> createOutput(const std::string& path) override;
     void appendToFile(const std::string& path, std::string_view bytes, bool create) override;
     void removeFile(const std::string& path) override;
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override;
+
+    // The files whose lock is held.
+    std::set<std::string> locked;
 
     int reads = 0;
 };
@@ -39,6 +44,7 @@ public:
         : bytes_(std::move(bytes)), chunk_(chunk) {}
     size_t read(char* buffer, size_t capacity) override;
     uint64_t size() const override { return bytes_.size(); }
+    size_t readAt(uint64_t offset, char* buffer, size_t capacity) override;
 
 private:
     std::string bytes_;

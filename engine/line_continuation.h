@@ -1,0 +1,56 @@
+// Continues a GEDCOM line longer than 255 bytes on CONC lines instead of cutting it, so that no
+// character is lost. The first part keeps the line's level, xref and tag; each continuation is
+// "N CONC text", N the line's level + 1, or the same level for a line that is itself a CONC or
+// CONT line. Every part is at most 255 bytes; joined back, the parts' values give the line's
+// value byte for byte.
+//
+// A split never falls inside a UTF-8 character (in a UTF-8 file) and never next to a blank: the
+// byte before it and the byte after it are not blanks, unless the part has no other place to
+// split. The line is read in pieces, so memory stays bounded whatever its length.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brelin {
+
+// Where a line's continuation starts, read from the line's head.
+struct ContinuationPlan {
+    size_t valueStart = 0;   // the first byte of the value, after the tag's delimiter
+    std::string concPrefix;  // "N CONC "
+};
+
+// How head, the first bytes of a line longer than 255 bytes, would be continued; nullopt when it
+// cannot be (no level number, no value, or a level, xref and tag that fill 255 bytes alone).
+std::optional<ContinuationPlan> planContinuation(std::string_view head);
+
+class LineContinuer {
+public:
+    static constexpr size_t kLineLimit = 255;
+
+    // emit receives each output line, without its line end, as soon as it is settled.
+    LineContinuer(ContinuationPlan plan, bool utf8, std::function<void(std::string_view)> emit);
+
+    // The line's bytes, in order, in pieces of any size.
+    void add(std::string_view bytes);
+    // The line is complete: emits what is left.
+    void finish();
+
+private:
+    // The longest part [0, k) of pending_ the next line may take, at most capacity bytes.
+    size_t splitPoint(size_t capacity, size_t minimum) const;
+    size_t capacity() const;
+    void emitPart(size_t length);
+
+    ContinuationPlan plan_;
+    bool utf8_;
+    std::function<void(std::string_view)> emit_;
+    std::string pending_;  // bytes read and not yet emitted
+    std::string part_;     // the continuation line being emitted
+    bool first_ = true;
+};
+
+}  // namespace brelin
