@@ -15,8 +15,12 @@ int main(int argc, char** argv) {
     // A write past the file size limit then fails with a message, instead of killing the program.
     brelin::letWritesFailPastFileSizeLimit();
     QApplication application(argc, argv);
+    // The settings (the input dialog's folder) go to ~/.config/brelin/brelin.conf; the desktop
+    // entry org.brelin.Brelin.desktop gives the window its icon under Wayland.
+    QApplication::setOrganizationName(QStringLiteral("brelin"));
+    QApplication::setOrganizationDomain(QStringLiteral("brelin.org"));
     QApplication::setApplicationName(QStringLiteral("brelin"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("brelin"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brelin.Brelin"));
 
     // The file dialog's own buttons and labels in French, where Debian's translations are.
     QTranslator qtTexts;

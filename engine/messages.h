@@ -42,7 +42,6 @@ inline constexpr const char* kTextFilter = "Text Files (*.txt)";
 // The output dialog's button, and the name it suggests: NAME-trie.ged beside the input NAME.ged.
 inline constexpr const char* kSaveButton = "&Enregistrer";
 inline constexpr const char* kOutputNameEnding = "-trie";
-inline constexpr const char* kGedcomExtension = "ged";
 
 // brelin, the desktop program, on its command line.
 inline constexpr const char* kDesktopUsage =

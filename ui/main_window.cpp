@@ -2,13 +2,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include "dialogs.h"
+#include "file_choice.h"
 #include "help_window.h"
 #include "messages.h"
 #include "public.h"
@@ -151,24 +151,28 @@ void MainWindow::setBusyPointer(bool busy) {
 std::optional<std::string> MainWindow::chooseInput() {
     // Every run starts with the GEDCOM filter, whatever the last run chose.
     filter_ = filters().first();
-    FileRequest request{fromEngine(text::kInputTitle), QDir::currentPath(), QString(), filters(),
+    FileRequest request{fromEngine(text::kInputTitle), inputFolder(), QString(), filters(),
                         filter_};
     const std::optional<QString> path = dialogs_.chooseFile(this, request);
     filter_ = request.filter;
     if (!path) return std::nullopt;
+    rememberInputFolder(*path);
     return toPath(*path);
 }
 
 std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath) {
-    FileRequest request{fromEngine(text::kOutputTitle), QDir::currentPath(), QString(), filters(),
-                        filter_};
+    const QString input = fromPath(inputPath);
+    FileRequest request{fromEngine(text::kOutputTitle), QFileInfo(input).absolutePath(),
+                        suggestedOutput(input), filters(), filter_};
+    request.save = true;
     for (;;) {
         const std::optional<QString> path = dialogs_.chooseFile(this, request);
         filter_ = request.filter;
         if (!path) return std::nullopt;
+        const QString named = withGedcomExtension(*path);
         // A refused name comes back in the dialog's file-name box.
-        request.fileName = *path;
-        const std::string candidate = toPath(*path);
+        request.fileName = named;
+        const std::string candidate = toPath(named);
         if (sameFile(candidate, inputPath)) {
             dialogs_.inform(this, fromEngine(text::kAttention), messageText(text::kSameAsInput));
             continue;

@@ -3,6 +3,7 @@
 #include "qt_dialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <functional>
 
 #include "temp_dir.h"
+#include "test_settings.h"
 
 using namespace brelin;
 using namespace brelin::testing;
@@ -53,13 +55,17 @@ class QtDialogsTest : public QObject {
 
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { folder_ = QDir::currentPath(); }
+    void init() {
+        startWithNoSettings();
+        folder_ = QDir::currentPath();
+    }
     void cleanup() { QDir::setCurrent(folder_); }
 
     void questionHasOuiAndNon_data();
     void questionHasOuiAndNon();
     void messagesHaveOk_data();
     void messagesHaveOk();
+    void fileDialogSettings_data();
     void fileDialogSettings();
     void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing_data();
     void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing();
@@ -134,17 +140,31 @@ void QtDialogsTest::messagesHaveOk() {
     QCOMPARE(text, message);
 }
 
+void QtDialogsTest::fileDialogSettings_data() {
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("name");  // in the request's file-name box
+    QTest::addColumn<QFileDialog::AcceptMode>("mode");
+    QTest::newRow("open") << false << "ancien.ged" << QFileDialog::AcceptOpen;
+    QTest::newRow("save, an existing file") << true << "ancien.ged" << QFileDialog::AcceptSave;
+    QTest::newRow("save, a new file") << true << "ancien-trie.ged" << QFileDialog::AcceptSave;
+}
+
 void QtDialogsTest::fileDialogSettings() {
+    QFETCH(bool, save);
+    QFETCH(QString, name);
+    QFETCH(QFileDialog::AcceptMode, mode);
     TempDir dir;
     writeFile(dir.file("ancien.ged"), "x");
     QtDialogs dialogs;
     FileRequest request{"Choisissez sous quel nom sauver votre GEDCOM",
                         QString::fromStdString(dir.path()),
-                        QString::fromStdString(dir.file("ancien.ged")),
+                        QString::fromStdString(dir.file(name.toStdString())),
                         {"gedcom (*.ged)", "Text Files (*.txt)"},
-                        "Text Files (*.txt)"};
-    QString title, directory, nameBox, selectedFilter;
+                        "Text Files (*.txt)",
+                        save};
+    QString title, directory, nameBox, selectedFilter, acceptButton;
     QStringList filters;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
     bool confirmsOverwrite = true;
     bool existingOnly = true;
     whenModalShows([&](QWidget* modal) {
@@ -155,6 +175,11 @@ void QtDialogsTest::fileDialogSettings() {
         filters = dialog->nameFilters();
         selectedFilter = dialog->selectedNameFilter();
         nameBox = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+        acceptMode = dialog->acceptMode();
+        auto* box = dialog->findChild<QDialogButtonBox*>("buttonBox");
+        for (QAbstractButton* button : box->buttons())
+            if (box->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                acceptButton = button->text();
         confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
         existingOnly = dialog->fileMode() != QFileDialog::AnyFile;
         dialog->reject();
@@ -164,7 +189,10 @@ void QtDialogsTest::fileDialogSettings() {
     QCOMPARE(directory, QString::fromStdString(dir.path()));
     QCOMPARE(filters, request.filters);
     QCOMPARE(selectedFilter, QString("Text Files (*.txt)"));
-    QCOMPARE(nameBox, QString("ancien.ged"));
+    QCOMPARE(nameBox, name);
+    QCOMPARE(acceptMode, mode);
+    // The user reads what the button does: a save dialog that says "Ouvrir" puzzles.
+    if (save) QCOMPARE(acceptButton, QString("&Enregistrer"));
     QVERIFY(!confirmsOverwrite);
     QVERIFY(!existingOnly);
 }
@@ -181,7 +209,7 @@ void QtDialogsTest::fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing() {
     writeFile(dir.file("ancien.ged"), "x");
     const QString folder = QString::fromStdString(dir.path());
     QtDialogs dialogs;
-    FileRequest request{"titre", folder, QString(), {"gedcom (*.ged)"}, "gedcom (*.ged)"};
+    FileRequest request{"titre", folder, QString(), {"gedcom (*.ged)"}, "gedcom (*.ged)", true};
     int questions = 0;
     whenModalShows([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -197,8 +225,8 @@ void QtDialogsTest::fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing() {
     const std::optional<QString> chosen = dialogs.chooseFile(nullptr, request);
     QCOMPARE(chosen.value_or(QString()), folder + "/" + name);
     QCOMPARE(questions, 0);
-    // Like the system dialog the program was made for, the choice moves the current folder.
-    QCOMPARE(QDir::currentPath(), folder);
+    // The window names the folders it opens in: the process's current folder stays.
+    QCOMPARE(QDir::currentPath(), folder_);
 }
 
 void QtDialogsTest::cancelledFileDialog() {

@@ -18,6 +18,7 @@
 #include "public.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
+#include "test_settings.h"
 
 namespace brelin::testing {
 
@@ -46,8 +47,9 @@ inline std::string gedcomWithLines(int lineCount) {
 
 class WindowRig {
 public:
-    // files: the window's files; by default the disk.
+    // files: the window's files; by default the disk. The settings start empty.
     explicit WindowRig(FileSystem* files = nullptr) : files_(files != nullptr ? files : &disk_) {
+        startWithNoSettings();
         window_ = std::make_unique<MainWindow>(Public::openStagingDatabase(dir.file("brelin.db")),
                                                dir.file("Logbrelin.log"), *files_, dialogs);
     }
