@@ -2,10 +2,12 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "dialogs.h"
 #include "file_choice.h"
@@ -43,6 +45,20 @@ QString fromPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
+// A dropped file is taken as a copy, never moved: a source that moves would take its file away
+// once the drop is done.
+bool acceptAsCopy(QDropEvent& event) {
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event.possibleActions().testFlag(action)) {
+            event.setDropAction(action);
+            event.accept();
+            return true;
+        }
+    }
+    event.ignore();
+    return false;
+}
+
 // Designer keeps whole point sizes only; these sizes are not.
 void setPointSize(QWidget* widget, qreal points) {
     QFont font = widget->font();
@@ -69,6 +85,7 @@ MainWindow::MainWindow(std::unique_ptr<StagingDatabase> database, std::string lo
     connect(ui_->btnAide, &QPushButton::clicked, this, &MainWindow::openHelp);
     connect(ui_->btnStop, &QPushButton::clicked, this, &MainWindow::requestStop);
     connect(ui_->btnQuit, &QPushButton::clicked, this, &MainWindow::quit);
+    setAcceptDrops(true);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -89,6 +106,42 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     closeDatabase();
     event->accept();
+}
+
+void MainWindow::startRunOn(const std::string& inputPath) {
+    if (running_) return;
+    givenInput_ = inputPath;
+    startRun();
+    givenInput_.reset();
+}
+
+std::optional<QString> MainWindow::acceptableDrop(const QDropEvent& event) const {
+    if (running_ || !database_) return std::nullopt;
+    return droppedFile(event.mimeData());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (acceptableDrop(*event)) {
+        acceptAsCopy(*event);
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = acceptableDrop(*event);
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    if (!acceptAsCopy(*event)) return;
+    // The drop ends at once, so that the program the file came from waits for nothing; the
+    // run starts from the event loop.
+    QTimer::singleShot(0, this, [this, input = toPath(*path)] { startRunOn(input); });
 }
 
 void MainWindow::startRun() {
@@ -151,6 +204,10 @@ void MainWindow::setBusyPointer(bool busy) {
 std::optional<std::string> MainWindow::chooseInput() {
     // Every run starts with the GEDCOM filter, whatever the last run chose.
     filter_ = filters().first();
+    if (givenInput_) {
+        rememberInputFolder(fromPath(*givenInput_));
+        return givenInput_;
+    }
     FileRequest request{fromEngine(text::kInputTitle), inputFolder(), QString(), filters(),
                         filter_};
     const std::optional<QString> path = dialogs_.chooseFile(this, request);
