@@ -1,9 +1,7 @@
-// brelin, the desktop program: its command line, Qt's French texts, then start-up, then the main
+// brelin, the desktop program: its command line, Qt in French, then start-up, then the main
 // window until it is closed. brelin FICHIER starts a run on FICHIER as soon as the window shows.
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -14,18 +12,10 @@
 #include "process.h"
 #include "program_paths.h"
 #include "qt_dialogs.h"
+#include "qt_french.h"
 #include "start_up.h"
 
 namespace {
-
-// Qt's own words (the file dialog's "Dossier", its columns and buttons) in French, as the
-// program's own texts are whatever the desktop's language: one window, one language. Where
-// Debian's translations are missing, Qt's English words stay.
-void installQtFrenchTexts(QTranslator& translator) {
-    if (translator.load(QStringLiteral("qtbase_fr"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&translator);
-}
 
 // A file named relative to the folder brelin was started in, as the file dialog would give it.
 std::string absolutePath(const std::string& path) {
@@ -55,8 +45,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationDomain(QStringLiteral("brelin.org"));
     QApplication::setApplicationName(QStringLiteral("brelin"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brelin.Brelin"));
-    QTranslator qtTexts;
-    installQtFrenchTexts(qtTexts);
+    const brelin::QtFrench qtFrench;
 
     brelin::QtDialogs dialogs;
     brelin::DiskFileSystem files;

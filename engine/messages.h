@@ -42,6 +42,11 @@ inline constexpr const char* kTextFilter = "Text Files (*.txt)";
 // The output dialog's button, and the name it suggests: NAME-trie.ged beside the input NAME.ged.
 inline constexpr const char* kSaveButton = "&Enregistrer";
 inline constexpr const char* kOutputNameEnding = "-trie";
+// The file dialog's words that Debian's French translation of Qt lacks: its type column's.
+inline constexpr const char* kQtFolder = "Dossier";
+inline constexpr const char* kQtDrive = "Lecteur";
+inline constexpr const char* kQtShortcut = "Raccourci";
+inline constexpr const char* kQtUnknown = "Inconnu";
 
 // brelin, the desktop program, on its command line.
 inline constexpr const char* kDesktopUsage =

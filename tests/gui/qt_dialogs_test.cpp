@@ -6,13 +6,17 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 
+#include "qt_french.h"
 #include "temp_dir.h"
 #include "test_settings.h"
 
@@ -21,10 +25,11 @@ using namespace brelin::testing;
 
 namespace {
 
-// Calls act on the next modal window that is not in the way already.
-void whenModalShows(std::function<void(QWidget*)> act) {
+// Calls act on the next modal window that is not in the way already, unless owner is gone by
+// then.
+void whenModalShows(std::function<void(QWidget*)> act, QObject* owner = qApp) {
     QWidget* const before = QApplication::activeModalWidget();
-    auto* timer = new QTimer(qApp);
+    auto* timer = new QTimer(owner);
     QObject::connect(timer, &QTimer::timeout, [timer, before, act] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr || modal == before || !modal->isVisible()) return;
@@ -70,6 +75,7 @@ private slots:
     void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing_data();
     void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing();
     void cancelledFileDialog();
+    void fileDialogSpeaksFrench();
 
 private:
     QString folder_;
@@ -215,10 +221,12 @@ void QtDialogsTest::fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing() {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY(dialog != nullptr);
         // Any box of the dialog's own would show up here, and is counted and dismissed.
-        whenModalShows([&](QWidget* box) {
-            ++questions;
-            qobject_cast<QDialog*>(box)->reject();
-        });
+        whenModalShows(
+            [&](QWidget* box) {
+                ++questions;
+                qobject_cast<QDialog*>(box)->reject();
+            },
+            dialog);
         dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
         static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own is protected
     });
@@ -236,6 +244,33 @@ void QtDialogsTest::cancelledFileDialog() {
     whenModalShows([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     QVERIFY(!dialogs.chooseFile(nullptr, request));
     QCOMPARE(QDir::currentPath(), folder_);
+}
+
+void QtDialogsTest::fileDialogSpeaksFrench() {
+    const QtFrench french;
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("dossier"));
+    const QString folder = QString::fromStdString(dir.path());
+    QtDialogs dialogs;
+    FileRequest request{"titre", folder, QString(), {"gedcom (*.ged)"}, "gedcom (*.ged)", true};
+    QString folderType, lookIn;
+    whenModalShows([&](QWidget* modal) {
+        auto* model = modal->findChild<QFileSystemModel*>();
+        QVERIFY(model != nullptr);
+        const QString path = folder + "/dossier";
+        const bool typed = QTest::qWaitFor([&] {
+            folderType = model->index(path, 2).data().toString();
+            return !folderType.isEmpty();
+        });
+        QVERIFY(typed);
+        lookIn = modal->findChild<QLabel*>("lookInLabel")->text();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    dialogs.chooseFile(nullptr, request);
+    // Debian's translation of Qt lacks this one: the program gives it.
+    QCOMPARE(folderType, QString("Dossier"));
+    if (!french.qtTranslationLoaded()) QSKIP("Debian's translation of Qt is not installed");
+    QCOMPARE(lookIn, QString("Voir dans :"));
 }
 
 QTEST_MAIN(QtDialogsTest)
