@@ -1,7 +1,7 @@
-// Qt's own words (the file dialog's "Dossier", its columns and buttons) and formats in French,
+// Qt's own words (the file dialog's "Dossier", its columns, buttons and file types) in French,
 // as the program's texts are whatever the desktop's language: one window, one language. Debian's
 // translation of Qt gives most words; the few of the file dialog it lacks come from the program's
-// texts. Without Debian's translation, those few are French and Qt's other words English.
+// texts. The dialog's sizes and dates keep the desktop's formats, which Qt reads from the system.
 #pragma once
 
 #include <QTranslator>
@@ -11,8 +11,8 @@ namespace brelin {
 
 class QtFrench {
 public:
-    // Makes French the default locale, unless the desktop's is a French one already (Belgium's,
-    // Canada's... keep their formats), and installs the translations into the application,
+    // Makes French the default locale (the file types' descriptions follow it), unless the
+    // desktop's is a French one already, and installs the translations into the application,
     // which must exist, until destroyed.
     QtFrench();
     ~QtFrench();
