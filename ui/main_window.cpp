@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -116,7 +117,8 @@ void MainWindow::startRunOn(const std::string& inputPath) {
 }
 
 std::optional<QString> MainWindow::acceptableDrop(const QDropEvent& event) const {
-    if (running_ || !database_) return std::nullopt;
+    // A message box or the help window open over the idle window holds it as a run would.
+    if (running_ || !database_ || QApplication::activeModalWidget() != nullptr) return std::nullopt;
     return droppedFile(event.mimeData());
 }
 

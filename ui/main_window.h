@@ -46,7 +46,8 @@ protected:
     // a run it counts as a click on the stop button, so the run asks its stop question.
     void closeEvent(QCloseEvent* event) override;
     // One local file dropped on the idle window starts a run on it. Anything else, or a drop
-    // during a run, is refused without a word: the pointer shows it over the window.
+    // during a run or while a modal window is open, is refused without a word: the pointer
+    // shows it over the window.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -3,6 +3,7 @@
 // desktop sends them, as drag and drop events.
 #include <QDir>
 #include <QDropEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -63,6 +64,7 @@ private slots:
     void otherDropsAreRefusedWithoutAWord_data();
     void otherDropsAreRefusedWithoutAWord();
     void dropsDuringARunAreRefused();
+    void dropsUnderAModalWindowAreRefused();
 };
 
 void FileArrivalTest::givenFileSkipsTheInputDialog() {
@@ -199,6 +201,25 @@ void FileArrivalTest::dropsDuringARunAreRefused() {
     QCOMPARE(rig.dialogs.fileRequests.size(), size_t(2));  // no second run followed
     QVERIFY(rig.dialogs.messages.empty());
     QCOMPARE(rig.panel(2), QString("Terminé"));
+}
+
+void FileArrivalTest::dropsUnderAModalWindowAreRefused() {
+    WindowRig rig;
+    QVERIFY(rig.showActive());
+    const QList<QUrl> file = {QUrl::fromLocalFile(rig.input("famille.ged", gedcomWithLines(20)))};
+    // A failed run's message, or the help window, open over the idle window.
+    QMessageBox box(QMessageBox::Warning, "Attention !", "message", QMessageBox::Ok, &rig.window());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const DropAnswer answer = dragAndDrop(rig.window(), file);
+    box.close();
+    QTest::qWait(20);
+
+    QVERIFY(!answer.enterAccepted);
+    QVERIFY(!answer.dropAccepted);
+    QVERIFY(rig.dialogs.fileRequests.empty());
+    QVERIFY(idle(rig));
 }
 
 QTEST_MAIN(FileArrivalTest)
