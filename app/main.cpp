@@ -1,28 +1,51 @@
-// brelin, the desktop program: Qt's French texts, then start-up, then the main window until it
-// is closed. The program takes no command line of its own.
+// brelin, the desktop program: its command line, Qt in French, then start-up, then the main
+// window until it is closed. brelin FICHIER starts a run on FICHIER as soon as the window shows.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
+#include <QTimer>
+#include <filesystem>
+#include <iostream>
+#include <string>
 
+#include "desktop_command_line.h"
 #include "file_system.h"
 #include "main_window.h"
 #include "process.h"
 #include "program_paths.h"
 #include "qt_dialogs.h"
+#include "qt_french.h"
 #include "start_up.h"
 
+namespace {
+
+// A file named relative to the folder brelin was started in, as the file dialog would give it.
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // The help and the version are answered before Qt starts, without a display.
+    if (const auto status =
+            brelin::helpOrVersion(brelin::parseDesktopCommandLine(argc, argv), std::cout))
+        return *status;
+
     // A write past the file size limit then fails with a message, instead of killing the program.
     brelin::letWritesFailPastFileSizeLimit();
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("brelin"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("brelin"));
+    // Qt has taken its own options (-platform, -style...) out of argv: what is left is brelin's.
+    const brelin::DesktopCommandLine commandLine = brelin::parseDesktopCommandLine(argc, argv);
+    if (const auto status = brelin::refusal(commandLine, std::cerr)) return *status;
 
-    // The file dialog's own buttons and labels in French, where Debian's translations are.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_fr"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    // The settings (the input dialog's folder) go to ~/.config/brelin/brelin.conf; the desktop
+    // entry org.brelin.Brelin.desktop gives the window its icon under Wayland.
+    QApplication::setOrganizationName(QStringLiteral("brelin"));
+    QApplication::setOrganizationDomain(QStringLiteral("brelin.org"));
+    QApplication::setApplicationName(QStringLiteral("brelin"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brelin.Brelin"));
+    const brelin::QtFrench qtFrench;
 
     brelin::QtDialogs dialogs;
     brelin::DiskFileSystem files;
@@ -30,5 +53,12 @@ int main(int argc, char** argv) {
         brelin::startUp(brelin::programFiles(brelin::currentExecutablePath()), files, dialogs);
     if (!window) return 1;
     window->show();
+    if (!commandLine.files.empty()) {
+        // From the event loop, so that a run abandoned by its stop question ends the program.
+        QTimer::singleShot(0, window.get(),
+                           [&window, input = absolutePath(commandLine.files.front())] {
+                               window->startRunOn(input);
+                           });
+    }
     return QApplication::exec();
 }

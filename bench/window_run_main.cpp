@@ -4,6 +4,7 @@
 // window's progress steps and event processing cost.
 #include <QApplication>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -52,6 +53,9 @@ int main(int argc, char** argv) {
         ("brelin-bench-window-" + std::to_string(QCoreApplication::applicationPid()));
     fs::create_directories(folder);
     const std::string files = folder.string();
+    // The window remembers the input's folder: in the run's folder, not the user's settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(files));
 
     FixedAnswers dialogs(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     brelin::DiskFileSystem disk;

@@ -129,13 +129,13 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const std::string& input = arguments.files[0];
     const std::string& output = arguments.files[1];
     if (sameFile(input, output)) {
-        err << text::kCliSameAsInput << "\n";
+        err << text::cliSameAsInput(output) << "\n";
         return kExitRefused;
     }
     std::error_code ignored;
     if (!arguments.force &&
         std::filesystem::exists(std::filesystem::symlink_status(output, ignored))) {
-        err << text::kCliOutputExists << "\n";
+        err << text::cliOutputExists(output) << "\n";
         return kExitRefused;
     }
 

@@ -11,6 +11,19 @@ std::string cliUnknownOption(const std::string& word) {
     return "brelin-cli : option inconnue « " + word + " »";
 }
 
+std::string desktopUnknownOption(const std::string& word) {
+    return "brelin : option inconnue « " + word + " »";
+}
+
+std::string cliSameAsInput(const std::string& outputPath) {
+    return "Le fichier de sortie DOIT être différent du fichier d'entrée. (« " + outputPath + " »)";
+}
+
+std::string cliOutputExists(const std::string& outputPath) {
+    return "Un fichier du même nom existe déjà. (« " + outputPath +
+           " ») Ajoutez --force pour le remplacer.";
+}
+
 std::string cliWritten(const std::string& outputPath) {
     return "Fichier écrit : " + outputPath;
 }

@@ -42,10 +42,32 @@ inline constexpr const char* kInputTitle = "Veuillez choisir le fichier gedcom �
 inline constexpr const char* kOutputTitle = "Choisissez sous quel nom sauver votre GEDCOM";
 inline constexpr const char* kGedcomFilter = "gedcom (*.ged)";
 inline constexpr const char* kTextFilter = "Text Files (*.txt)";
+// The output dialog's button, and the name it suggests: NAME-trie.ged beside the input NAME.ged.
+inline constexpr const char* kSaveButton = "&Enregistrer";
+inline constexpr const char* kOutputNameEnding = "-trie";
+// The file dialog's words that Debian's French translation of Qt lacks: its type column's.
+inline constexpr const char* kQtFolder = "Dossier";
+inline constexpr const char* kQtDrive = "Lecteur";
+inline constexpr const char* kQtShortcut = "Raccourci";
+inline constexpr const char* kQtUnknown = "Inconnu";
+
+// brelin, the desktop program, on its command line.
+inline constexpr const char* kDesktopUsage =
+    "Usage : brelin [--] [FICHIER]\n"
+    "\n"
+    "Ouvre la fenêtre de Brelin, qui remet les enregistrements d'un fichier GEDCOM en ordre\n"
+    "croissant de leurs numéros. Avec FICHIER, la lecture de FICHIER commence aussitôt, puis la\n"
+    "fenêtre demande sous quel nom enregistrer le résultat.\n"
+    "\n"
+    "  --help        affiche cette aide\n"
+    "  --version     affiche la version\n"
+    "  --            marque la fin des options : le mot suivant est le FICHIER, même s'il\n"
+    "                commence par un tiret\n";
+std::string desktopUnknownOption(const std::string& word);
 
 // brelin-cli.
 inline constexpr const char* kCliUsage =
-    "Usage : brelin-cli [-f|--force] [--conc] ENTRÉE SORTIE\n"
+    "Usage : brelin-cli [-f|--force] [--conc] [--] ENTRÉE SORTIE\n"
     "\n"
     "Remet les enregistrements du fichier GEDCOM ENTRÉE en ordre croissant de leurs numéros\n"
     "(en-tête, individus, familles, sources, notes, fin) et écrit le résultat dans SORTIE.\n"
@@ -56,11 +78,13 @@ inline constexpr const char* kCliUsage =
     "                au lieu de les couper : aucun caractère n'est perdu\n"
     "  --help        affiche cette aide\n"
     "  --version     affiche la version\n"
+    "  --            marque la fin des options : les mots suivants sont ENTRÉE et SORTIE,\n"
+    "                même s'ils commencent par un tiret\n"
     "\n"
     "Codes de sortie : 0 terminé, 1 échec, 2 refusé, 130 interrompu (Ctrl+C).\n";
-inline constexpr const char* kCliSameAsInput =
-    "Le fichier de sortie DOIT être différent du fichier d'entrée.";
-inline constexpr const char* kCliOutputExists = "Un fichier du même nom existe déjà.";
+// The two refusals name the output as it was given.
+std::string cliSameAsInput(const std::string& outputPath);
+std::string cliOutputExists(const std::string& outputPath);
 inline constexpr const char* kCliAbandoned = "Arrêt demandé : aucun fichier n'a été écrit.";
 std::string cliUnknownOption(const std::string& word);
 std::string cliWritten(const std::string& outputPath);

@@ -19,6 +19,8 @@ struct FileRequest {
     QString fileName;     // put in the file-name box; empty for none
     QStringList filters;  // "name (*.ext)" pairs, in the order offered
     QString filter;       // the one selected
+    // A save dialog, whose button says "Enregistrer", rather than an open dialog.
+    bool save = false;
 };
 
 class Dialogs {

@@ -1,15 +1,18 @@
 #include "main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 
 #include "dialogs.h"
+#include "file_choice.h"
 #include "help_window.h"
 #include "messages.h"
 #include "public.h"
@@ -46,6 +49,20 @@ QString fromPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
+// A dropped file is taken as a copy, never moved: a source that moves would take its file away
+// once the drop is done.
+bool acceptAsCopy(QDropEvent& event) {
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event.possibleActions().testFlag(action)) {
+            event.setDropAction(action);
+            event.accept();
+            return true;
+        }
+    }
+    event.ignore();
+    return false;
+}
+
 // Designer keeps whole point sizes only; these sizes are not.
 void setPointSize(QWidget* widget, qreal points) {
     QFont font = widget->font();
@@ -72,6 +89,7 @@ MainWindow::MainWindow(std::unique_ptr<StagingDatabase> database, std::string lo
     connect(ui_->btnAide, &QPushButton::clicked, this, &MainWindow::openHelp);
     connect(ui_->btnStop, &QPushButton::clicked, this, &MainWindow::requestStop);
     connect(ui_->btnQuit, &QPushButton::clicked, this, &MainWindow::quit);
+    setAcceptDrops(true);
 
     // The CONC choice is the user's, kept from one start of the program to the next.
     ui_->chkConc->setChecked(QSettings().value(kContinueLongLinesKey, false).toBool());
@@ -97,6 +115,43 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     closeDatabase();
     event->accept();
+}
+
+void MainWindow::startRunOn(const std::string& inputPath) {
+    if (running_) return;
+    givenInput_ = inputPath;
+    startRun();
+    givenInput_.reset();
+}
+
+std::optional<QString> MainWindow::acceptableDrop(const QDropEvent& event) const {
+    // A message box or the help window open over the idle window holds it as a run would.
+    if (running_ || !database_ || QApplication::activeModalWidget() != nullptr) return std::nullopt;
+    return droppedFile(event.mimeData());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (acceptableDrop(*event)) {
+        acceptAsCopy(*event);
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = acceptableDrop(*event);
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    if (!acceptAsCopy(*event)) return;
+    // The drop ends at once, so that the program the file came from waits for nothing; the
+    // run starts from the event loop.
+    QTimer::singleShot(0, this, [this, input = toPath(*path)] { startRunOn(input); });
 }
 
 void MainWindow::startRun() {
@@ -161,24 +216,32 @@ void MainWindow::setBusyPointer(bool busy) {
 std::optional<std::string> MainWindow::chooseInput() {
     // Every run starts with the GEDCOM filter, whatever the last run chose.
     filter_ = filters().first();
-    FileRequest request{fromEngine(text::kInputTitle), QDir::currentPath(), QString(), filters(),
+    if (givenInput_) {
+        rememberInputFolder(fromPath(*givenInput_));
+        return givenInput_;
+    }
+    FileRequest request{fromEngine(text::kInputTitle), inputFolder(), QString(), filters(),
                         filter_};
     const std::optional<QString> path = dialogs_.chooseFile(this, request);
     filter_ = request.filter;
     if (!path) return std::nullopt;
+    rememberInputFolder(*path);
     return toPath(*path);
 }
 
 std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath) {
-    FileRequest request{fromEngine(text::kOutputTitle), QDir::currentPath(), QString(), filters(),
-                        filter_};
+    const QString input = fromPath(inputPath);
+    FileRequest request{fromEngine(text::kOutputTitle), QFileInfo(input).absolutePath(),
+                        suggestedOutput(input), filters(), filter_};
+    request.save = true;
     for (;;) {
         const std::optional<QString> path = dialogs_.chooseFile(this, request);
         filter_ = request.filter;
         if (!path) return std::nullopt;
+        const QString named = withGedcomExtension(*path);
         // A refused name comes back in the dialog's file-name box.
-        request.fileName = *path;
-        const std::string candidate = toPath(*path);
+        request.fileName = named;
+        const std::string candidate = toPath(named);
         if (sameFile(candidate, inputPath)) {
             dialogs_.inform(this, fromEngine(text::kAttention), messageText(text::kSameAsInput));
             continue;

@@ -13,6 +13,9 @@
 #include "conversion_run.h"
 
 class QCloseEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 
 namespace Ui {
 class MainWindow;
@@ -34,10 +37,20 @@ public:
     // False once the quit procedure (or the window's closing) has closed the database.
     bool databaseOpen() const { return database_ != nullptr; }
 
+    // Starts a run on inputPath as if it had been chosen in the input dialog: the output dialog
+    // follows as usual. Does nothing during a run.
+    void startRunOn(const std::string& inputPath);
+
 protected:
     // Closing through the frame while idle closes the database as the quit button does; during
     // a run it counts as a click on the stop button, so the run asks its stop question.
     void closeEvent(QCloseEvent* event) override;
+    // One local file dropped on the idle window starts a run on it. Anything else, or a drop
+    // during a run or while a modal window is open, is refused without a word: the pointer
+    // shows it over the window.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void startRun();
@@ -47,6 +60,7 @@ private:
     void quit();
 
     void closeDatabase();
+    std::optional<QString> acceptableDrop(const QDropEvent& event) const;
     void setBusyPointer(bool busy);
 
     std::optional<std::string> chooseInput() override;
@@ -69,6 +83,8 @@ private:
     // The filter of the last file dialog of the run: the output dialog opens with the one
     // chosen for the input.
     QString filter_;
+    // The input of startRunOn(), which the run's input choice answers with.
+    std::optional<std::string> givenInput_;
     bool running_ = false;
     bool stopRequested_ = false;
     bool busyPointer_ = false;

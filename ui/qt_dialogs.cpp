@@ -37,10 +37,13 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
 
 std::optional<QString> QtDialogs::chooseFile(QWidget* parent, FileRequest& request) {
     QFileDialog dialog(parent, request.title, request.folder);
-    // Qt's own dialog rather than the desktop's: an "open" dialog of the desktop refuses the
-    // name of a file that does not exist yet, which the output choice needs.
+    // Qt's own dialog rather than the desktop's, the same for both choices and under every
+    // desktop. The program asks its own question before a file is replaced: the dialog asks none.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Set here, as the message boxes' buttons are, rather than left to Qt's translations.
+    if (request.save)
+        dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(text::kSaveButton));
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(request.filters);
     dialog.selectNameFilter(request.filter);
@@ -50,9 +53,7 @@ std::optional<QString> QtDialogs::chooseFile(QWidget* parent, FileRequest& reque
     request.filter = dialog.selectedNameFilter();
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
-    const QString path = QFileInfo(files.first()).absoluteFilePath();
-    QDir::setCurrent(QFileInfo(path).absolutePath());
-    return path;
+    return QFileInfo(files.first()).absoluteFilePath();
 }
 
 void QtDialogs::inform(QWidget* parent, const QString& title, const QString& text) {

@@ -7,9 +7,7 @@ namespace brelin {
 
 class QtDialogs : public Dialogs {
 public:
-    // An accepted choice makes the chosen file's folder the process's current folder, so that
-    // the next dialog (the output after the input, the next run's input) opens where the user
-    // last was.
+    // The dialog opens in request.folder; a choice leaves the process's current folder as it is.
     std::optional<QString> chooseFile(QWidget* parent, FileRequest& request) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
     void warn(QWidget* parent, const QString& title, const QString& text) override;

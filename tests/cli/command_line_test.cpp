@@ -143,8 +143,22 @@ TEST_F(CommandLineTest, VersionAndHelp) {
     const Finished help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--force"), std::string::npos);
+    EXPECT_NE(help.out.find("\n  --  "), std::string::npos) << help.out;
     EXPECT_EQ(run({input}).status, 2);
     EXPECT_EQ(run({"--bogus", input, output}).status, 2);
+}
+
+TEST_F(CommandLineTest, FilesAfterTheEndOfOptionsMayStartWithADash) {
+    const std::string dashed = dir.file("-famille.ged");
+    fs::rename(input, dashed);
+    EXPECT_EQ(run({"-famille.ged", output}).status, 2);  // an unknown option
+    // Relative names, as a user types them: the program runs in the test's folder.
+    const std::string previous = fs::current_path();
+    fs::current_path(dir.path());
+    const Finished finished = run({"--", "-famille.ged", "-sortie.ged"});
+    fs::current_path(previous);
+    EXPECT_EQ(finished.status, 0) << finished.err;
+    EXPECT_EQ(readFile(dir.file("-sortie.ged")), testing::expectedOutput(readFile(dashed)));
 }
 
 TEST_F(CommandLineTest, OutputNamingTheInputIsRefusedUnderAnySpelling) {
@@ -160,7 +174,8 @@ TEST_F(CommandLineTest, OutputNamingTheInputIsRefusedUnderAnySpelling) {
             const Finished finished = run(args);
             EXPECT_EQ(finished.status, 2) << same;
             EXPECT_EQ(finished.err,
-                      "Le fichier de sortie DOIT être différent du fichier d'entrée.\n");
+                      "Le fichier de sortie DOIT être différent du fichier d'entrée. (« " + same +
+                          " »)\n");
         }
     }
     EXPECT_EQ(readFile(input), before);
@@ -172,7 +187,8 @@ TEST_F(CommandLineTest, ExistingOutputNeedsForce) {
     writeFile(dir.file("Logbrelin-cli.log"), "previous log");
     const Finished refused = run({input, output});
     EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err, "Un fichier du même nom existe déjà.\n");
+    EXPECT_EQ(refused.err, "Un fichier du même nom existe déjà. (« " + output +
+                               " ») Ajoutez --force pour le remplacer.\n");
     EXPECT_EQ(readFile(output), "old");
     EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "previous log");
     EXPECT_EQ(run({"-f", input, output}).status, 0);

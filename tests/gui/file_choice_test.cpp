@@ -26,7 +26,10 @@ class FileChoiceTest : public QObject {
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
-    void dialogsOpenWithTheirTitleFiltersAndCurrentFolder();
+    void dialogsOpenWithTheirTitleFiltersAndFolders();
+    void inputDialogOpensWhereTheLastInputWas();
+    void typedNameWithoutExtensionGetsGed_data();
+    void typedNameWithoutExtensionGetsGed();
     void outputDialogKeepsTheFilterLastChosen();
     void cancelledInputChangesNothing();
     void inputRefusedAsOutputAgainAndAgain_data();
@@ -35,7 +38,7 @@ private slots:
     void cancelledOutputReturnsToIdle();
 };
 
-void FileChoiceTest::dialogsOpenWithTheirTitleFiltersAndCurrentFolder() {
+void FileChoiceTest::dialogsOpenWithTheirTitleFiltersAndFolders() {
     WindowRig rig;
     rig.run(rig.input("entree.ged", gedcomWithLines(10)), rig.path("sortie.ged"));
 
@@ -44,14 +47,82 @@ void FileChoiceTest::dialogsOpenWithTheirTitleFiltersAndCurrentFolder() {
     const QStringList titles = {kInputTitle, kOutputTitle};
     for (size_t i = 0; i < 2; ++i) {
         QCOMPARE(requests[i].title, titles[int(i)]);
-        QCOMPARE(requests[i].folder, QDir::currentPath());
-        QCOMPARE(requests[i].fileName, QString());
         QCOMPARE(requests[i].filters, kFilters);
         QCOMPARE(requests[i].filter, kFilters[0]);
     }
+    // The first start opens the input dialog in the user's home folder; the output dialog is a
+    // save dialog that suggests a name beside the input.
+    QCOMPARE(requests[0].folder, QDir::homePath());
+    QCOMPARE(requests[0].fileName, QString());
+    QVERIFY(!requests[0].save);
+    QCOMPARE(requests[1].folder, QString::fromStdString(rig.dir.path()));
+    QCOMPARE(requests[1].fileName, rig.path("entree-trie.ged"));
+    QVERIFY(requests[1].save);
     // A name that does not exist yet is taken without a question.
     QVERIFY(rig.dialogs.messages.empty());
     QVERIFY(QFile::exists(rig.path("sortie.ged")));
+}
+
+void FileChoiceTest::inputDialogOpensWhereTheLastInputWas() {
+    WindowRig rig;
+    QDir(rig.path("")).mkdir("un");
+    rig.run(rig.input("un/famille.v2.ged", gedcomWithLines(10)), rig.path("sortie.ged"));
+    QCOMPARE(rig.dialogs.fileRequests[1].fileName, rig.path("un/famille.v2-trie.ged"));
+    rig.dialogs.fileAnswers.clear();
+    rig.button("btnFile")->click();
+    QCOMPARE(rig.dialogs.fileRequests.back().folder, rig.path("un"));
+
+    // The next start of the program reads the folder from its settings, while it exists.
+    DiskFileSystem files;
+    auto nextStart = [&] {
+        MainWindow window(Public::openStagingDatabase(rig.dir.file("suivant.db")),
+                          rig.dir.file("suivant.log"), files, rig.dialogs);
+        window.findChild<QPushButton*>("btnFile")->click();
+        return rig.dialogs.fileRequests.back().folder;
+    };
+    QCOMPARE(nextStart(), rig.path("un"));
+    QVERIFY(QDir(rig.path("un")).removeRecursively());
+    QCOMPARE(nextStart(), QDir::homePath());
+}
+
+void FileChoiceTest::typedNameWithoutExtensionGetsGed_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("message");  // the kind of message shown; empty for none
+    QTest::newRow("no extension") << "sortie"
+                                  << "sortie.ged"
+                                  << "";
+    QTest::newRow("an extension of its own") << "sortie.txt"
+                                             << "sortie.txt"
+                                             << "";
+    QTest::newRow("the input, extension left out") << "entree"
+                                                   << "autre.ged"
+                                                   << "inform";
+    QTest::newRow("an existing file, extension left out") << "ancien"
+                                                          << "ancien.ged"
+                                                          << "ask";
+}
+
+void FileChoiceTest::typedNameWithoutExtensionGetsGed() {
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QString, message);
+    WindowRig rig;
+    const QString input = rig.input("entree.ged", gedcomWithLines(10));
+    const std::string original = readFile(input.toStdString());
+    rig.input("ancien.ged", "ancien contenu");
+    rig.dialogs.fileAnswers = {input, rig.path(typed.toStdString()), rig.path("autre.ged")};
+    rig.dialogs.questionAnswers = {true};
+    rig.button("btnFile")->click();
+
+    QStringList kinds;
+    for (const auto& shown : rig.dialogs.messages) kinds.append(shown.kind);
+    QCOMPARE(kinds, message.isEmpty() ? QStringList() : QStringList({message}));
+    if (message == "inform")  // shown again with the name the program read
+        QCOMPARE(rig.dialogs.fileRequests[2].fileName, rig.path("entree.ged"));
+    QVERIFY(readFile(rig.dir.file(written.toStdString())).starts_with("0 HEAD\r\n"));
+    QCOMPARE(readFile(input.toStdString()), original);
+    QVERIFY(!QFile::exists(rig.path(typed.toStdString())) || typed == written);
 }
 
 void FileChoiceTest::outputDialogKeepsTheFilterLastChosen() {

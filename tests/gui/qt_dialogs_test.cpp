@@ -3,26 +3,33 @@
 #include "qt_dialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 
+#include "qt_french.h"
 #include "temp_dir.h"
+#include "test_settings.h"
 
 using namespace brelin;
 using namespace brelin::testing;
 
 namespace {
 
-// Calls act on the next modal window that is not in the way already.
-void whenModalShows(std::function<void(QWidget*)> act) {
+// Calls act on the next modal window that is not in the way already, unless owner is gone by
+// then.
+void whenModalShows(std::function<void(QWidget*)> act, QObject* owner = qApp) {
     QWidget* const before = QApplication::activeModalWidget();
-    auto* timer = new QTimer(qApp);
+    auto* timer = new QTimer(owner);
     QObject::connect(timer, &QTimer::timeout, [timer, before, act] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr || modal == before || !modal->isVisible()) return;
@@ -53,17 +60,22 @@ class QtDialogsTest : public QObject {
 
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-    void init() { folder_ = QDir::currentPath(); }
+    void init() {
+        startWithNoSettings();
+        folder_ = QDir::currentPath();
+    }
     void cleanup() { QDir::setCurrent(folder_); }
 
     void questionHasOuiAndNon_data();
     void questionHasOuiAndNon();
     void messagesHaveOk_data();
     void messagesHaveOk();
+    void fileDialogSettings_data();
     void fileDialogSettings();
     void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing_data();
     void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing();
     void cancelledFileDialog();
+    void fileDialogSpeaksFrench();
 
 private:
     QString folder_;
@@ -134,17 +146,31 @@ void QtDialogsTest::messagesHaveOk() {
     QCOMPARE(text, message);
 }
 
+void QtDialogsTest::fileDialogSettings_data() {
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("name");  // in the request's file-name box
+    QTest::addColumn<QFileDialog::AcceptMode>("mode");
+    QTest::newRow("open") << false << "ancien.ged" << QFileDialog::AcceptOpen;
+    QTest::newRow("save, an existing file") << true << "ancien.ged" << QFileDialog::AcceptSave;
+    QTest::newRow("save, a new file") << true << "ancien-trie.ged" << QFileDialog::AcceptSave;
+}
+
 void QtDialogsTest::fileDialogSettings() {
+    QFETCH(bool, save);
+    QFETCH(QString, name);
+    QFETCH(QFileDialog::AcceptMode, mode);
     TempDir dir;
     writeFile(dir.file("ancien.ged"), "x");
     QtDialogs dialogs;
     FileRequest request{"Choisissez sous quel nom sauver votre GEDCOM",
                         QString::fromStdString(dir.path()),
-                        QString::fromStdString(dir.file("ancien.ged")),
+                        QString::fromStdString(dir.file(name.toStdString())),
                         {"gedcom (*.ged)", "Text Files (*.txt)"},
-                        "Text Files (*.txt)"};
-    QString title, directory, nameBox, selectedFilter;
+                        "Text Files (*.txt)",
+                        save};
+    QString title, directory, nameBox, selectedFilter, acceptButton;
     QStringList filters;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
     bool confirmsOverwrite = true;
     bool existingOnly = true;
     whenModalShows([&](QWidget* modal) {
@@ -155,6 +181,11 @@ void QtDialogsTest::fileDialogSettings() {
         filters = dialog->nameFilters();
         selectedFilter = dialog->selectedNameFilter();
         nameBox = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+        acceptMode = dialog->acceptMode();
+        auto* box = dialog->findChild<QDialogButtonBox*>("buttonBox");
+        for (QAbstractButton* button : box->buttons())
+            if (box->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                acceptButton = button->text();
         confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
         existingOnly = dialog->fileMode() != QFileDialog::AnyFile;
         dialog->reject();
@@ -164,7 +195,10 @@ void QtDialogsTest::fileDialogSettings() {
     QCOMPARE(directory, QString::fromStdString(dir.path()));
     QCOMPARE(filters, request.filters);
     QCOMPARE(selectedFilter, QString("Text Files (*.txt)"));
-    QCOMPARE(nameBox, QString("ancien.ged"));
+    QCOMPARE(nameBox, name);
+    QCOMPARE(acceptMode, mode);
+    // The user reads what the button does: a save dialog that says "Ouvrir" puzzles.
+    if (save) QCOMPARE(acceptButton, QString("&Enregistrer"));
     QVERIFY(!confirmsOverwrite);
     QVERIFY(!existingOnly);
 }
@@ -181,24 +215,26 @@ void QtDialogsTest::fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing() {
     writeFile(dir.file("ancien.ged"), "x");
     const QString folder = QString::fromStdString(dir.path());
     QtDialogs dialogs;
-    FileRequest request{"titre", folder, QString(), {"gedcom (*.ged)"}, "gedcom (*.ged)"};
+    FileRequest request{"titre", folder, QString(), {"gedcom (*.ged)"}, "gedcom (*.ged)", true};
     int questions = 0;
     whenModalShows([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY(dialog != nullptr);
         // Any box of the dialog's own would show up here, and is counted and dismissed.
-        whenModalShows([&](QWidget* box) {
-            ++questions;
-            qobject_cast<QDialog*>(box)->reject();
-        });
+        whenModalShows(
+            [&](QWidget* box) {
+                ++questions;
+                qobject_cast<QDialog*>(box)->reject();
+            },
+            dialog);
         dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
         static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own is protected
     });
     const std::optional<QString> chosen = dialogs.chooseFile(nullptr, request);
     QCOMPARE(chosen.value_or(QString()), folder + "/" + name);
     QCOMPARE(questions, 0);
-    // Like the system dialog the program was made for, the choice moves the current folder.
-    QCOMPARE(QDir::currentPath(), folder);
+    // The window names the folders it opens in: the process's current folder stays.
+    QCOMPARE(QDir::currentPath(), folder_);
 }
 
 void QtDialogsTest::cancelledFileDialog() {
@@ -208,6 +244,33 @@ void QtDialogsTest::cancelledFileDialog() {
     whenModalShows([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     QVERIFY(!dialogs.chooseFile(nullptr, request));
     QCOMPARE(QDir::currentPath(), folder_);
+}
+
+void QtDialogsTest::fileDialogSpeaksFrench() {
+    const QtFrench french;
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("dossier"));
+    const QString folder = QString::fromStdString(dir.path());
+    QtDialogs dialogs;
+    FileRequest request{"titre", folder, QString(), {"gedcom (*.ged)"}, "gedcom (*.ged)", true};
+    QString folderType, lookIn;
+    whenModalShows([&](QWidget* modal) {
+        auto* model = modal->findChild<QFileSystemModel*>();
+        QVERIFY(model != nullptr);
+        const QString path = folder + "/dossier";
+        const bool typed = QTest::qWaitFor([&] {
+            folderType = model->index(path, 2).data().toString();
+            return !folderType.isEmpty();
+        });
+        QVERIFY(typed);
+        lookIn = modal->findChild<QLabel*>("lookInLabel")->text();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    dialogs.chooseFile(nullptr, request);
+    // Debian's translation of Qt lacks this one: the program gives it.
+    QCOMPARE(folderType, QString("Dossier"));
+    if (!french.qtTranslationLoaded()) QSKIP("Debian's translation of Qt is not installed");
+    QCOMPARE(lookIn, QString("Voir dans :"));
 }
 
 QTEST_MAIN(QtDialogsTest)

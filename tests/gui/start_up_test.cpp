@@ -16,6 +16,7 @@ class StartUpTest : public QObject {
 
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { startWithNoSettings(); }
 
     void replacesTheOldDatabaseAndMakesTheWindow();
     void failureIsToldAndNoWindowIsMade();

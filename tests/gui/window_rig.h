@@ -20,6 +20,7 @@
 #include "public.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
+#include "test_settings.h"
 
 namespace brelin::testing {
 
@@ -48,11 +49,9 @@ inline std::string gedcomWithLines(int lineCount) {
 
 class WindowRig {
 public:
-    // files: the window's files; by default the disk.
+    // files: the window's files; by default the disk. The settings start empty.
     explicit WindowRig(FileSystem* files = nullptr) : files_(files != nullptr ? files : &disk_) {
-        // The window's settings are the test's own, never the user's.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(dir.path()));
+        startWithNoSettings();
         window_ = std::make_unique<MainWindow>(Public::openStagingDatabase(dir.file("brelin.db")),
                                                dir.file("Logbrelin.log"), *files_, dialogs);
     }

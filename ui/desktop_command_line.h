@@ -1,0 +1,30 @@
+// The desktop program's command line: brelin [--help|--version] [--] [FICHIER]. It is read
+// twice: before Qt starts, for the help and the version, which need no display; then once Qt has
+// taken its own options (-platform, -style...) out of argv, for the file to open.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace brelin {
+
+struct DesktopCommandLine {
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> unknownOptions;
+    std::vector<std::string> files;
+};
+
+DesktopCommandLine parseDesktopCommandLine(int argc, const char* const* argv);
+
+// Before Qt starts: prints the help or the version to out and gives the exit status 0, or
+// nullopt when the window is to open. Unknown words are left for refusal().
+std::optional<int> helpOrVersion(const DesktopCommandLine& line, std::ostream& out);
+
+// Once Qt has taken its options: an unknown option or more than one file is told to err with the
+// usage, and gives the exit status 2; nullopt when the command line is sound.
+std::optional<int> refusal(const DesktopCommandLine& line, std::ostream& err);
+
+}  // namespace brelin
