@@ -1,9 +1,11 @@
 // Implementation details: the run reads its input twice when it is counted (the count pass, then
 // the staging pass) and once when its size is only estimated. Every non-empty line of the
 // staging pass is cut if longer than 255 bytes (and reported to the truncation log first),
-// handed to the block stager, and followed every 100 lines by a progress step. The whole pass
-// runs inside one transaction; anything that goes wrong rolls it back, and the output, written
-// through an OutputFile, only appears once complete.
+// handed to the block stager and to the report's gatherer, and followed every 100 lines by a
+// progress step. Past the trailer the pass reads on only to count the lines left out. The whole
+// pass runs inside one transaction; anything that goes wrong rolls it back, and the output,
+// written through an OutputFile, only appears once complete and checked against the lines
+// staged.
 #include "conversion_run.h"
 
 #include <new>
@@ -32,11 +34,14 @@ bool looksLikeUtf16(std::string_view head) {
            ((head[0] == '0' && head[1] == '\0') || (head[0] == '\0' && head[1] == '0'));
 }
 
-void writeTable(StagingDatabase& database, Table table, OutputFile& output) {
+void writeTable(StagingDatabase& database, Table table, OutputFile& output,
+                ReportGatherer& gatherer) {
     auto rows = database.selectOrdered(table);
     if (!rows) return;
     for (; !rows->isPastEnd(); rows->moveNext()) {
-        output.write(rows->columnValue(0));
+        const std::string_view block = rows->columnValue(0);
+        gatherer.written(table, block);
+        output.write(block);
         output.write(kCrLf);
     }
 }
@@ -73,6 +78,7 @@ RunResult ConversionRun::start() {
     begin(*input, result);
 
     TruncationLog log(files_, logPath_);
+    ReportGatherer gatherer;
     try {
         log.reset();
         database_.clearTables();
@@ -80,15 +86,16 @@ RunResult ConversionRun::start() {
         frontend_.inputMeasured(result.measure);
 
         Staged staged;
-        const bool staging = stagingPass(log, result, staged);
+        const bool staging = stagingPass(log, result, staged, gatherer);
         result.linesCut = log.cutCount();
-        if (!staging) return finish(result, RunOutcome::Abandoned);
+        if (!staging) return finish(result, RunOutcome::Abandoned, gatherer);
 
         frontend_.setState(RunState::Writing);
         const std::optional<std::string> output = frontend_.chooseOutput(inputPath_);
-        if (!output) return finish(result, RunOutcome::OutputCancelled);
+        if (!output) return finish(result, RunOutcome::OutputCancelled, gatherer);
         result.outputPath = *output;
-        if (!writeOut(*output, staged)) return finish(result, RunOutcome::Abandoned);
+        if (!writeOut(*output, staged, gatherer))
+            return finish(result, RunOutcome::Abandoned, gatherer);
     } catch (const RunError& error) {
         result.error = error;
     } catch (const StoreError& error) {
@@ -101,9 +108,9 @@ RunResult ConversionRun::start() {
     if (result.error) {
         result.linesCut = log.cutCount();
         frontend_.showProgress(false);
-        return finish(result, RunOutcome::Failed);
+        return finish(result, RunOutcome::Failed, gatherer);
     }
-    return finish(result, RunOutcome::Completed);
+    return finish(result, RunOutcome::Completed, gatherer);
 }
 
 void ConversionRun::begin(const std::string& input, RunResult& result) {
@@ -120,7 +127,8 @@ InputMeasure ConversionRun::measure() {
     return measureInput(*source, source->size());
 }
 
-bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& staged) {
+bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& staged,
+                                ReportGatherer& gatherer) {
     frontend_.showProgress(true);
     auto source = files_.openInput(inputPath_);
     LineReader reader(*source);
@@ -130,6 +138,7 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
 
     bool utf8 = false;
     bool anyLine = false;
+    bool pastTrailer = false;
     int64_t& lineNumber = result.linesRead;
     Line line;
     while (reader.next(line)) {
@@ -138,30 +147,42 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
             if (reader.byteOrderMark() == ByteOrderMark::Utf16 || looksLikeUtf16(line.head))
                 throw RunError(FailedStep::InputEncoding, inputPath_);
             utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
+            gatherer.begin(utf8);
         }
-        if (line.empty()) continue;
-        if (!anyLine) {
-            anyLine = true;
-            if (line.head[0] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath_);
+        if (line.empty()) {
+            gatherer.emptyLine();
+            continue;
         }
-        size_t keep = static_cast<size_t>(std::min<uint64_t>(line.length, kLineLimit));
-        if (line.length > kLineLimit) {
-            log.reportCut(lineNumber);
-            keep = cutLength(line.head, line.length, utf8);
+        if (pastTrailer) {
+            gatherer.afterTrailer();
+        } else {
+            if (!anyLine) {
+                anyLine = true;
+                if (line.head[0] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath_);
+            }
+            const bool cut = line.length > kLineLimit;
+            size_t keep = static_cast<size_t>(std::min<uint64_t>(line.length, kLineLimit));
+            if (cut) {
+                log.reportCut(lineNumber);
+                keep = cutLength(line.head, line.length, utf8);
+            }
+            const std::string_view text = line.head.substr(0, keep);
+            const LineKind kind = stager.accept(text);
+            gatherer.line(kind, text, lineNumber);
+            if (cut) gatherer.lineCut(lineNumber);
+            if (stager.inHeader() && declaresUtf8(text)) utf8 = true;
+            pastTrailer = kind == LineKind::Trailer;
         }
-        const std::string_view text = line.head.substr(0, keep);
-        const LineKind kind = stager.accept(text);
-        if (stager.inHeader() && declaresUtf8(text)) utf8 = true;
 
         if (lineNumber % kProgressStep == 0)
             frontend_.updateProgress(progressValue(lineNumber, result.measure.lineTotal));
         if (stopConfirmed()) return false;  // the transaction rolls back; nothing is written
-        if (kind == LineKind::Trailer) break;
     }
     if (!anyLine) throw RunError(FailedStep::InputEmpty, inputPath_);
     stager.finish();
     transaction.commit();
     frontend_.showProgress(false);
+    gatherer.staged(lineNumber);
 
     staged.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
     staged.sourcesSeen = stager.sourcesSeen();
@@ -169,17 +190,21 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     return true;
 }
 
-bool ConversionRun::writeOut(const std::string& output, const Staged& staged) {
+bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
+                             ReportGatherer& gatherer) {
     auto file = files_.createOutput(output);
     if (staged.utf8Mark) file->write(kUtf8Mark);
     for (const Table table : kAllTables) {
         if (table == Table::Sources && !staged.sourcesSeen) continue;
-        writeTable(database_, table, *file);
+        writeTable(database_, table, *file, gatherer);
     }
     if (staged.trailer) {
+        gatherer.writtenTrailer(*staged.trailer);
         file->write(*staged.trailer);
         file->write(kCrLf);
     }
+    // A difference is the program's own fault: the file is discarded, the old one kept.
+    if (!gatherer.verify()) throw RunError(FailedStep::SelfCheck, output);
     if (stopConfirmed()) return false;  // the output file is discarded
     file->commit();
     return true;
@@ -192,8 +217,9 @@ bool ConversionRun::stopConfirmed() {
     return false;
 }
 
-RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome) {
+RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer) {
     result.outcome = outcome;
+    result.report = std::move(gatherer.report());
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime_).count();
     frontend_.runEnded(result);

@@ -17,6 +17,8 @@ enum class FailedStep {
     WriteOutput,     // the output cannot be created, written or put in place
     WriteLog,        // the truncation log cannot be written
     Database,        // the staging database failed
+    SelfCheck,       // the lines to write are not the lines read: a fault of the program
+    WriteReport,     // the run's report file cannot be written
     Internal,        // anything else (memory exhausted…)
 };
 
