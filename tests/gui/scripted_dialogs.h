@@ -31,9 +31,18 @@ public:
     std::function<void(const Message&)> onMessage;
     std::function<void(QDialog&)> onModal;
 
+    // Answers to the notices after a run, in order; true clicks the button that opens a file,
+    // no answer left is "OK".
+    std::deque<bool> noticeAnswers;
+
     std::vector<FileRequest> fileRequests;
     std::vector<Message> messages;
     QStringList modalWindows;
+    // The notices shown, apart from the other messages, and their open buttons' labels; the
+    // files opened in the desktop's viewer.
+    std::vector<Message> notices;
+    QStringList noticeButtons;
+    QStringList openedFiles;
 
     // The filter the user picks in every file dialog; empty keeps the one offered.
     QString pickFilter;
@@ -66,6 +75,16 @@ public:
         modalWindows.append(dialog.objectName());
         if (onModal) onModal(dialog);
     }
+    bool notice(QWidget*, const QString& title, const QString& text,
+                const QString& openLabel) override {
+        notices.push_back({QStringLiteral("notice"), title, text});
+        noticeButtons.append(openLabel);
+        if (noticeAnswers.empty()) return false;
+        const bool answer = noticeAnswers.front();
+        noticeAnswers.pop_front();
+        return answer;
+    }
+    void openInViewer(const QString& path) override { openedFiles.append(path); }
 
     // How many messages of that title were shown.
     int count(const QString& title) const {
