@@ -25,11 +25,12 @@ public:
     // Answers to the questions, in order; no answer left is "Non".
     std::deque<bool> questionAnswers;
 
-    // Called when a file dialog opens, a message or question shows, or a window is shown
-    // modally, before the answer is given: the place to act as the user would meanwhile.
+    // Called when a file dialog opens, a message, question or notice shows, or a window is
+    // shown modally, before the answer is given: the place to act as the user would meanwhile.
     std::function<void(const FileRequest&)> onFile;
     std::function<void(const Message&)> onMessage;
     std::function<void(QDialog&)> onModal;
+    std::function<void(const Message&)> onNotice;
 
     // Answers to the notices after a run, in order; true clicks the button that opens a file,
     // no answer left is "OK".
@@ -79,6 +80,7 @@ public:
                 const QString& openLabel) override {
         notices.push_back({QStringLiteral("notice"), title, text});
         noticeButtons.append(openLabel);
+        if (onNotice) onNotice(notices.back());
         if (noticeAnswers.empty()) return false;
         const bool answer = noticeAnswers.front();
         noticeAnswers.pop_front();
