@@ -139,7 +139,9 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     bool utf8 = false;
     bool anyLine = false;
     bool pastTrailer = false;
-    int64_t& lineNumber = result.linesRead;
+    // The lines read count up to the trailer, as the count pass does; those after it are told
+    // apart.
+    int64_t lineNumber = 0;
     Line line;
     while (reader.next(line)) {
         ++lineNumber;
@@ -172,17 +174,19 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
             if (cut) gatherer.lineCut(lineNumber);
             if (stager.inHeader() && declaresUtf8(text)) utf8 = true;
             pastTrailer = kind == LineKind::Trailer;
+            result.linesRead = lineNumber;
         }
 
         if (lineNumber % kProgressStep == 0)
             frontend_.updateProgress(progressValue(lineNumber, result.measure.lineTotal));
         if (stopConfirmed()) return false;  // the transaction rolls back; nothing is written
     }
+    if (!pastTrailer) result.linesRead = lineNumber;
     if (!anyLine) throw RunError(FailedStep::InputEmpty, inputPath_);
     stager.finish();
     transaction.commit();
     frontend_.showProgress(false);
-    gatherer.staged(lineNumber);
+    gatherer.staged(result.linesRead);
 
     staged.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
     staged.sourcesSeen = stager.sourcesSeen();

@@ -39,7 +39,8 @@ struct RunReport {
         bool operator==(const Records&) const = default;
     };
 
-    // Every line of the input, empty ones and those after the trailer included.
+    // The lines of the input up to the trailer (all of them without one), empty ones included:
+    // the count the window's status bar shows.
     int64_t linesRead = 0;
     Records records;
     // The lines written before the first record.
@@ -108,7 +109,7 @@ public:
     void lineContinued(int64_t lineNumber);
     // A non-empty line after the trailer.
     void afterTrailer() { ++report_.linesAfterTrailer; }
-    // The staging pass is over, after linesRead lines.
+    // The staging pass is over; linesRead lines up to the trailer.
     void staged(int64_t linesRead);
 
     // One row of a table (a record's block, or a part of it), or the trailer.

@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const RunReport& r) {
                        EXPECT_EQ(r.linesAfterTrailer, 3);
                        EXPECT_EQ(r.emptyLines, 1);
-                       EXPECT_EQ(r.linesRead, 6);
+                       EXPECT_EQ(r.linesRead, 2);
                        EXPECT_TRUE(r.cutLines.empty());
                        EXPECT_EQ(r.records.individuals, 0);
                    }},
