@@ -149,7 +149,7 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
             if (reader.byteOrderMark() == ByteOrderMark::Utf16 || looksLikeUtf16(line.head))
                 throw RunError(FailedStep::InputEncoding, inputPath_);
             utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
-            gatherer.begin(utf8);
+            gatherer.begin(utf8, result.measure.lineTotal);
         }
         if (line.empty()) {
             gatherer.emptyLine();

@@ -113,9 +113,11 @@ void LineTally::addBlock(std::string_view block) {
     }
 }
 
-void ReportGatherer::begin(bool byteOrderMark) {
+void ReportGatherer::begin(bool byteOrderMark, int64_t expectedLines) {
     report_.byteOrderMark = byteOrderMark;
     report_.utf8 = byteOrderMark;
+    // A record rarely has fewer than six lines; pages reserved and never written cost nothing.
+    xrefs_.reserve(static_cast<size_t>(std::clamp<int64_t>(expectedLines / 6, 0, 1 << 22)));
 }
 
 void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber) {
@@ -267,13 +269,16 @@ void ReportGatherer::written(Table table, std::string_view block) {
         // A record's first row; the others of a record split in parts, and the header part,
         // start otherwise.
         const std::optional<int64_t> number = wholeNumber(recordNumberText(first));
-        if (!sameNumber_.empty() &&
-            (!number || table != writtenTable_ || *number != sameNumber_.back().number))
+        const std::string_view xref = parseLevelZero(first).xref;
+        if (number && number == writtenNumber_ && table == writtenTable_) {
+            if (sameNumber_.empty()) sameNumber_.push_back(writtenXref_);
+            sameNumber_.emplace_back(xref);
+        } else {
             closeEqualNumbers();
-        if (number) {
-            writtenTable_ = table;
-            sameNumber_.push_back({std::string(parseLevelZero(first).xref), *number});
         }
+        writtenTable_ = table;
+        writtenNumber_ = number;
+        writtenXref_.assign(xref);
     }
 
     if (duplicates_.empty()) return;
@@ -289,8 +294,8 @@ void ReportGatherer::written(Table table, std::string_view block) {
 }
 
 void ReportGatherer::closeEqualNumbers() {
-    std::vector<std::string> spellings;
-    for (const WrittenRecord& record : sameNumber_) spellings.push_back(record.xref);
+    if (sameNumber_.empty()) return;
+    std::vector<std::string> spellings = std::move(sameNumber_);
     sameNumber_.clear();
     std::sort(spellings.begin(), spellings.end());
     spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());

@@ -99,8 +99,9 @@ struct LineTally {
 // lists of the report itself.
 class ReportGatherer {
 public:
-    // The input starts with a UTF-8 byte-order mark.
-    void begin(bool byteOrderMark);
+    // The input starts with a UTF-8 byte-order mark; it has about expectedLines lines, which
+    // sizes the room for the xrefs once, instead of copying them as they grow.
+    void begin(bool byteOrderMark, int64_t expectedLines = 0);
     // A non-empty line as it is staged (cut where it had to be), of the kind the stager gave it.
     void line(LineKind kind, std::string_view text, int64_t lineNumber);
     void emptyLine() { ++report_.emptyLines; }
@@ -127,10 +128,6 @@ private:
         uint32_t hashLow;
         uint32_t line;
     };
-    struct WrittenRecord {
-        std::string xref;
-        int64_t number;
-    };
 
     void levelZero(LineKind kind, std::string_view text, int64_t lineNumber);
     void leaveHeader();
@@ -154,9 +151,12 @@ private:
     // Hashes of the xrefs found more than once, to their entry in duplicateXrefs, whose text
     // the write-out fills.
     std::map<uint64_t, size_t> duplicates_;
-    // The write-out's records of one table with the current whole number.
+    // The write-out's last record and, while the records that follow it have the same whole
+    // number, their xrefs.
     Table writtenTable_ = Table::Individuals;
-    std::vector<WrittenRecord> sameNumber_;
+    std::optional<int64_t> writtenNumber_;
+    std::string writtenXref_;
+    std::vector<std::string> sameNumber_;
 };
 
 // The report as one JSON object, keys as the README lists them. Bytes that are not valid UTF-8
