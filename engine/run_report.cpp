@@ -201,8 +201,7 @@ void ReportGatherer::remember(std::string_view xref, int64_t lineNumber) {
         farXrefs_.emplace_back(hash, lineNumber);
         return;
     }
-    xrefs_.push_back({static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(hash),
-                      static_cast<uint32_t>(lineNumber)});
+    xrefs_.push_back({hash, static_cast<uint32_t>(lineNumber)});
 }
 
 void ReportGatherer::staged(int64_t linesRead) {
@@ -210,19 +209,16 @@ void ReportGatherer::staged(int64_t linesRead) {
     leaveHeader();
     report_.linesStaged = staged_.count;
 
-    const auto hashOfEntry = [](const Xref& x) { return uint64_t{x.hashHigh} << 32 | x.hashLow; };
-    std::sort(xrefs_.begin(), xrefs_.end(), [&](const Xref& a, const Xref& b) {
-        const uint64_t ha = hashOfEntry(a);
-        const uint64_t hb = hashOfEntry(b);
-        return ha != hb ? ha < hb : a.line < b.line;
+    std::sort(xrefs_.begin(), xrefs_.end(), [](const Xref& a, const Xref& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.line < b.line;
     });
     std::sort(farXrefs_.begin(), farXrefs_.end());
 
     // Candidates: every hash seen twice among the near lines, and every far one.
     std::vector<uint64_t> candidates;
     for (size_t i = 1; i < xrefs_.size(); ++i) {
-        const uint64_t hash = hashOfEntry(xrefs_[i]);
-        if (hash == hashOfEntry(xrefs_[i - 1]) && (candidates.empty() || candidates.back() != hash))
+        const uint64_t hash = xrefs_[i].hash;
+        if (hash == xrefs_[i - 1].hash && (candidates.empty() || candidates.back() != hash))
             candidates.push_back(hash);
     }
     for (const auto& far : farXrefs_) candidates.push_back(far.first);
@@ -245,14 +241,9 @@ void ReportGatherer::staged(int64_t linesRead) {
 
 std::vector<int64_t> ReportGatherer::linesOf(uint64_t hash) const {
     std::vector<int64_t> lines;
-    const Xref probe{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(hash), 0};
-    auto it =
-        std::lower_bound(xrefs_.begin(), xrefs_.end(), probe, [](const Xref& a, const Xref& b) {
-            return a.hashHigh != b.hashHigh ? a.hashHigh < b.hashHigh : a.hashLow < b.hashLow;
-        });
-    for (; it != xrefs_.end() && it->hashHigh == probe.hashHigh && it->hashLow == probe.hashLow;
-         ++it)
-        lines.push_back(it->line);
+    auto it = std::lower_bound(xrefs_.begin(), xrefs_.end(), hash,
+                               [](const Xref& a, uint64_t h) { return a.hash < h; });
+    for (; it != xrefs_.end() && it->hash == hash; ++it) lines.push_back(it->line);
     auto far =
         std::lower_bound(farXrefs_.begin(), farXrefs_.end(), std::pair<uint64_t, int64_t>{hash, 0});
     for (; far != farXrefs_.end() && far->first == hash; ++far) lines.push_back(far->second);

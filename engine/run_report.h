@@ -123,11 +123,13 @@ public:
     RunReport& report() { return report_; }
 
 private:
+#pragma pack(push, 4)
     struct Xref {
-        uint32_t hashHigh;
-        uint32_t hashLow;
+        uint64_t hash;
         uint32_t line;
     };
+#pragma pack(pop)
+    static_assert(sizeof(Xref) == 12);
 
     void levelZero(LineKind kind, std::string_view text, int64_t lineNumber);
     void leaveHeader();
