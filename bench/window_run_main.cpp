@@ -30,6 +30,8 @@ public:
     void warn(QWidget*, const QString&, const QString& text) override { report(text); }
     bool ask(QWidget*, const QString&, const QString&) override { return true; }
     void showModal(QDialog&) override {}
+    bool notice(QWidget*, const QString&, const QString&, const QString&) override { return false; }
+    void openInViewer(const QString&) override {}
 
 private:
     static void report(const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); }

@@ -22,6 +22,8 @@ namespace {
 struct Arguments {
     bool force = false;
     bool conc = false;
+    bool report = false;
+    bool json = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> files;
@@ -38,6 +40,10 @@ std::optional<Arguments> parse(int argc, const char* const* argv, std::ostream& 
             arguments.force = true;
         } else if (options && word == "--conc") {
             arguments.conc = true;
+        } else if (options && word == "--report") {
+            arguments.report = true;
+        } else if (options && word == "--json") {
+            arguments.json = true;
         } else if (options && (word == "-h" || word == "--help")) {
             arguments.help = true;
         } else if (options && word == "--version") {
@@ -101,15 +107,23 @@ private:
     std::string name_;
 };
 
-int report(const RunResult& result, const std::string& logPath, std::ostream& out,
-           std::ostream& err) {
+// A completed run prints its summary, then one short line for each thing that deserves
+// attention; --report adds the whole report, --json prints the report alone, as JSON.
+int report(const RunResult& result, const Arguments& arguments, const std::string& logPath,
+           std::ostream& out, std::ostream& err) {
     switch (result.outcome) {
         case RunOutcome::Completed:
+            if (arguments.json) {
+                out << toJson(result.report) << "\n";
+                return kExitOk;
+            }
             out << text::completedLine(result) << "\n";
             out << text::cliWritten(result.outputPath) << "\n";
             if (result.linesCut > 0) out << text::cliLinesCut(result.linesCut, logPath) << "\n";
             if (result.linesContinued > 0)
                 out << text::cliLinesContinued(result.linesContinued, logPath) << "\n";
+            for (const std::string& line : text::attentionLines(result.report)) out << line << "\n";
+            if (arguments.report) out << "\n" << text::reportText(result);
             return kExitOk;
         case RunOutcome::Abandoned:
             err << text::kCliAbandoned << "\n";
@@ -161,7 +175,7 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     } catch (const StoreError&) {
         // The run's outcome stands; the database file is replaced at the next start.
     }
-    return report(result, files.logPath, out, err);
+    return report(result, arguments, files.logPath, out, err);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // Implementation details: the run reads its input twice when it is counted (the count pass, then
 // the staging pass) and once when its size is only estimated. Every non-empty line of the
 // staging pass is cut if longer than 255 bytes (and reported to the truncation log first),
-// handed to the block stager, and followed every 100 lines by a progress step. The whole pass
-// runs inside one transaction; anything that goes wrong rolls it back, and the output, written
-// through an OutputFile, only appears once complete.
+// handed to the block stager and to the report's gatherer, and followed every 100 lines by a
+// progress step. Past the trailer the pass reads on only to count the lines left out. The whole
+// pass runs inside one transaction; anything that goes wrong rolls it back, and the output,
+// written through an OutputFile, only appears once complete and checked against the lines
+// staged.
 #include "conversion_run.h"
 
 #include <new>
@@ -99,6 +101,7 @@ RunResult ConversionRun::start() {
     begin(*input, result);
 
     TruncationLog log(files_, logPath_);
+    ReportGatherer gatherer;
     try {
         // One run at a time per log: another run of the same program in the same folder would
         // mix its list with this one's.
@@ -110,16 +113,17 @@ RunResult ConversionRun::start() {
         frontend_.inputMeasured(result.measure);
 
         Staged staged;
-        const bool staging = stagingPass(log, result, staged);
+        const bool staging = stagingPass(log, result, staged, gatherer);
         result.linesCut = log.cutCount();
         result.linesContinued = log.continuedCount();
-        if (!staging) return finish(result, RunOutcome::Abandoned);
+        if (!staging) return finish(result, RunOutcome::Abandoned, gatherer);
 
         frontend_.setState(RunState::Writing);
         const std::optional<std::string> output = frontend_.chooseOutput(inputPath_);
-        if (!output) return finish(result, RunOutcome::OutputCancelled);
+        if (!output) return finish(result, RunOutcome::OutputCancelled, gatherer);
         result.outputPath = *output;
-        if (!writeOut(*output, staged)) return finish(result, RunOutcome::Abandoned);
+        if (!writeOut(*output, staged, gatherer))
+            return finish(result, RunOutcome::Abandoned, gatherer);
     } catch (const RunError& error) {
         result.error = error;
     } catch (const StoreError& error) {
@@ -133,9 +137,9 @@ RunResult ConversionRun::start() {
         result.linesCut = log.cutCount();
         result.linesContinued = log.continuedCount();
         frontend_.showProgress(false);
-        return finish(result, RunOutcome::Failed);
+        return finish(result, RunOutcome::Failed, gatherer);
     }
-    return finish(result, RunOutcome::Completed);
+    return finish(result, RunOutcome::Completed, gatherer);
 }
 
 void ConversionRun::begin(const std::string& input, RunResult& result) {
@@ -152,7 +156,8 @@ InputMeasure ConversionRun::measure() {
     return measureInput(*source, source->size());
 }
 
-bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& staged) {
+bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& staged,
+                                ReportGatherer& gatherer) {
     frontend_.showProgress(true);
     auto source = files_.openInput(inputPath_);
     LineReader reader(*source);
@@ -163,7 +168,10 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     const InputMeasure& measure = result.measure;
     bool utf8 = false;
     bool contentSeen = false;
-    int64_t& lineNumber = result.linesRead;
+    bool pastTrailer = false;
+    // The lines read count up to the trailer, as the count pass does; those after it are told
+    // apart.
+    int64_t lineNumber = 0;
     Line line;
     while (reader.next(line)) {
         ++lineNumber;
@@ -171,19 +179,31 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
             if (reader.byteOrderMark() == ByteOrderMark::Utf16 || looksLikeUtf16(line.head))
                 throw RunError(FailedStep::InputEncoding, inputPath_);
             utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
+            gatherer.begin(utf8, result.measure.lineTotal);
         }
-        if (line.empty()) continue;
-        if (!contentSeen) {
-            // Readers ignore blanks before a line's level: a file may begin with lines of blanks
-            // or with a blank before its "0". Such lines are copied as they are.
-            const auto first = line.head.find_first_not_of(" \t");
-            if (first != std::string_view::npos) {
-                contentSeen = true;
-                if (line.head[first] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath_);
+        if (line.empty()) {
+            gatherer.emptyLine();
+            continue;
+        }
+        if (pastTrailer) {
+            gatherer.afterTrailer();
+        } else {
+            if (!contentSeen) {
+                // Readers ignore blanks before a line's level: a file may begin with lines of
+                // blanks or with a blank before its "0". Such lines are copied as they are.
+                const auto first = line.head.find_first_not_of(" \t");
+                if (first != std::string_view::npos) {
+                    contentSeen = true;
+                    if (line.head[first] != '0')
+                        throw RunError(FailedStep::InputNotGedcom, inputPath_);
+                }
             }
+            const LineKind kind =
+                stageLine(line, lineNumber, utf8, *source, stager, log, staged, gatherer);
+            if (stager.inHeader() && declaresUtf8(line.head.substr(0, kLineLimit))) utf8 = true;
+            pastTrailer = kind == LineKind::Trailer;
+            result.linesRead = lineNumber;
         }
-        const LineKind kind = stageLine(line, lineNumber, utf8, *source, stager, log, staged);
-        if (stager.inHeader() && declaresUtf8(line.head.substr(0, kLineLimit))) utf8 = true;
 
         if (lineNumber % kProgressStep == 0) {
             // An estimated count is only a guess: the bar follows the bytes read instead.
@@ -193,13 +213,14 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
                                          : progressValue(lineNumber, measure.lineTotal));
         }
         if (stopConfirmed()) return false;  // the transaction rolls back; nothing is written
-        if (kind == LineKind::Trailer) break;
     }
+    if (!pastTrailer) result.linesRead = lineNumber;
     if (!contentSeen) throw RunError(FailedStep::InputEmpty, inputPath_);
     if (measure.estimated) frontend_.updateProgress(100.0f);
     stager.finish();
     transaction.commit();
     frontend_.showProgress(false);
+    gatherer.staged(result.linesRead);
 
     staged.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
     staged.sourcesSeen = stager.sourcesSeen();
@@ -209,9 +230,10 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
 
 LineKind ConversionRun::stageLine(const Line& line, int64_t lineNumber, bool utf8,
                                   ByteSource& source, BlockStager& stager, TruncationLog& log,
-                                  Staged& staged) {
+                                  Staged& staged, ReportGatherer& gatherer) {
     const auto accept = [&](std::string_view text) {
         const LineKind kind = stager.accept(text);
+        gatherer.line(kind, text, lineNumber);
         if (kind != LineKind::Trailer) staged.bytes += text.size() + kCrLf.size();
         return kind;
     };
@@ -227,14 +249,18 @@ LineKind ConversionRun::stageLine(const Line& line, int64_t lineNumber, bool utf
             });
             readLine(source, line, continuer);
             continuer.finish();
+            gatherer.lineContinued(lineNumber);
             return *kind;
         }
     }
     log.reportCut(lineNumber);
-    return accept(line.head.substr(0, cutLength(line.head, line.length, utf8)));
+    const LineKind kind = accept(line.head.substr(0, cutLength(line.head, line.length, utf8)));
+    gatherer.lineCut(lineNumber);
+    return kind;
 }
 
-bool ConversionRun::writeOut(const std::string& output, const Staged& staged) {
+bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
+                             ReportGatherer& gatherer) {
     auto file = files_.createOutput(output);
     frontend_.showProgress(true);
     uint64_t written = 0;
@@ -250,7 +276,9 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged) {
         auto rows = database_.selectOrdered(table);
         if (!rows) continue;
         for (; !rows->isPastEnd(); rows->moveNext()) {
-            write(rows->columnValue(0));
+            const std::string_view block = rows->columnValue(0);
+            gatherer.written(table, block);
+            write(block);
             if (++blocks % kWriteProgressStep != 0) continue;
             // The window stays alive during a long write-out, and a stop abandons it.
             frontend_.updateProgress(
@@ -258,8 +286,13 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged) {
             if (stopConfirmed()) return false;  // the output file is discarded
         }
     }
-    if (staged.trailer) write(*staged.trailer);
-    if (stopConfirmed()) return false;
+    if (staged.trailer) {
+        gatherer.writtenTrailer(*staged.trailer);
+        write(*staged.trailer);
+    }
+    // A difference is the program's own fault: the file is discarded, the old one kept.
+    if (!gatherer.verify()) throw RunError(FailedStep::SelfCheck, output);
+    if (stopConfirmed()) return false;  // the output file is discarded
     file->commit();
     frontend_.showProgress(false);
     return true;
@@ -272,8 +305,9 @@ bool ConversionRun::stopConfirmed() {
     return false;
 }
 
-RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome) {
+RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer) {
     result.outcome = outcome;
+    result.report = std::move(gatherer.report());
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime_).count();
     frontend_.runEnded(result);

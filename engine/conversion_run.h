@@ -17,6 +17,7 @@
 #include "file_system.h"
 #include "line_count.h"
 #include "run_error.h"
+#include "run_report.h"
 #include "staging_database.h"
 
 namespace brelin {
@@ -31,7 +32,8 @@ enum class RunState { Idle, Running, Writing };
 enum class RunOutcome { InputCancelled, OutputCancelled, Completed, Abandoned, Failed };
 
 // What a run did. Past the input choice, the input, its measure, the lines read and cut and the
-// time are known whatever the outcome (as far as the run got).
+// time are known whatever the outcome (as far as the run got); the report is complete for a
+// completed run.
 struct RunResult {
     RunOutcome outcome = RunOutcome::InputCancelled;
     std::string inputPath;
@@ -42,6 +44,7 @@ struct RunResult {
     int64_t linesContinued = 0;
     double seconds = 0;
     std::optional<RunError> error;
+    RunReport report;
 };
 
 class RunFrontend {
@@ -103,14 +106,17 @@ private:
     void begin(const std::string& input, RunResult& result);
     InputMeasure measure();
     // False when the user abandons the run.
-    bool stagingPass(TruncationLog& log, RunResult& result, Staged& staged);
-    bool writeOut(const std::string& output, const Staged& staged);
+    bool stagingPass(TruncationLog& log, RunResult& result, Staged& staged,
+                     ReportGatherer& gatherer);
+    // Fails with SelfCheck, writing nothing, when the lines written are not those staged.
+    bool writeOut(const std::string& output, const Staged& staged, ReportGatherer& gatherer);
     // Stages line, cut or continued where it is longer than 255 bytes. Returns its kind.
     LineKind stageLine(const Line& line, int64_t lineNumber, bool utf8, ByteSource& source,
-                       BlockStager& stager, TruncationLog& log, Staged& staged);
+                       BlockStager& stager, TruncationLog& log, Staged& staged,
+                       ReportGatherer& gatherer);
     // True when a stop was requested and the user confirms it.
     bool stopConfirmed();
-    RunResult finish(RunResult& result, RunOutcome outcome);
+    RunResult finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer);
 
     StagingDatabase& database_;
     FileSystem& files_;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "conversion_run.h"
 #include "line_count.h"
@@ -67,7 +68,7 @@ std::string desktopUnknownOption(const std::string& word);
 
 // brelin-cli.
 inline constexpr const char* kCliUsage =
-    "Usage : brelin-cli [-f|--force] [--conc] [--] ENTRÉE SORTIE\n"
+    "Usage : brelin-cli [-f|--force] [--conc] [--report|--json] [--] ENTRÉE SORTIE\n"
     "\n"
     "Remet les enregistrements du fichier GEDCOM ENTRÉE en ordre croissant de leurs numéros\n"
     "(en-tête, individus, familles, sources, notes, fin) et écrit le résultat dans SORTIE.\n"
@@ -76,6 +77,8 @@ inline constexpr const char* kCliUsage =
     "  -f, --force   remplace SORTIE s'il existe déjà\n"
     "  --conc        continue les lignes de plus de 255 caractères sur des lignes CONC\n"
     "                au lieu de les couper : aucun caractère n'est perdu\n"
+    "  --report      affiche ensuite le rapport complet du traitement\n"
+    "  --json        affiche seulement le rapport, en JSON (pour les scripts)\n"
     "  --help        affiche cette aide\n"
     "  --version     affiche la version\n"
     "  --            marque la fin des options : les mots suivants sont ENTRÉE et SORTIE,\n"
@@ -91,6 +94,22 @@ std::string cliWritten(const std::string& outputPath);
 std::string cliLinesCut(int64_t count, const std::string& logPath);
 std::string cliLinesCutBeforeFailure(const std::string& logPath);
 std::string cliLinesContinued(int64_t count, const std::string& logPath);
+
+// What deserves the user's attention after a completed run, one short line each, besides the
+// lines cut (brelin-cli's cliLinesCut, the window's noticeLinesCut): lines left out after the
+// trailer, no trailer, duplicate xrefs, bytes that are not UTF-8. Empty when there is nothing.
+std::vector<std::string> attentionLines(const RunReport& report);
+
+// The window's notice after a completed run that has something to tell.
+inline constexpr const char* kNoticeTitle = "Fin du traitement";
+inline constexpr const char* kNoticeIntro = "Le fichier a été écrit. À noter :";
+inline constexpr const char* kOpenLog = "Ouvrir le journal";
+inline constexpr const char* kOpenReport = "Ouvrir le rapport";
+std::string noticeLinesCut(int64_t count);
+
+// The whole report of a run, in French, lines ending in LF: what brelin-cli --report prints and
+// the window writes beside its log. Lists show their first 20 items, then "et N autres".
+std::string reportText(const RunResult& result);
 
 // Status panel 1: "N lignes" for a counted input, "Taille N Mo" for an estimated one.
 std::string measureText(const InputMeasure& measure);

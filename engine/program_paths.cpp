@@ -12,6 +12,13 @@ std::string executableName(const std::string& executablePath) {
     return name;
 }
 
+std::string reportPathBeside(const std::string& logPath) {
+    const std::filesystem::path log(logPath);
+    std::string name = log.stem().string();
+    if (name.rfind("Log", 0) == 0) name.erase(0, 3);
+    return (log.parent_path() / ("Rapport" + name + ".txt")).string();
+}
+
 ProgramFiles programFiles(const std::string& executablePath) {
     const std::string name = executableName(executablePath);
     std::error_code ignored;

@@ -1,6 +1,7 @@
-// Where the program keeps its staging database and its truncation log: beside its executable,
-// named after it ("NAME.db", "LogNAME.log"); or, where that folder cannot be written (an
-// installed program), in the per-user data folder ($XDG_DATA_HOME/brelin, by default
+// Where the program keeps its staging database, its truncation log and its last run's report:
+// beside its executable, named after it ("NAME.db", "LogNAME.log", "RapportNAME.txt"); or, where
+// that folder cannot be written (an installed program), in the per-user data folder
+// ($XDG_DATA_HOME/brelin, by default
 // ~/.local/share/brelin) under the same names.
 #pragma once
 
@@ -13,6 +14,9 @@ struct ProgramFiles {
     std::string logPath;
     bool inUserDataFolder = false;
 };
+
+// The report's file beside a log "…/LogNAME.log": "…/RapportNAME.txt".
+std::string reportPathBeside(const std::string& logPath);
 
 // The executable's file name without its folder and extension.
 std::string executableName(const std::string& executablePath);

@@ -18,6 +18,8 @@ enum class FailedStep {
     WriteLog,        // the truncation log cannot be written
     Database,        // the staging database failed
     RunLocked,       // another run holds the lock of the log (path: the log)
+    SelfCheck,       // the lines to write are not the lines read: a fault of the program
+    WriteReport,     // the run's report file cannot be written
     Internal,        // anything else (memory exhausted…)
 };
 

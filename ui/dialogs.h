@@ -38,6 +38,12 @@ public:
     virtual bool ask(QWidget* parent, const QString& title, const QString& text) = 0;
     // Shows one of the program's windows modally; returns once it is closed.
     virtual void showModal(QDialog& dialog) = 0;
+    // What a completed run has to tell: a message with the buttons openLabel and "OK" (the
+    // default); true for openLabel.
+    virtual bool notice(QWidget* parent, const QString& title, const QString& text,
+                        const QString& openLabel) = 0;
+    // Opens a file in the desktop's viewer for its type, without waiting for it.
+    virtual void openInViewer(const QString& path) = 0;
 };
 
 }  // namespace brelin

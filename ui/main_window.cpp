@@ -15,6 +15,7 @@
 #include "file_choice.h"
 #include "help_window.h"
 #include "messages.h"
+#include "program_paths.h"
 #include "public.h"
 #include "ui_main_window.h"
 
@@ -162,6 +163,7 @@ void MainWindow::startRun() {
     ConversionRun run(*database_, files_, *this, logPath_, options);
     const RunResult result = run.start();
     running_ = false;
+    if (result.outcome != RunOutcome::InputCancelled) reportRun(result);
 
     if (result.outcome == RunOutcome::Abandoned) {
         quit();
@@ -169,6 +171,38 @@ void MainWindow::startRun() {
         dialogs_.warn(this, fromEngine(text::kAttention),
                       fromEngine(text::describe(*result.error)));
     }
+}
+
+void MainWindow::reportRun(const RunResult& result) {
+    const std::string reportPath = reportPathBeside(logPath_);
+    try {
+        if (result.outcome != RunOutcome::Completed) {
+            files_.removeFile(reportPath);
+            return;
+        }
+        auto file = files_.createOutput(reportPath);
+        file->write(text::reportText(result));
+        file->commit();
+    } catch (const RunError& error) {
+        const RunError failure(FailedStep::WriteReport, reportPath, error.cause(), error.detail(),
+                               error.systemError());
+        dialogs_.warn(this, fromEngine(text::kAttention), fromEngine(text::describe(failure)));
+        return;
+    }
+
+    const RunReport& report = result.report;
+    if (!report.deservesAttention()) return;
+    QStringList lines;
+    if (!report.cutLines.empty())
+        lines.append(
+            fromEngine(text::noticeLinesCut(static_cast<int64_t>(report.cutLines.size()))));
+    for (const std::string& line : text::attentionLines(report)) lines.append(fromEngine(line));
+    // The log lists the lines cut; without them the report says the rest.
+    const bool cut = !report.cutLines.empty();
+    const QString text = fromEngine(text::kNoticeIntro) + "\n\n" + lines.join("\n");
+    if (dialogs_.notice(this, fromEngine(text::kNoticeTitle), text,
+                        fromEngine(cut ? text::kOpenLog : text::kOpenReport)))
+        dialogs_.openInViewer(fromPath(cut ? logPath_ : reportPath));
 }
 
 void MainWindow::openHelp() {

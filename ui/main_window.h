@@ -1,7 +1,9 @@
 // frmTri, the program's main window. Its file button starts a conversion run, whose facts the
 // window words in its status panels (the input's size, its name then "Terminé", the time taken),
-// its buttons, its progress bar and its stop question. The window owns the staging database
-// from start-up until the quit procedure closes it.
+// its buttons, its progress bar and its stop question. After a completed run it writes the run's
+// report beside the log ("RapportNAME.txt") and, when the run has something to tell, says it in
+// a notice. The window owns the staging database from start-up until the quit procedure
+// closes it.
 #pragma once
 
 #include <QString>
@@ -54,6 +56,9 @@ protected:
 
 private:
     void startRun();
+    // Writes a completed run's report and tells what deserves attention; any other run only
+    // removes the last report, which no longer tells the last run.
+    void reportRun(const RunResult& result);
     void openHelp();
     void requestStop();
     // Closes the database, then the window, which ends the program.

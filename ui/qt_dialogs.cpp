@@ -1,5 +1,6 @@
 #include "qt_dialogs.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -7,6 +8,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 #include "messages.h"
 
@@ -76,6 +78,20 @@ bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text) 
 
 void QtDialogs::showModal(QDialog& dialog) {
     dialog.exec();
+}
+
+bool QtDialogs::notice(QWidget* parent, const QString& title, const QString& text,
+                       const QString& openLabel) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::NoButton, parent);
+    QPushButton* open = box.addButton(openLabel, QMessageBox::ActionRole);
+    box.setDefaultButton(box.addButton(QString::fromUtf8(text::kOk), QMessageBox::AcceptRole));
+    keepRoomForTitle(box);
+    box.exec();
+    return box.clickedButton() == open;
+}
+
+void QtDialogs::openInViewer(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace brelin

@@ -128,6 +128,32 @@ TEST_F(CommandLineTest, WorkedExamplesComeOutToTheByte) {
               "e.\r\n");
 }
 
+TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
+    writeFile(input, "0 HEAD\r\n0 @I2@ INDI\r\n0 @I2@ INDI\r\n1 NOTE " + std::string(300, 'x') +
+                         "\r\n0 TRLR\r\n0 @I3@ INDI\r\n");
+    const Finished plain = run({input, output});
+    EXPECT_EQ(plain.status, 0);
+    const std::string shortLines =
+        "1 ligne(s) coupée(s) à 255 caractères, voir le journal " + dir.file("Logbrelin-cli.log") +
+        "\n1 ligne après la ligne de fin (0 TRLR) a été laissée de côté.\n"
+        "1 identifiant figure sur plusieurs lignes de niveau 0 : @I2@ (lignes 2 et 3).\n";
+    EXPECT_EQ(plain.out.substr(plain.out.find('\n', plain.out.find("Fichier écrit")) + 1),
+              shortLines);
+
+    const Finished full = run({"--force", "--report", input, output});
+    EXPECT_EQ(full.status, 0);
+    EXPECT_NE(full.out.find(shortLines + "\nRapport de Brelin"), std::string::npos) << full.out;
+    EXPECT_NE(full.out.find("  ligne 4 (@I2@)\n"), std::string::npos) << full.out;
+
+    const Finished json = run({"--force", "--json", input, output});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.out.substr(0, 53),
+              "{\"lines_read\":5,\"records\":{\"individuals\":2,\"families\"");
+    EXPECT_NE(json.out.find("\"cut_lines\":[{\"line\":4,\"record\":\"@I2@\"}]"), std::string::npos);
+    EXPECT_EQ(json.out.find('\n'), json.out.size() - 1);
+    EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
+}
+
 TEST_F(CommandLineTest, ARenamedCopyNamesItsFilesAfterItself) {
     const std::string copy = dir.file("outil");
     fs::copy_file(program, copy);

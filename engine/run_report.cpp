@@ -1,0 +1,445 @@
+// Implementation details: the xrefs are kept as 64-bit hashes beside their line numbers, sorted
+// once the staging pass is over, so that duplicates are found without keeping their texts; the
+// texts of the few that repeat are taken from the write-out, which writes every staged line.
+// Records with equal numbers come out of the store side by side, so the write-out finds them
+// too.
+#include "run_report.h"
+
+#include <algorithm>
+#include <cstring>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+namespace brelin {
+
+namespace {
+
+uint64_t hashOf(std::string_view text) {
+    return XXH3_64bits(text.data(), text.size());
+}
+
+bool isLevelZero(std::string_view line) {
+    return !line.empty() && line[0] == '0' && (line.size() == 1 || line[1] == ' ');
+}
+
+// The xref and the tag of a level-0 line: "0 @X1@ TAG …" or "0 TAG …". An xref runs to its
+// closing "@" or, where there is none, to the next blank.
+struct LevelZero {
+    std::string_view xref;
+    std::string_view tag;
+};
+
+LevelZero parseLevelZero(std::string_view line) {
+    LevelZero parts;
+    std::string_view rest = line.substr(std::min<size_t>(2, line.size()));
+    if (!rest.empty() && rest[0] == '@') {
+        size_t end = rest.find('@', 1);
+        end = end == std::string_view::npos ? rest.find(' ') : end + 1;
+        if (end == std::string_view::npos) end = rest.size();
+        parts.xref = rest.substr(0, end);
+        rest.remove_prefix(end);
+        while (!rest.empty() && rest[0] == ' ') rest.remove_prefix(1);
+    }
+    parts.tag = rest.substr(0, rest.find(' '));
+    return parts;
+}
+
+// The length of the valid UTF-8 sequence at the start of bytes, or 0.
+size_t sequenceLength(const unsigned char* bytes, size_t size) {
+    const unsigned char first = bytes[0];
+    if (first < 0x80) return 1;
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (first >= 0xC2 && first <= 0xDF) {
+        length = 2;
+    } else if (first >= 0xE0 && first <= 0xEF) {
+        length = 3;
+        if (first == 0xE0) low = 0xA0;   // overlong
+        if (first == 0xED) high = 0x9F;  // surrogates
+    } else if (first >= 0xF0 && first <= 0xF4) {
+        length = 4;
+        if (first == 0xF0) low = 0x90;   // overlong
+        if (first == 0xF4) high = 0x8F;  // past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (size < length || bytes[1] < low || bytes[1] > high) return 0;
+    for (size_t i = 2; i < length; ++i) {
+        if ((bytes[i] & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t size = text.size();
+    size_t i = 0;
+    while (i < size) {
+        // Most text is ASCII: eight bytes at a time while no high bit is set.
+        if (size - i >= 8) {
+            uint64_t word;
+            std::memcpy(&word, bytes + i, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const size_t length = sequenceLength(bytes + i, size - i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+void LineTally::add(std::string_view line) {
+    ++count;
+    digest += hashOf(line);
+}
+
+void LineTally::addBlock(std::string_view block) {
+    for (;;) {
+        const void* end = std::memchr(block.data(), '\r', block.size());
+        if (end == nullptr) {
+            add(block);
+            return;
+        }
+        const auto length = static_cast<size_t>(static_cast<const char*>(end) - block.data());
+        add(block.substr(0, length));
+        block.remove_prefix(std::min(length + 2, block.size()));
+    }
+}
+
+void ReportGatherer::begin(bool byteOrderMark, int64_t expectedLines) {
+    report_.byteOrderMark = byteOrderMark;
+    report_.utf8 = byteOrderMark;
+    // A record rarely has fewer than six lines; pages reserved and never written cost nothing.
+    xrefs_.reserve(static_cast<size_t>(std::clamp<int64_t>(expectedLines / 6, 0, 1 << 22)));
+}
+
+void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber) {
+    staged_.add(text);
+    if (isLevelZero(text)) levelZero(kind, text, lineNumber);
+    if (inHeader_) {
+        if (kind == LineKind::Ordinary) {
+            ++report_.headerLines;
+            if (!report_.declaredChar && text.substr(0, 7) == "1 CHAR ") {
+                std::string_view value = text.substr(7);
+                value = value.substr(0, value.find_last_not_of(" \t") + 1);
+                report_.declaredChar = std::string(value);
+                if (value == "UTF-8" || value == "UTF8") report_.utf8 = true;
+            }
+        }
+        // Before the declaration is read, whether the file is UTF-8 is not known yet.
+        if (!isValidUtf8(text)) headerInvalidUtf8_.push_back(lineNumber);
+    } else if (report_.utf8 && !isValidUtf8(text)) {
+        report_.invalidUtf8Lines.push_back(lineNumber);
+    }
+}
+
+void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lineNumber) {
+    const LevelZero parts = parseLevelZero(text);
+    record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
+    if (!parts.xref.empty()) remember(parts.xref, lineNumber);
+
+    int table = -1;
+    switch (kind) {
+        case LineKind::Ordinary:
+            if (!inHeader_) ++report_.otherRecords[std::string(parts.tag)];
+            return;
+        case LineKind::Trailer:
+            report_.trailer = true;
+            leaveHeader();
+            return;
+        case LineKind::Individual:
+            ++report_.records.individuals;
+            table = 0;
+            break;
+        case LineKind::Family:
+            ++report_.records.families;
+            table = 1;
+            break;
+        case LineKind::Source:
+            ++report_.records.sources;
+            table = 2;
+            break;
+        case LineKind::Note:
+            ++report_.records.notes;
+            table = 3;
+            break;
+    }
+    leaveHeader();
+    const std::optional<int64_t> number = wholeNumber(recordNumberText(text));
+    if (!number) report_.nonWholeNumbers.push_back(lineNumber);
+    // Written in order of (table, whole numbers first, number), ties in input order.
+    const std::tuple<int, int, int64_t> key{table, number ? 0 : 1, number.value_or(0)};
+    if (key < lastKey_) report_.alreadyInOrder = false;
+    lastKey_ = key;
+}
+
+void ReportGatherer::leaveHeader() {
+    if (!inHeader_) return;
+    inHeader_ = false;
+    if (report_.utf8) report_.invalidUtf8Lines = std::move(headerInvalidUtf8_);
+    headerInvalidUtf8_ = {};
+}
+
+void ReportGatherer::lineCut(int64_t lineNumber) {
+    report_.cutLines.push_back({lineNumber, record_});
+}
+
+void ReportGatherer::lineContinued(int64_t lineNumber) {
+    report_.continuedLines.push_back({lineNumber, record_});
+}
+
+void ReportGatherer::remember(std::string_view xref, int64_t lineNumber) {
+    const uint64_t hash = hashOf(xref);
+    if (lineNumber > static_cast<int64_t>(UINT32_MAX)) {
+        farXrefs_.emplace_back(hash, lineNumber);
+        return;
+    }
+    xrefs_.push_back({hash, static_cast<uint32_t>(lineNumber)});
+}
+
+void ReportGatherer::staged(int64_t linesRead) {
+    report_.linesRead = linesRead;
+    leaveHeader();
+    report_.linesStaged = staged_.count;
+
+    std::sort(xrefs_.begin(), xrefs_.end(), [](const Xref& a, const Xref& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.line < b.line;
+    });
+    std::sort(farXrefs_.begin(), farXrefs_.end());
+
+    // Candidates: every hash seen twice among the near lines, and every far one.
+    std::vector<uint64_t> candidates;
+    for (size_t i = 1; i < xrefs_.size(); ++i) {
+        const uint64_t hash = xrefs_[i].hash;
+        if (hash == xrefs_[i - 1].hash && (candidates.empty() || candidates.back() != hash))
+            candidates.push_back(hash);
+    }
+    for (const auto& far : farXrefs_) candidates.push_back(far.first);
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+
+    std::vector<std::pair<uint64_t, std::vector<int64_t>>> found;
+    for (const uint64_t hash : candidates) {
+        std::vector<int64_t> lines = linesOf(hash);
+        if (lines.size() >= 2) found.emplace_back(hash, std::move(lines));
+    }
+    std::sort(found.begin(), found.end(),
+              [](const auto& a, const auto& b) { return a.second.front() < b.second.front(); });
+    for (auto& [hash, lines] : found) {
+        // The text comes with the write-out, found by its hash.
+        duplicates_[hash] = report_.duplicateXrefs.size();
+        report_.duplicateXrefs.emplace_back(std::string(), std::move(lines));
+    }
+}
+
+std::vector<int64_t> ReportGatherer::linesOf(uint64_t hash) const {
+    std::vector<int64_t> lines;
+    auto it = std::lower_bound(xrefs_.begin(), xrefs_.end(), hash,
+                               [](const Xref& a, uint64_t h) { return a.hash < h; });
+    for (; it != xrefs_.end() && it->hash == hash; ++it) lines.push_back(it->line);
+    auto far =
+        std::lower_bound(farXrefs_.begin(), farXrefs_.end(), std::pair<uint64_t, int64_t>{hash, 0});
+    for (; far != farXrefs_.end() && far->first == hash; ++far) lines.push_back(far->second);
+    return lines;
+}
+
+void ReportGatherer::written(Table table, std::string_view block) {
+    written_.addBlock(block);
+
+    const std::string_view first = block.substr(0, block.find('\r'));
+    static constexpr LineKind kKinds[] = {LineKind::Individual, LineKind::Family, LineKind::Source,
+                                          LineKind::Note};
+    if (classifyLine(first) == kKinds[static_cast<int>(table)]) {
+        // A record's first row; the others of a record split in parts, and the header part,
+        // start otherwise.
+        const std::optional<int64_t> number = wholeNumber(recordNumberText(first));
+        const std::string_view xref = parseLevelZero(first).xref;
+        if (number && number == writtenNumber_ && table == writtenTable_) {
+            if (sameNumber_.empty()) sameNumber_.push_back(writtenXref_);
+            sameNumber_.emplace_back(xref);
+        } else {
+            closeEqualNumbers();
+        }
+        writtenTable_ = table;
+        writtenNumber_ = number;
+        writtenXref_.assign(xref);
+    }
+
+    if (duplicates_.empty()) return;
+    for (std::string_view rest = block; !rest.empty();) {
+        const size_t end = std::min(rest.find('\r'), rest.size());
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 2, rest.size()));
+        if (line.size() < 3 || line[0] != '0' || line[1] != ' ' || line[2] != '@') continue;
+        const std::string_view xref = parseLevelZero(line).xref;
+        const auto found = duplicates_.find(hashOf(xref));
+        if (found != duplicates_.end()) report_.duplicateXrefs[found->second].first = xref;
+    }
+}
+
+void ReportGatherer::closeEqualNumbers() {
+    if (sameNumber_.empty()) return;
+    std::vector<std::string> spellings = std::move(sameNumber_);
+    sameNumber_.clear();
+    std::sort(spellings.begin(), spellings.end());
+    spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
+    if (spellings.size() < 2) return;
+    std::vector<int64_t> lines;
+    for (const std::string& xref : spellings) {
+        const std::vector<int64_t> found = linesOf(hashOf(xref));
+        lines.insert(lines.end(), found.begin(), found.end());
+    }
+    std::sort(lines.begin(), lines.end());
+    report_.equalNumbers.push_back(std::move(lines));
+}
+
+void ReportGatherer::writtenTrailer(std::string_view line) {
+    written_.add(line);
+}
+
+bool ReportGatherer::verify() {
+    closeEqualNumbers();
+    std::sort(report_.equalNumbers.begin(), report_.equalNumbers.end());
+    report_.linesWritten = written_.count;
+    report_.verified = written_ == staged_;
+    return report_.verified;
+}
+
+namespace {
+
+void appendLines(std::string& json, const std::vector<int64_t>& lines) {
+    json += '[';
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) json += ',';
+        json += std::to_string(lines[i]);
+    }
+    json += ']';
+}
+
+void appendReported(std::string& json, const std::vector<ReportedLine>& lines) {
+    json += '[';
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) json += ',';
+        json += "{\"line\":" + std::to_string(lines[i].line) +
+                ",\"record\":" + jsonString(lines[i].record) + "}";
+    }
+    json += ']';
+}
+
+const char* boolean(bool value) {
+    return value ? "true" : "false";
+}
+
+}  // namespace
+
+std::string jsonString(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string json = "\"";
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char byte = data[i];
+        if (byte == '"' || byte == '\\') {
+            json += '\\';
+            json += static_cast<char>(byte);
+            ++i;
+            continue;
+        }
+        const size_t length =
+            byte < 0x20 || byte == 0x7F ? 0 : sequenceLength(data + i, bytes.size() - i);
+        if (length == 0) {
+            // A control character, or a byte that is not UTF-8: its Latin-1 character.
+            json += "\\u00";
+            json += kHex[byte >> 4];
+            json += kHex[byte & 0xF];
+            ++i;
+            continue;
+        }
+        json.append(bytes.substr(i, length));
+        i += length;
+    }
+    return json + "\"";
+}
+
+std::string printableText(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char byte = data[i];
+        if (byte < 0x20 || byte == 0x7F) {
+            text += "\\x";
+            text += kHex[byte >> 4];
+            text += kHex[byte & 0xF];
+            ++i;
+            continue;
+        }
+        const size_t length = sequenceLength(data + i, bytes.size() - i);
+        if (length == 0) {
+            // The byte as Latin-1, in UTF-8.
+            text += static_cast<char>(0xC0 | (byte >> 6));
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+            ++i;
+            continue;
+        }
+        text.append(bytes.substr(i, length));
+        i += length;
+    }
+    return text;
+}
+
+std::string toJson(const RunReport& report) {
+    std::string json = "{";
+    json += "\"lines_read\":" + std::to_string(report.linesRead);
+    json += ",\"records\":{\"individuals\":" + std::to_string(report.records.individuals) +
+            ",\"families\":" + std::to_string(report.records.families) +
+            ",\"sources\":" + std::to_string(report.records.sources) +
+            ",\"notes\":" + std::to_string(report.records.notes) + "}";
+    json += ",\"header_lines\":" + std::to_string(report.headerLines);
+    json += ",\"other_records\":{";
+    bool first = true;
+    for (const auto& [tag, count] : report.otherRecords) {
+        if (!first) json += ',';
+        first = false;
+        json += jsonString(tag) + ":" + std::to_string(count);
+    }
+    json += "}";
+    json += ",\"already_in_order\":" + std::string(boolean(report.alreadyInOrder));
+    json += ",\"duplicate_xrefs\":{";
+    for (size_t i = 0; i < report.duplicateXrefs.size(); ++i) {
+        if (i > 0) json += ',';
+        json += jsonString(report.duplicateXrefs[i].first) + ":";
+        appendLines(json, report.duplicateXrefs[i].second);
+    }
+    json += "}";
+    json += ",\"equal_numbers\":[";
+    for (size_t i = 0; i < report.equalNumbers.size(); ++i) {
+        if (i > 0) json += ',';
+        appendLines(json, report.equalNumbers[i]);
+    }
+    json += "]";
+    json += ",\"non_whole_numbers\":";
+    appendLines(json, report.nonWholeNumbers);
+    json += ",\"cut_lines\":";
+    appendReported(json, report.cutLines);
+    json += ",\"continued_lines\":";
+    appendReported(json, report.continuedLines);
+    json += ",\"empty_lines\":" + std::to_string(report.emptyLines);
+    json += ",\"lines_after_trailer\":" + std::to_string(report.linesAfterTrailer);
+    json += ",\"trailer\":" + std::string(boolean(report.trailer));
+    json += ",\"byte_order_mark\":" + std::string(boolean(report.byteOrderMark));
+    json += ",\"declared_char\":" +
+            (report.declaredChar ? jsonString(*report.declaredChar) : std::string("null"));
+    json += ",\"invalid_utf8_lines\":";
+    appendLines(json, report.invalidUtf8Lines);
+    json += ",\"verified\":" + std::string(boolean(report.verified));
+    return json + "}";
+}
+
+}  // namespace brelin

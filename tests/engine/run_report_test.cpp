@@ -1,0 +1,282 @@
+// The run's report: what it counts on inputs made to show each item, the self-check firing when
+// the staged blocks change before the write-out, and the JSON's escaping.
+#include "run_report.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "conversion_run.h"
+#include "memory_file_system.h"
+#include "messages.h"
+#include "scripted_frontend.h"
+
+namespace brelin {
+namespace {
+
+const std::string kInput = "/in/family.ged";
+const std::string kOutput = "/out/sorted.ged";
+const std::string kLog = "/prog/Logbrelin.log";
+const std::string k300(300, 'x');
+
+std::string crlf(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+class RunReportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.openFile(":memory:");
+        db.createTables();
+        frontend.input = kInput;
+        frontend.output = kOutput;
+    }
+
+    RunResult convert(const std::string& input) {
+        files.put(kInput, input);
+        return run.start();
+    }
+
+    testing::MemoryFileSystem files;
+    testing::ScriptedFrontend frontend;
+    StagingDatabase db;
+    ConversionRun run{db, files, frontend, kLog};
+};
+
+TEST_F(RunReportTest, CountsWhatWasWritten) {
+    const RunResult result =
+        convert(crlf({"0 HEAD", "1 CHAR ANSEL", "0 @U1@ SUBM", "", "0 @I2@ INDI", "0 @R1@ REPO",
+                      "0 @I1@ INDI", "0 @F1@ FAM", "0 @O1@ OBJE", "0 @O2@ OBJE", "0 @S1@ SOUR",
+                      "0 @N1@ NOTE", "0 _EVENT_DEFN x", "0 TRLR"}));
+    ASSERT_EQ(result.outcome, RunOutcome::Completed);
+    const RunReport& r = result.report;
+    EXPECT_EQ(r.linesRead, 14);
+    EXPECT_EQ(r.records, (RunReport::Records{2, 1, 1, 1}));
+    EXPECT_EQ(r.headerLines, 3);
+    EXPECT_EQ(r.otherRecords,
+              (std::map<std::string, int64_t>{{"OBJE", 2}, {"REPO", 1}, {"_EVENT_DEFN", 1}}));
+    EXPECT_FALSE(r.alreadyInOrder);
+    EXPECT_EQ(r.emptyLines, 1);
+    EXPECT_TRUE(r.trailer);
+    EXPECT_EQ(r.declaredChar, "ANSEL");
+    EXPECT_FALSE(r.deservesAttention());
+    EXPECT_TRUE(r.verified);
+    EXPECT_EQ(r.linesWritten, 13);
+}
+
+// One input per item of the report; each case checks the fields it is about.
+struct ReportCase {
+    const char* name;
+    std::string input;
+    std::function<void(const RunReport&)> check;
+};
+
+void PrintTo(const ReportCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReportItemTest : public RunReportTest, public ::testing::WithParamInterface<ReportCase> {};
+
+TEST_P(ReportItemTest, IsReported) {
+    const RunResult result = convert(GetParam().input);
+    ASSERT_EQ(result.outcome, RunOutcome::Completed) << (result.error ? result.error->what() : "");
+    EXPECT_TRUE(result.report.verified);
+    GetParam().check(result.report);
+}
+
+using Lines = std::vector<int64_t>;
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ReportItemTest,
+    ::testing::Values(
+        ReportCase{"InOrder",
+                   crlf({"0 HEAD", "0 @I0@ INDI", "0 @I1@ INDI", "0 @I1@ INDI", "0 @IX@ INDI",
+                         "0 @F1@ FAM", "0 @S1@ SOUR", "0 @N1@ NOTE", "0 TRLR"}),
+                   [](const RunReport& r) { EXPECT_TRUE(r.alreadyInOrder); }},
+        ReportCase{"NonWholeBeforeWhole", crlf({"0 HEAD", "0 @IX@ INDI", "0 @I1@ INDI", "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_FALSE(r.alreadyInOrder);
+                       EXPECT_EQ(r.nonWholeNumbers, Lines{2});
+                   }},
+        ReportCase{"DuplicatesInAnyGroup",
+                   crlf({"0 HEAD", "0 @S1@ SUBM", "0 @I12@ INDI", "0 @I3@ INDI", "0 @I12@ INDI",
+                         "0 @S1@ SOUR", "0 @I12@ INDI", "0 TRLR"}),
+                   [](const RunReport& r) {
+                       ASSERT_EQ(r.duplicateXrefs.size(), 2u);
+                       EXPECT_EQ(r.duplicateXrefs[0].first, "@S1@");
+                       EXPECT_EQ(r.duplicateXrefs[0].second, (Lines{2, 6}));
+                       EXPECT_EQ(r.duplicateXrefs[1].first, "@I12@");
+                       EXPECT_EQ(r.duplicateXrefs[1].second, (Lines{3, 5, 7}));
+                       EXPECT_TRUE(r.equalNumbers.empty());
+                   }},
+        ReportCase{"EqualNumbersSpeltApart",
+                   crlf({"0 HEAD", "0 @I012@ INDI", "0 @F7@ FAM", "0 @I12@ INDI", "0 @F07@ FAM",
+                         "0 @I0012@ INDI", "0 @F8@ FAM", "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_EQ(r.equalNumbers, (std::vector<Lines>{{2, 4, 6}, {3, 5}}));
+                       EXPECT_TRUE(r.duplicateXrefs.empty());
+                   }},
+        ReportCase{"CutLinesNameTheirRecord",
+                   crlf({"0 HEAD", "1 NOTE " + k300, "0 @I1@ INDI " + k300, "1 NAME " + k300,
+                         "0 @R1@ REPO", "1 NOTE " + k300, "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_EQ(r.cutLines,
+                                 (std::vector<ReportedLine>{
+                                     {2, "HEAD"}, {3, "@I1@"}, {4, "@I1@"}, {6, "@R1@"}}));
+                       EXPECT_TRUE(r.deservesAttention());
+                   }},
+        ReportCase{"LinesAfterTheTrailerAreCountedNotWritten",
+                   crlf({"0 HEAD", "0 TRLR", "", "0 @I1@ INDI", "1 NOTE " + k300, "junk"}),
+                   [](const RunReport& r) {
+                       EXPECT_EQ(r.linesAfterTrailer, 3);
+                       EXPECT_EQ(r.emptyLines, 1);
+                       EXPECT_EQ(r.linesRead, 2);
+                       EXPECT_TRUE(r.cutLines.empty());
+                       EXPECT_EQ(r.records.individuals, 0);
+                   }},
+        ReportCase{"NoTrailer", crlf({"0 HEAD", "0 @I1@ INDI"}),
+                   [](const RunReport& r) {
+                       EXPECT_FALSE(r.trailer);
+                       EXPECT_TRUE(r.deservesAttention());
+                   }},
+        ReportCase{"Utf8ByMark",
+                   "\xEF\xBB\xBF" +
+                       crlf({"0 HEAD", "1 NOTE caf\xE9", "0 @I1@ INDI",
+                             "1 NAME \xC3\xA9l\xC3\xA9onore", "1 NOTE \xED\xA0\x80", "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_TRUE(r.byteOrderMark);
+                       EXPECT_EQ(r.declaredChar, std::nullopt);
+                       EXPECT_EQ(r.invalidUtf8Lines, (Lines{2, 5}));
+                   }},
+        ReportCase{
+            "Utf8ByDeclarationCountsTheHeaderToo",
+            crlf({"0 HEAD", "1 NOTE \xFF", "1 CHAR UTF-8", "0 @I1@ INDI", "1 NAME \xE9", "0 TRLR"}),
+            [](const RunReport& r) {
+                EXPECT_EQ(r.declaredChar, "UTF-8");
+                EXPECT_EQ(r.invalidUtf8Lines, (Lines{2, 5}));
+            }},
+        ReportCase{"AnselBytesAreNoConcern",
+                   crlf({"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI",
+                         "1 NAME \xE2"
+                         "e",
+                         "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_TRUE(r.invalidUtf8Lines.empty());
+                       EXPECT_FALSE(r.utf8);
+                   }}),
+    [](const auto& test) { return test.param.name; });
+
+// The self-check: the staged blocks changed or lost between staging and write-out.
+struct TamperCase {
+    const char* name;
+    const char* statement;
+};
+
+void PrintTo(const TamperCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SelfCheckTest : public RunReportTest, public ::testing::WithParamInterface<TamperCase> {};
+
+TEST_P(SelfCheckTest, FailsAndWritesNothing) {
+    files.put(kOutput, "old content");
+    frontend.onChooseOutput = [this] { db.executeStatement(GetParam().statement); };
+    const RunResult result =
+        convert(crlf({"0 HEAD", "0 @I2@ INDI", "1 NAME B", "0 @I1@ INDI", "1 NAME A", "0 TRLR"}));
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->step(), FailedStep::SelfCheck);
+    EXPECT_EQ(result.error->path(), kOutput);
+    EXPECT_FALSE(result.report.verified);
+    EXPECT_EQ(files.at(kOutput), "old content");
+    EXPECT_NE(text::describe(*result.error).find("erreur du programme"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tampering, SelfCheckTest,
+    ::testing::Values(
+        TamperCase{"LineChanged",
+                   "UPDATE INDITRI SET GedBloc = CAST('0 @I1@ INDI' || "
+                   "char(13,10) || '1 NAME Z' AS BLOB) WHERE GedIndex = 1"},
+        TamperCase{"LineDropped",
+                   "UPDATE INDITRI SET GedBloc = CAST('0 @I1@ INDI' AS BLOB) "
+                   "WHERE GedIndex = 1"},
+        TamperCase{"RowDeleted", "DELETE FROM INDITRI WHERE GedIndex = 2"},
+        TamperCase{"LineRepeatedInPlaceOfAnother",
+                   "UPDATE INDITRI SET GedBloc = CAST('0 @I1@ INDI' || char(13,10) || '1 NAME "
+                   "B' AS BLOB) WHERE GedIndex = 1"}),
+    [](const auto& test) { return test.param.name; });
+
+TEST(ReportGatherer, ContinuedLinesAndFarLinesAreKept) {
+    ReportGatherer gatherer;
+    gatherer.begin(false);
+    gatherer.line(LineKind::Ordinary, "0 HEAD", 1);
+    gatherer.line(LineKind::Individual, "0 @I1@ INDI", 2);
+    gatherer.line(LineKind::Ordinary, "1 NOTE long", 3);
+    gatherer.lineContinued(3);
+    const int64_t far = int64_t{5} << 32;
+    gatherer.line(LineKind::Individual, "0 @I1@ INDI", far);
+    gatherer.line(LineKind::Individual, "0 @I01@ INDI", far + 1);
+    gatherer.staged(far + 1);
+    gatherer.written(Table::Individuals, "0 HEAD");
+    gatherer.written(Table::Individuals, "0 @I1@ INDI\r\n1 NOTE long");
+    gatherer.written(Table::Individuals, "0 @I1@ INDI");
+    gatherer.written(Table::Individuals, "0 @I01@ INDI");
+    EXPECT_TRUE(gatherer.verify());
+    const RunReport& r = gatherer.report();
+    EXPECT_EQ(r.continuedLines, (std::vector<ReportedLine>{{3, "@I1@"}}));
+    EXPECT_TRUE(r.cutLines.empty());
+    ASSERT_EQ(r.duplicateXrefs.size(), 1u);
+    EXPECT_EQ(r.duplicateXrefs[0].second, (std::vector<int64_t>{2, far}));
+    EXPECT_EQ(r.equalNumbers, (std::vector<std::vector<int64_t>>{{2, far, far + 1}}));
+    EXPECT_NE(toJson(r).find("\"continued_lines\":[{\"line\":3,\"record\":\"@I1@\"}]"),
+              std::string::npos);
+}
+
+TEST(Json, EscapesAnyByte) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"@I1@", "\"@I1@\""},
+        {"a\"b\\c", "\"a\\\"b\\\\c\""},
+        {std::string("\0\x01\n\x1F\x7F", 5), "\"\\u0000\\u0001\\u000a\\u001f\\u007f\""},
+        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\""},
+        {"caf\xE9", "\"caf\\u00e9\""},                  // not UTF-8: the byte as Latin-1
+        {"\xC3", "\"\\u00c3\""},                        // a sequence cut short
+        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},  // a surrogate
+        {"\xC0\xAF", "\"\\u00c0\\u00af\""},             // an overlong form
+    };
+    for (const auto& [bytes, json] : cases) EXPECT_EQ(jsonString(bytes), json) << json;
+}
+
+TEST(Json, KeysInOrder) {
+    RunReport report;
+    report.duplicateXrefs.push_back({"@I1@", {2, 5}});
+    report.equalNumbers.push_back({3, 4});
+    report.declaredChar = "UTF-8";
+    EXPECT_EQ(toJson(report),
+              "{\"lines_read\":0,\"records\":{\"individuals\":0,\"families\":0,\"sources\":0,"
+              "\"notes\":0},\"header_lines\":0,\"other_records\":{},\"already_in_order\":true,"
+              "\"duplicate_xrefs\":{\"@I1@\":[2,5]},\"equal_numbers\":[[3,4]],"
+              "\"non_whole_numbers\":[],\"cut_lines\":[],\"continued_lines\":[],"
+              "\"empty_lines\":0,\"lines_after_trailer\":0,\"trailer\":false,"
+              "\"byte_order_mark\":false,\"declared_char\":\"UTF-8\",\"invalid_utf8_lines\":[],"
+              "\"verified\":false}");
+}
+
+TEST(ReportText, ListsStopAtTwentyThenSayHowManyMore) {
+    RunResult result;
+    for (int64_t i = 1; i <= 23; ++i) result.report.cutLines.push_back({i * 10, "@I1@"});
+    result.report.trailer = true;
+    const std::string text = text::reportText(result);
+    EXPECT_NE(text.find("  ligne 200 (@I1@)\n  et 3 autres\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("ligne 210"), std::string::npos);
+    EXPECT_TRUE(text::attentionLines(result.report).empty());
+    EXPECT_EQ(text::noticeLinesCut(23).substr(0, 9), "23 lignes");
+}
+
+}  // namespace
+}  // namespace brelin
