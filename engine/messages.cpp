@@ -100,6 +100,14 @@ std::vector<std::string> attentionLines(const RunReport& report) {
     return lines;
 }
 
+std::string noticeLinesContinued(int64_t n) {
+    return n == 1 ? "1 ligne de plus de 255 caractères a été continuée sur des lignes CONC (le "
+                    "journal la signale)."
+                  : std::to_string(n) +
+                        " lignes de plus de 255 caractères ont été continuées sur des lignes CONC "
+                        "(le journal en donne la liste).";
+}
+
 std::string noticeLinesCut(int64_t n) {
     return n == 1 ? "1 ligne de plus de 255 caractères a été coupée (le journal la signale)."
                   : std::to_string(n) +

@@ -106,6 +106,8 @@ inline constexpr const char* kNoticeIntro = "Le fichier a été écrit. À noter
 inline constexpr const char* kOpenLog = "Ouvrir le journal";
 inline constexpr const char* kOpenReport = "Ouvrir le rapport";
 std::string noticeLinesCut(int64_t count);
+// Told with the rest when the notice shows, not a reason to show it: the user chose CONC.
+std::string noticeLinesContinued(int64_t count);
 
 // The whole report of a run, in French, lines ending in LF: what brelin-cli --report prints and
 // the window writes beside its log. Lists show their first 20 items, then "et N autres".

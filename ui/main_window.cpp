@@ -196,9 +196,12 @@ void MainWindow::reportRun(const RunResult& result) {
     if (!report.cutLines.empty())
         lines.append(
             fromEngine(text::noticeLinesCut(static_cast<int64_t>(report.cutLines.size()))));
+    if (!report.continuedLines.empty())
+        lines.append(fromEngine(
+            text::noticeLinesContinued(static_cast<int64_t>(report.continuedLines.size()))));
     for (const std::string& line : text::attentionLines(report)) lines.append(fromEngine(line));
-    // The log lists the lines cut; without them the report says the rest.
-    const bool cut = !report.cutLines.empty();
+    // The log lists the lines cut or continued; without them the report says the rest.
+    const bool cut = !report.cutLines.empty() || !report.continuedLines.empty();
     const QString text = fromEngine(text::kNoticeIntro) + "\n\n" + lines.join("\n");
     if (dialogs_.notice(this, fromEngine(text::kNoticeTitle), text,
                         fromEngine(cut ? text::kOpenLog : text::kOpenReport)))
