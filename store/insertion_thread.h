@@ -4,11 +4,13 @@
 // It owns the batch being worked on, so that the batch lives as long as the work on it, and its
 // destructor waits for the work, whatever the owner did or failed to do before.
 //
-// Threads: the owner thread makes every call (start, wait, join, the destructor). The task runs the
-// work it was given on the batch it was handed and nothing else; no call is made from it. While
-// a task runs, whatever its work uses belongs to it: the owner touches that only after wait.
+// Threads: the owner thread makes every call (start, idle, wait, join, the destructor). The task
+// runs the work it was given on the batch it was handed and nothing else; no call is made from it.
+// While a task runs, whatever its work uses belongs to it: the owner touches that only after wait
+// or join.
 #pragma once
 
+#include <chrono>
 #include <future>
 #include <utility>
 
@@ -39,6 +41,13 @@ public:
             swap(batch, batch_);  // no thread: the owner keeps its batch
             throw;
         }
+    }
+
+    // True when no task runs: none was started since the last wait, or the last one has ended.
+    // Does not wait.
+    bool idle() const {
+        return !task_.valid() ||
+               task_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     }
 
     // Waits for the task, if one was started since the last wait; rethrows its failure.

@@ -231,6 +231,7 @@ void StagingDatabase::createTables() {
 void StagingDatabase::clearTables() {
     discardStaged();
     for (auto& runs : runs_) runs.clear();
+    stagedBytes_ = 0;
     for (const char* sql : kDeleteStatements) executeStatement(sql);
 }
 
@@ -241,15 +242,23 @@ void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::str
     pending_.blocks.push_back(
         {table, number.has_value(), number.value_or(0), bytes.size(), block.size()});
     bytes.append(block);
-    if (bytes.size() < limits_.runBytes) return;
-    // The full batch is inserted on a thread of its own while the caller gathers the next one:
+    if (!batchReady()) return;
+    // The batch is inserted on a thread of its own while the caller gathers the next one:
     // reading the input and inserting into SQLite then share the two cores. The connection is
     // the owner's again once the previous batch is in, and whether a transaction is open is
     // read then, not by the insertion thread.
     insertion_.wait();
     const bool ownTransaction = !inTransaction();
+    const size_t size = bytes.size();
     insertion_.start(pending_,
                      [this, ownTransaction](Batch& batch) { insertRun(batch, ownTransaction); });
+    stagedBytes_ += size;
+}
+
+bool StagingDatabase::batchReady() const {
+    const size_t size = pending_.bytes.size();
+    if (size >= limits_.runBytes) return true;
+    return size >= std::max(limits_.firstRunBytes, stagedBytes_ / 8) && insertion_.idle();
 }
 
 void StagingDatabase::flushStaged() {

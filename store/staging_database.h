@@ -98,10 +98,14 @@ private:
 
 // How staged blocks are batched: the bytes gathered before a batch is inserted as one sorted
 // run, and the runs of one table beyond which the read-back sorts the whole table instead of
-// merging them (each merged run holds a cursor, and so a page of the cache).
+// merging them (each merged run holds a cursor, and so a page of the cache). A batch goes to the
+// insertion thread before it is full when that thread is idle, so that it starts on the first
+// blocks and stays busy, but only once it holds firstRunBytes and an eighth of the bytes staged
+// before it: the runs then grow by at least an eighth each, and stay few.
 struct StagingLimits {
     size_t runBytes = 8 << 20;
     size_t maxMergedRuns = 512;
+    size_t firstRunBytes = 64 << 10;
 };
 
 // The open database. Its staging tables exist from createTables() until close().
@@ -176,6 +180,8 @@ private:
         int64_t last;
     };
 
+    // True when the pending batch is to be inserted now (see StagingLimits).
+    bool batchReady() const;
     // Inserts the batch and empties it, whatever happens. Runs on the insertion thread or the
     // owner's; ownTransaction (no transaction open) is decided on the owner's thread.
     void insertRun(Batch& batch, bool ownTransaction);
@@ -190,6 +196,8 @@ private:
     // Rowids are given by the program and never reused, so that a run's range holds only the
     // rows of that run, whatever was deleted or rolled back since.
     int64_t nextRowid_ = 1;
+    // Bytes handed to the insertion thread since the tables were last cleared.
+    size_t stagedBytes_ = 0;
     // While a batch is inserted, the connection, inserts_, runs_ and nextRowid_ are its task's:
     // the owner waits for it (insertion_.wait) before any other use of them. Last, so that it
     // is destroyed first and its task ends before what the task uses goes away.

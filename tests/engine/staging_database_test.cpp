@@ -271,12 +271,16 @@ TEST_P(StagedRunsTest, RolledBackBatchesLeaveNoTrace) {
     EXPECT_EQ(got, (std::vector<std::string>{"a", "b"}));
 }
 
+// Batches handed over early (from 64 bytes, while the insertion thread is idle) make runs of
+// many sizes, merged or, beyond three, sorted by SQLite.
 INSTANTIATE_TEST_SUITE_P(Limits, StagedRunsTest,
                          ::testing::Values(StagingLimits{}, StagingLimits{256, 512},
-                                           StagingLimits{256, 3}),
+                                           StagingLimits{256, 3}, StagingLimits{4096, 512, 64},
+                                           StagingLimits{4096, 3, 64}),
                          [](const auto& test) {
                              return std::to_string(test.param.runBytes) + "Bytes" +
-                                    std::to_string(test.param.maxMergedRuns) + "Runs";
+                                    std::to_string(test.param.maxMergedRuns) + "Runs" +
+                                    std::to_string(test.param.firstRunBytes) + "First";
                          });
 
 }  // namespace
