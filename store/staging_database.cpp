@@ -236,23 +236,44 @@ void StagingDatabase::clearTables() {
 }
 
 void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::string_view block) {
-    // A batch's buffer is made once at its full size, not grown by doubling and copying.
+    beginBlock(table, number);
+    appendToBlock(block);
+    endBlock();
+}
+
+void StagingDatabase::beginBlock(Table table, std::optional<int64_t> number) {
+    checkNoOpenBlock();
+    // A batch's buffer is made once at its full size, with room for the block that fills it,
+    // not grown by doubling and copying. Only the pages written to take memory.
     std::string& bytes = pending_.bytes;
-    if (bytes.capacity() < limits_.runBytes) bytes.reserve(limits_.runBytes + 4096);
-    pending_.blocks.push_back(
-        {table, number.has_value(), number.value_or(0), bytes.size(), block.size()});
-    bytes.append(block);
+    if (bytes.capacity() < limits_.runBytes) bytes.reserve(limits_.runBytes + (1 << 20));
+    open_ = true;
+    openTable_ = table;
+    openBlock_ = {number.value_or(0), number.has_value(), bytes.size(), 0};
+}
+
+void StagingDatabase::endBlock() {
+    assert(open_);
+    openBlock_.size = blockSize();
+    pending_.blocks[static_cast<size_t>(openTable_)].push_back(openBlock_);
+    open_ = false;
     if (!batchReady()) return;
     // The batch is inserted on a thread of its own while the caller gathers the next one:
-    // reading the input and inserting into SQLite then share the two cores. The connection is
+    // reading the input and inserting into SQLite then share the two cores. It is sorted here,
+    // while the previous batch is inserted: the insertion is the longer task. The connection is
     // the owner's again once the previous batch is in, and whether a transaction is open is
     // read then, not by the insertion thread.
+    sortPending();
     insertion_.wait();
     const bool ownTransaction = !inTransaction();
-    const size_t size = bytes.size();
+    const size_t size = pending_.bytes.size();
     insertion_.start(pending_,
                      [this, ownTransaction](Batch& batch) { insertRun(batch, ownTransaction); });
     stagedBytes_ += size;
+}
+
+void StagingDatabase::checkNoOpenBlock() const {
+    if (open_) throw StoreError(SQLITE_MISUSE, "a staged block is still open");
 }
 
 bool StagingDatabase::batchReady() const {
@@ -261,8 +282,21 @@ bool StagingDatabase::batchReady() const {
     return size >= std::max(limits_.firstRunBytes, stagedBytes_ / 8) && insertion_.idle();
 }
 
+void StagingDatabase::sortPending() {
+    // Offsets grow in staging order: they settle ties, so that a plain sort keeps it.
+    for (auto& blocks : pending_.blocks) {
+        std::sort(blocks.begin(), blocks.end(), [](const PendingBlock& a, const PendingBlock& b) {
+            if (a.whole != b.whole) return a.whole;
+            if (a.number != b.number) return a.number < b.number;
+            return a.offset < b.offset;
+        });
+    }
+}
+
 void StagingDatabase::flushStaged() {
+    checkNoOpenBlock();
     insertion_.wait();
+    sortPending();
     insertRun(pending_, !inTransaction());
 }
 
@@ -272,44 +306,39 @@ void StagingDatabase::discardStaged() noexcept {
     } catch (...) {
         // What failed is being thrown away with the rest.
     }
-    pending_.blocks.clear();
+    for (auto& blocks : pending_.blocks) blocks.clear();
     pending_.bytes.clear();
+    open_ = false;
 }
 
 void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
-    std::vector<PendingBlock>& blocks = batch.blocks;
-    if (blocks.empty()) return;
     // The batch is spent whatever happens below (a failure ends the run); its buffers keep
     // their memory for the next batch.
     struct Spend {
         Batch& batch;
         ~Spend() {
-            batch.blocks.clear();
+            for (auto& blocks : batch.blocks) blocks.clear();
             batch.bytes.clear();
         }
     } spend{batch};
+    if (std::all_of(std::begin(batch.blocks), std::end(batch.blocks),
+                    [](const auto& blocks) { return blocks.empty(); }))
+        return;
     if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
     sqlite3* db = db_.get();
 
-    std::stable_sort(blocks.begin(), blocks.end(),
-                     [](const PendingBlock& a, const PendingBlock& b) {
-                         if (a.table != b.table) return a.table < b.table;
-                         if (a.whole != b.whole) return a.whole;
-                         return a.whole && a.number < b.number;
-                     });
-
     if (ownTransaction) exec("BEGIN");
     try {
-        for (size_t i = 0; i < blocks.size();) {
-            const Table table = blocks[i].table;
+        for (const Table table : kAllTables) {
+            const std::vector<PendingBlock>& blocks = batch.blocks[static_cast<size_t>(table)];
+            if (blocks.empty()) continue;
             auto& insert = inserts_[static_cast<size_t>(table)];
             if (!insert)
                 insert = prepare(std::string("INSERT INTO ") + tableName(table) +
                                  " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)");
             sqlite3_stmt* statement = insert.get();
             const int64_t first = nextRowid_;
-            for (; i < blocks.size() && blocks[i].table == table; ++i) {
-                const PendingBlock& block = blocks[i];
+            for (const PendingBlock& block : blocks) {
                 check(db, sqlite3_bind_int64(statement, 1, nextRowid_++));
                 check(db, block.whole ? sqlite3_bind_int64(statement, 2, block.number)
                                       : sqlite3_bind_null(statement, 2));

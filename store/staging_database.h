@@ -11,6 +11,7 @@
 // values bound, so any byte of a block (quotes, NUL, 8-bit) comes back exactly.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -146,6 +147,20 @@ public:
     // Throws the failure of the previous batch's insertion when a full batch waits for it.
     void stage(Table table, std::optional<int64_t> number, std::string_view block);
 
+    // Stages one block written in place, in as many appends as it takes: beginBlock, then
+    // appendToBlock, then endBlock, which stages it as stage() does. Its bytes go straight into
+    // the batch, with no copy of their own. While a block is open, only appendToBlock and
+    // blockSize may be called, or a call that discards what is staged (rollbackTransaction,
+    // clearTables, close, which drop the block too); any other throws a misuse.
+    void beginBlock(Table table, std::optional<int64_t> number);
+    void appendToBlock(std::string_view bytes) {
+        assert(open_);
+        pending_.bytes.append(bytes);
+    }
+    // The bytes of the open block so far.
+    size_t blockSize() const { return pending_.bytes.size() - openBlock_.offset; }
+    void endBlock();
+
     // The blocks staged in a table, in ascending number (ties in staging order), or nothing for
     // an empty table. Stages what is still pending first.
     std::unique_ptr<OrderedRows> selectOrdered(Table table);
@@ -164,14 +179,15 @@ private:
 
     // A block staged but not yet inserted: its bytes are at offset in its batch's bytes.
     struct PendingBlock {
-        Table table;
+        int64_t number;  // 0 when not whole
         bool whole;
-        int64_t number;
         size_t offset;
         size_t size;
     };
+    // Blocks gathered to be inserted together, each table's in order (see insertRun) once the
+    // batch is handed over.
     struct Batch {
-        std::vector<PendingBlock> blocks;
+        std::vector<PendingBlock> blocks[std::size(kAllTables)];
         std::string bytes;
     };
     // The rowids of one sorted run of a table, first to last.
@@ -180,8 +196,12 @@ private:
         int64_t last;
     };
 
+    // Throws a misuse while a block is open.
+    void checkNoOpenBlock() const;
     // True when the pending batch is to be inserted now (see StagingLimits).
     bool batchReady() const;
+    // Sorts the pending batch's blocks by number, ties in staging order.
+    void sortPending();
     // Inserts the batch and empties it, whatever happens. Runs on the insertion thread or the
     // owner's; ownTransaction (no transaction open) is decided on the owner's thread.
     void insertRun(Batch& batch, bool ownTransaction);
@@ -192,6 +212,10 @@ private:
     std::string path_;
     StatementHandle inserts_[std::size(kAllTables)];
     Batch pending_;
+    // The block being written into pending_, if open_; its size is not known yet.
+    bool open_ = false;
+    Table openTable_ = Table::Individuals;
+    PendingBlock openBlock_{};
     std::vector<Run> runs_[std::size(kAllTables)];
     // Rowids are given by the program and never reused, so that a run's range holds only the
     // rows of that run, whatever was deleted or rolled back since.

@@ -96,6 +96,32 @@ TEST_F(StagingDatabaseTest, UncommittedRowsAreGoneAfterRollback) {
     EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{"kept"});
 }
 
+// A block written in place is staged only when ended; nothing else uses the database while it
+// is open, and a rollback drops it.
+TEST_F(StagingDatabaseTest, AnOpenBlockIsEndedOrDroppedBeforeAnythingElse) {
+    const auto expectMisuse = [](const auto& call) {
+        try {
+            call();
+            ADD_FAILURE() << "no StoreError";
+        } catch (const StoreError& error) {
+            EXPECT_EQ(error.code(), SQLITE_MISUSE);
+        }
+    };
+    db.beginTransaction();
+    db.beginBlock(Table::Notes, 1);
+    db.appendToBlock("dropped");
+    expectMisuse([&] { db.beginBlock(Table::Notes, 2); });
+    expectMisuse([&] { db.selectOrdered(Table::Notes); });
+    expectMisuse([&] { db.commitTransaction(); });
+    db.rollbackTransaction();
+    EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{});
+
+    db.beginBlock(Table::Notes, 2);
+    db.appendToBlock("kept");
+    db.endBlock();
+    EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{"kept"});
+}
+
 TEST_F(StagingDatabaseTest, ClosesWithATransactionOpen) {
     db.beginTransaction();
     db.stage(Table::Individuals, 1, "x");
@@ -233,7 +259,16 @@ TEST_P(StagedRunsTest, MergeInNumberOrderWithTiesInStagingOrder) {
         const bool whole = next(10) != 0;
         const int64_t number = next(500);
         const std::string block = "block " + std::to_string(i) + std::string(next(40), '.');
-        db.stage(kAllTables[table], whole ? std::optional<int64_t>(number) : std::nullopt, block);
+        const auto staging = whole ? std::optional<int64_t>(number) : std::nullopt;
+        if (i % 2 == 0) {
+            db.stage(kAllTables[table], staging, block);
+        } else {
+            // Written in place, in pieces.
+            db.beginBlock(kAllTables[table], staging);
+            for (size_t at = 0; at < block.size(); at += 7) db.appendToBlock(block.substr(at, 7));
+            EXPECT_EQ(db.blockSize(), block.size());
+            db.endBlock();
+        }
         staged[table].push_back({whole, number, block});
     }
     transaction.commit();
