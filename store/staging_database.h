@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "insertion_thread.h"
+#include "batch_thread.h"
 #include "store_error.h"
 
 struct sqlite3;
@@ -225,7 +225,7 @@ private:
     // While a batch is inserted, the connection, inserts_, runs_ and nextRowid_ are its task's:
     // the owner waits for it (insertion_.wait) before any other use of them. Last, so that it
     // is destroyed first and its task ends before what the task uses goes away.
-    InsertionThread<Batch> insertion_;
+    BatchThread<Batch> insertion_;
 };
 
 // A transaction that is rolled back unless committed.

@@ -359,10 +359,10 @@ INSTANTIATE_TEST_SUITE_P(Database, DestroyedWhileStagingTest, ::testing::Bool(),
 namespace brelin {
 namespace {
 
-TEST(InsertionThread, TakesEachBatchAndReportsItsFailureOnce) {
+TEST(BatchThread, TakesEachBatchAndReportsItsFailureOnce) {
     using Batch = std::vector<int>;
     std::vector<Batch> worked;  // the task's until wait
-    InsertionThread<Batch> thread;
+    BatchThread<Batch> thread;
     Batch batch{1, 2};
     thread.start(batch, [&worked](Batch& b) {
         worked.push_back(b);
@@ -380,10 +380,10 @@ TEST(InsertionThread, TakesEachBatchAndReportsItsFailureOnce) {
     EXPECT_EQ(worked, (std::vector<Batch>{Batch{1, 2}}));
 }
 
-TEST(InsertionThread, DestructorWaitsForTheTask) {
+TEST(BatchThread, DestructorWaitsForTheTask) {
     std::atomic<bool> done = false;
     {
-        InsertionThread<std::string> thread;
+        BatchThread<std::string> thread;
         std::string batch = "batch";
         thread.start(batch, [&done](std::string& b) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -1,5 +1,6 @@
 // A thread that works on one batch at a time while its owner gathers the next: the staging
-// database inserts a full batch of blocks on it while the input goes on being read.
+// database inserts a batch of blocks on it while the input goes on being read, and an output
+// file writes a full buffer on it while the next one is filled.
 //
 // It owns the batch being worked on, so that the batch lives as long as the work on it, and its
 // destructor waits for the work, whatever the owner did or failed to do before.
@@ -17,13 +18,13 @@
 namespace brelin {
 
 template <typename Batch>
-class InsertionThread {
+class BatchThread {
 public:
-    InsertionThread() = default;
+    BatchThread() = default;
     // Waits for the task; its failure, if any, goes unreported. Never throws.
-    ~InsertionThread() { join(); }
-    InsertionThread(const InsertionThread&) = delete;
-    InsertionThread& operator=(const InsertionThread&) = delete;
+    ~BatchThread() { join(); }
+    BatchThread(const BatchThread&) = delete;
+    BatchThread& operator=(const BatchThread&) = delete;
 
     // Waits for the previous task, rethrowing its failure (the batch is then not taken). Then
     // takes batch, gives the owner in exchange the batch the previous task left (its buffers
