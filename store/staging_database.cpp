@@ -283,13 +283,36 @@ bool StagingDatabase::batchReady() const {
 }
 
 void StagingDatabase::sortPending() {
-    // Offsets grow in staging order: they settle ties, so that a plain sort keeps it.
     for (auto& blocks : pending_.blocks) {
-        std::sort(blocks.begin(), blocks.end(), [](const PendingBlock& a, const PendingBlock& b) {
-            if (a.whole != b.whole) return a.whole;
-            if (a.number != b.number) return a.number < b.number;
-            return a.offset < b.offset;
-        });
+        // The blocks that are not whole go last, in staging order.
+        sortScratch_.clear();
+        for (const PendingBlock& block : blocks)
+            if (block.whole) sortScratch_.push_back(block);
+        const size_t whole = sortScratch_.size();
+        for (const PendingBlock& block : blocks)
+            if (!block.whole) sortScratch_.push_back(block);
+        blocks.swap(sortScratch_);
+        // The whole ones, by number: a radix sort, one stable pass per byte that differs between
+        // numbers (three for numbers up to 16 million), keeps ties in staging order. The sign
+        // bit is turned over so that numbers order as unsigned ones.
+        if (whole < 2) continue;
+        const auto key = [](const PendingBlock& block) {
+            return static_cast<uint64_t>(block.number) ^ (uint64_t{1} << 63);
+        };
+        uint64_t differing = 0;
+        for (size_t i = 1; i < whole; ++i) differing |= key(blocks[i]) ^ key(blocks[0]);
+        sortScratch_.resize(blocks.size());
+        for (int shift = 0; shift < 64; shift += 8) {
+            if (((differing >> shift) & 0xFF) == 0) continue;
+            size_t start[257] = {};
+            for (size_t i = 0; i < whole; ++i) ++start[((key(blocks[i]) >> shift) & 0xFF) + 1];
+            for (size_t digit = 1; digit <= 256; ++digit) start[digit] += start[digit - 1];
+            for (size_t i = 0; i < whole; ++i)
+                sortScratch_[start[(key(blocks[i]) >> shift) & 0xFF]++] = blocks[i];
+            std::copy(blocks.begin() + static_cast<std::ptrdiff_t>(whole), blocks.end(),
+                      sortScratch_.begin() + static_cast<std::ptrdiff_t>(whole));
+            blocks.swap(sortScratch_);
+        }
     }
 }
 

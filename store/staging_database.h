@@ -213,6 +213,8 @@ private:
     StatementHandle inserts_[std::size(kAllTables)];
     Batch pending_;
     // The block being written into pending_, if open_; its size is not known yet.
+    // Room for sortPending, kept between batches.
+    std::vector<PendingBlock> sortScratch_;
     bool open_ = false;
     Table openTable_ = Table::Individuals;
     PendingBlock openBlock_{};

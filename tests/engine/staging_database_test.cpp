@@ -42,9 +42,11 @@ TEST_F(StagingDatabaseTest, WholeNumbersOrderNumericallyOthersFollowInStagingOrd
     db.stage(Table::Families, std::nullopt, "x-second");
     db.stage(Table::Families, 7, "seven-b");
     db.stage(Table::Families, 999999999999999999, "largest");
+    db.stage(Table::Families, -3, "minus-three");
+    db.stage(Table::Families, 256, "256");
     EXPECT_EQ(readBack(Table::Families),
-              (std::vector<std::string>{"seven-a", "seven-b", "nine", "ten", "largest", "x-first",
-                                        "x-second"}));
+              (std::vector<std::string>{"minus-three", "seven-a", "seven-b", "nine", "ten", "256",
+                                        "largest", "x-first", "x-second"}));
 }
 
 TEST_F(StagingDatabaseTest, BlocksComeBackByteForByte) {
