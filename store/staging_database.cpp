@@ -283,36 +283,41 @@ bool StagingDatabase::batchReady() const {
 }
 
 void StagingDatabase::sortPending() {
+    std::vector<PendingBlock>& scratch = sortScratch_;
     for (auto& blocks : pending_.blocks) {
+        if (blocks.size() < 2) continue;
+        // The blocks go back and forth between blocks and scratch, each keeping its buffer: no
+        // buffer grows beyond the largest table's share of a batch.
+        scratch.resize(blocks.size());
+        auto* from = &blocks;
+        auto* to = &scratch;
         // The blocks that are not whole go last, in staging order.
-        sortScratch_.clear();
-        for (const PendingBlock& block : blocks)
-            if (block.whole) sortScratch_.push_back(block);
-        const size_t whole = sortScratch_.size();
-        for (const PendingBlock& block : blocks)
-            if (!block.whole) sortScratch_.push_back(block);
-        blocks.swap(sortScratch_);
+        const auto notWhole = std::copy_if(blocks.begin(), blocks.end(), scratch.begin(),
+                                           [](const PendingBlock& block) { return block.whole; });
+        const auto whole = static_cast<size_t>(notWhole - scratch.begin());
+        std::copy_if(blocks.begin(), blocks.end(), notWhole,
+                     [](const PendingBlock& block) { return !block.whole; });
+        std::swap(from, to);
         // The whole ones, by number: a radix sort, one stable pass per byte that differs between
         // numbers (three for numbers up to 16 million), keeps ties in staging order. The sign
         // bit is turned over so that numbers order as unsigned ones.
-        if (whole < 2) continue;
         const auto key = [](const PendingBlock& block) {
             return static_cast<uint64_t>(block.number) ^ (uint64_t{1} << 63);
         };
         uint64_t differing = 0;
-        for (size_t i = 1; i < whole; ++i) differing |= key(blocks[i]) ^ key(blocks[0]);
-        sortScratch_.resize(blocks.size());
+        for (size_t i = 1; i < whole; ++i) differing |= key((*from)[i]) ^ key((*from)[0]);
         for (int shift = 0; shift < 64; shift += 8) {
             if (((differing >> shift) & 0xFF) == 0) continue;
             size_t start[257] = {};
-            for (size_t i = 0; i < whole; ++i) ++start[((key(blocks[i]) >> shift) & 0xFF) + 1];
+            for (size_t i = 0; i < whole; ++i) ++start[((key((*from)[i]) >> shift) & 0xFF) + 1];
             for (size_t digit = 1; digit <= 256; ++digit) start[digit] += start[digit - 1];
             for (size_t i = 0; i < whole; ++i)
-                sortScratch_[start[(key(blocks[i]) >> shift) & 0xFF]++] = blocks[i];
-            std::copy(blocks.begin() + static_cast<std::ptrdiff_t>(whole), blocks.end(),
-                      sortScratch_.begin() + static_cast<std::ptrdiff_t>(whole));
-            blocks.swap(sortScratch_);
+                (*to)[start[(key((*from)[i]) >> shift) & 0xFF]++] = (*from)[i];
+            std::copy(from->begin() + static_cast<std::ptrdiff_t>(whole), from->end(),
+                      to->begin() + static_cast<std::ptrdiff_t>(whole));
+            std::swap(from, to);
         }
+        if (from != &blocks) std::copy(from->begin(), from->end(), blocks.begin());
     }
 }
 
