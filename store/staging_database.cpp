@@ -34,6 +34,15 @@ void check(sqlite3* db, int code) {
     if (code != SQLITE_OK) fail(db, code);
 }
 
+// Asks for the first kilobyte of data to be brought into the cache, where the compiler can.
+void prefetch(const char* data, size_t size) {
+#if defined(__GNUC__)
+    for (size_t at = 0; at < std::min<size_t>(size, 1024); at += 64) __builtin_prefetch(data + at);
+#else
+    (void)data, (void)size;
+#endif
+}
+
 }  // namespace
 
 const char* tableName(Table table) {
@@ -366,7 +375,12 @@ void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
                                  " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)");
             sqlite3_stmt* statement = insert.get();
             const int64_t first = nextRowid_;
-            for (const PendingBlock& block : blocks) {
+            for (size_t i = 0; i < blocks.size(); ++i) {
+                const PendingBlock& block = blocks[i];
+                // Sorted by number, the blocks are read from all over the batch, which the
+                // reading thread wrote: the next one is fetched while this one is inserted.
+                if (i + 1 < blocks.size())
+                    prefetch(batch.bytes.data() + blocks[i + 1].offset, blocks[i + 1].size);
                 check(db, sqlite3_bind_int64(statement, 1, nextRowid_++));
                 check(db, block.whole ? sqlite3_bind_int64(statement, 2, block.number)
                                       : sqlite3_bind_null(statement, 2));
