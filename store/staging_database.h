@@ -3,8 +3,9 @@
 //
 // Staged blocks are gathered in memory and inserted a few megabytes at a time, sorted by number,
 // so that each table holds a series of sorted runs; the ordered read-back merges the runs instead
-// of sorting whole blocks again. A full batch is inserted on a thread of its own while the next
-// one is gathered; the object itself is used by one thread at a time, its owner's.
+// of sorting whole blocks again. A batch is inserted on a thread of its own while the next one is
+// gathered (StagingLimits says when it is handed over); the object itself is used by one thread
+// at a time, its owner's.
 //
 // Every failure of the database is thrown as StoreError; destructors never throw.
 // Nothing built from the input ever becomes SQL text: the inserts are prepared once and their
@@ -151,7 +152,8 @@ public:
     // appendToBlock, then endBlock, which stages it as stage() does. Its bytes go straight into
     // the batch, with no copy of their own. While a block is open, only appendToBlock and
     // blockSize may be called, or a call that discards what is staged (rollbackTransaction,
-    // clearTables, close, which drop the block too); any other throws a misuse.
+    // clearTables, close, which drop the block too); any other call that uses the database
+    // throws a misuse.
     void beginBlock(Table table, std::optional<int64_t> number);
     void appendToBlock(std::string_view bytes) {
         assert(open_);
