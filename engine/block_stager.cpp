@@ -50,7 +50,7 @@ BlockStager::BlockStager(StagingDatabase& database) : database_(database) {}
 void BlockStager::reset() {
     pending_ = Table::Individuals;
     pendingNumber_ = 0;
-    block_.clear();
+    open_ = false;
     inHeaderPart_ = true;
     sourcesSeen_ = false;
     trailerSeen_ = false;
@@ -61,14 +61,15 @@ LineKind BlockStager::accept(std::string_view line) {
     const LineKind kind = classifyLine(line);
     switch (kind) {
         case LineKind::Ordinary:
-            if (!block_.empty()) {
-                if (block_.size() + line.size() + 2 > kBlockPartSize) {
-                    stagePending();
-                } else {
-                    block_ += "\r\n";
-                }
+            if (!open_) {
+                openBlock();
+            } else if (database_.blockSize() + line.size() + 2 > kBlockPartSize) {
+                stagePending();
+                openBlock();
+            } else {
+                database_.appendToBlock("\r\n");
             }
-            block_.append(line);
+            database_.appendToBlock(line);
             break;
         case LineKind::Individual:
             startRecord(Table::Individuals, line);
@@ -102,14 +103,20 @@ void BlockStager::startRecord(Table table, std::string_view line) {
     inHeaderPart_ = false;
     pending_ = table;
     pendingNumber_ = wholeNumber(recordNumberText(line));
-    block_.assign(line);
+    openBlock();
+    database_.appendToBlock(line);
+}
+
+void BlockStager::openBlock() {
+    database_.beginBlock(pending_, pendingNumber_);
+    open_ = true;
 }
 
 void BlockStager::stagePending() {
     // A file that starts with a record has no header part: nothing to stage for it.
-    if (block_.empty()) return;
-    database_.stage(pending_, pendingNumber_, block_);
-    block_.clear();
+    if (!open_) return;
+    open_ = false;
+    database_.endBlock();
 }
 
 }  // namespace brelin

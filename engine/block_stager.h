@@ -1,7 +1,8 @@
 // Gathers the lines of a GEDCOM file into record blocks and stages every finished block in its
 // kind's table under its record number: the header part (everything before the first record)
 // in INDITRI under 0, individuals in INDITRI, families in FAMTRI, sources in SOURTRI, notes in
-// NOTETRI. A block is staged when the next record begins, or at finish().
+// NOTETRI. A block is staged when the next record begins, or at finish(); it is written line by
+// line straight into the database's batch (StagingDatabase::beginBlock), never copied whole.
 //
 // A record begins at a level-0 line "0 @I…" (individual), "0 @F…" (family), "0 @N…" (note) or
 // "0 @S…" whose tag, trailing blanks aside, is SOUR (source). Every other line, other level-0
@@ -54,13 +55,15 @@ public:
     const std::string& trailer() const { return trailer_; }
 
 private:
+    void openBlock();
     void stagePending();
     void startRecord(Table table, std::string_view line);
 
     StagingDatabase& database_;
     Table pending_ = Table::Individuals;
     std::optional<int64_t> pendingNumber_ = 0;
-    std::string block_;
+    // A block is open in the database: its lines go straight into the database's batch.
+    bool open_ = false;
     bool inHeaderPart_ = true;
     bool sourcesSeen_ = false;
     bool trailerSeen_ = false;

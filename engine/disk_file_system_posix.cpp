@@ -1,10 +1,13 @@
 // Files on a POSIX disk. Inputs are read with read(2) into the caller's buffer; outputs are
-// gathered in a 1 MiB buffer and written to a temporary file made in the output's own folder (so
+// gathered in 1 MiB buffers and written to a temporary file made in the output's own folder (so
 // that the final rename stays on one file system), then synced, given the mode of the file they
-// replace, and renamed over the output. A new temporary file is created with the mode any new
-// file gets here (0666 through the umask and the folder's default ACL), so the output needs no
-// other. A temporary file carries the writer's process id in its name, so a later run in that
-// folder can tell a leftover from the file of a program still at work.
+// replace, and renamed over the output. A full buffer is written by a thread of its own while the
+// writer fills the other one, so that the writes overlap whatever produces the bytes, and its
+// pages are sent on to the disk at once where the system allows, so that the final sync has
+// little left to wait for. A new temporary file is created with the mode any new file gets here
+// (0666 through the umask and the folder's default ACL), so the output needs no other. A
+// temporary file carries the writer's process id in its name, so a later run in that folder can
+// tell a leftover from the file of a program still at work.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -18,6 +21,7 @@
 #include <random>
 #include <string>
 
+#include "batch_thread.h"
 #include "file_handle_posix.h"
 #include "file_system.h"
 
@@ -47,6 +51,18 @@ void writeAll(int fd, const char* data, size_t size, const std::string& path, Fa
         data += written;
         size -= static_cast<size_t>(written);
     }
+}
+
+// Asks the system to start writing [offset, offset + size) of a file to its disk now, where it
+// can (Linux), without waiting for it: the output's pages then go to the disk while the rest is
+// produced, and the final sync waits for the last ones only. A hint: its failure is ignored, and
+// the sync reports any fault.
+void startWriteBack(int fd, off_t offset, size_t size) {
+#if defined(SYNC_FILE_RANGE_WRITE)
+    ::sync_file_range(fd, offset, static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd, (void)offset, (void)size;
+#endif
 }
 
 // The cause of a path that is not an ordinary file.
@@ -81,6 +97,10 @@ private:
     std::string path_;
 };
 
+// Threads: the owner (the run) makes every call. While a buffer is written, the descriptor and
+// that buffer are the writer thread's: the owner waits for it (writer_.wait or join) before it
+// uses the descriptor itself. A failed write is reported by the owner's next call that hands a
+// buffer over or commits; the output is then never committed.
 class TemporaryOutput : public OutputFile {
 public:
     static constexpr size_t kBufferSize = 1 << 20;
@@ -96,21 +116,26 @@ public:
     }
 
     ~TemporaryOutput() override {
+        writer_.join();
         file_.reset();
         if (!committed_) ::unlink(temporaryPath_.c_str());
     }
 
     void write(std::string_view bytes) override {
-        if (buffer_.size() + bytes.size() > kBufferSize) flush();
+        if (buffer_.size() + bytes.size() > kBufferSize) handOver();
         if (bytes.size() >= kBufferSize) {
+            writer_.wait();
             writeAll(file_.get(), bytes.data(), bytes.size(), path_, FailedStep::WriteOutput);
+            startWriteBack(file_.get(), handedOver_, bytes.size());
+            handedOver_ += static_cast<off_t>(bytes.size());
         } else {
             buffer_.append(bytes);
         }
     }
 
     void commit() override {
-        flush();
+        handOver();
+        writer_.wait();
         if (replacedMode_ && ::fchmod(file_.get(), *replacedMode_) != 0) fail(errno);
         if (::fdatasync(file_.get()) != 0) fail(errno);
         if (const int error = file_.close()) fail(error);
@@ -122,9 +147,19 @@ private:
     [[noreturn]] void fail(int error) {
         throw RunError::fromSystem(FailedStep::WriteOutput, path_, error);
     }
-    void flush() {
-        writeAll(file_.get(), buffer_.data(), buffer_.size(), path_, FailedStep::WriteOutput);
-        buffer_.clear();
+    // Gives the buffer to the writer thread, after the previous one is written, and takes back
+    // that one's buffer, empty.
+    void handOver() {
+        if (buffer_.empty()) return;
+        const off_t offset = handedOver_;
+        const size_t size = buffer_.size();
+        writer_.start(buffer_, [fd = file_.get(), &path = path_, offset](std::string& bytes) {
+            writeAll(fd, bytes.data(), bytes.size(), path, FailedStep::WriteOutput);
+            startWriteBack(fd, offset, bytes.size());
+            bytes.clear();
+        });
+        handedOver_ += static_cast<off_t>(size);
+        if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
     }
 
     std::string path_;
@@ -132,7 +167,9 @@ private:
     FileHandle file_;
     std::optional<mode_t> replacedMode_;
     std::string buffer_;
+    off_t handedOver_ = 0;  // the bytes written or handed to the writer thread
     bool committed_ = false;
+    BatchThread<std::string> writer_;
 };
 
 // A file descriptor held open with O_APPEND: each append is one write(2).

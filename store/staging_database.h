@@ -3,14 +3,16 @@
 //
 // Staged blocks are gathered in memory and inserted a few megabytes at a time, sorted by number,
 // so that each table holds a series of sorted runs; the ordered read-back merges the runs instead
-// of sorting whole blocks again. A full batch is inserted on a thread of its own while the next
-// one is gathered; the object itself is used by one thread at a time, its owner's.
+// of sorting whole blocks again. A batch is inserted on a thread of its own while the next one is
+// gathered (StagingLimits says when it is handed over); the object itself is used by one thread
+// at a time, its owner's.
 //
 // Every failure of the database is thrown as StoreError; destructors never throw.
 // Nothing built from the input ever becomes SQL text: the inserts are prepared once and their
 // values bound, so any byte of a block (quotes, NUL, 8-bit) comes back exactly.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "insertion_thread.h"
+#include "batch_thread.h"
 #include "store_error.h"
 
 struct sqlite3;
@@ -98,10 +100,14 @@ private:
 
 // How staged blocks are batched: the bytes gathered before a batch is inserted as one sorted
 // run, and the runs of one table beyond which the read-back sorts the whole table instead of
-// merging them (each merged run holds a cursor, and so a page of the cache).
+// merging them (each merged run holds a cursor, and so a page of the cache). A batch goes to the
+// insertion thread before it is full when that thread is idle, so that it starts on the first
+// blocks and stays busy, but only once it holds firstRunBytes and an eighth of the bytes staged
+// before it: the runs then grow by at least an eighth each, and stay few.
 struct StagingLimits {
     size_t runBytes = 8 << 20;
     size_t maxMergedRuns = 512;
+    size_t firstRunBytes = 64 << 10;
 };
 
 // The open database. Its staging tables exist from createTables() until close().
@@ -142,6 +148,21 @@ public:
     // Throws the failure of the previous batch's insertion when a full batch waits for it.
     void stage(Table table, std::optional<int64_t> number, std::string_view block);
 
+    // Stages one block written in place, in as many appends as it takes: beginBlock, then
+    // appendToBlock, then endBlock, which stages it as stage() does. Its bytes go straight into
+    // the batch, with no copy of their own. While a block is open, only appendToBlock and
+    // blockSize may be called, or a call that discards what is staged (rollbackTransaction,
+    // clearTables, close, which drop the block too); any other call that uses the database
+    // throws a misuse.
+    void beginBlock(Table table, std::optional<int64_t> number);
+    void appendToBlock(std::string_view bytes) {
+        assert(open_);
+        pending_.bytes.append(bytes);
+    }
+    // The bytes of the open block so far.
+    size_t blockSize() const { return pending_.bytes.size() - openBlock_.offset; }
+    void endBlock();
+
     // The blocks staged in a table, in ascending number (ties in staging order), or nothing for
     // an empty table. Stages what is still pending first.
     std::unique_ptr<OrderedRows> selectOrdered(Table table);
@@ -160,14 +181,15 @@ private:
 
     // A block staged but not yet inserted: its bytes are at offset in its batch's bytes.
     struct PendingBlock {
-        Table table;
+        int64_t number;  // 0 when not whole
         bool whole;
-        int64_t number;
         size_t offset;
         size_t size;
     };
+    // Blocks gathered to be inserted together, each table's in order (see insertRun) once the
+    // batch is handed over.
     struct Batch {
-        std::vector<PendingBlock> blocks;
+        std::vector<PendingBlock> blocks[std::size(kAllTables)];
         std::string bytes;
     };
     // The rowids of one sorted run of a table, first to last.
@@ -176,6 +198,12 @@ private:
         int64_t last;
     };
 
+    // Throws a misuse while a block is open.
+    void checkNoOpenBlock() const;
+    // True when the pending batch is to be inserted now (see StagingLimits).
+    bool batchReady() const;
+    // Sorts the pending batch's blocks by number, ties in staging order.
+    void sortPending();
     // Inserts the batch and empties it, whatever happens. Runs on the insertion thread or the
     // owner's; ownTransaction (no transaction open) is decided on the owner's thread.
     void insertRun(Batch& batch, bool ownTransaction);
@@ -186,14 +214,22 @@ private:
     std::string path_;
     StatementHandle inserts_[std::size(kAllTables)];
     Batch pending_;
+    // The block being written into pending_, if open_; its size is not known yet.
+    // Room for sortPending, kept between batches.
+    std::vector<PendingBlock> sortScratch_;
+    bool open_ = false;
+    Table openTable_ = Table::Individuals;
+    PendingBlock openBlock_{};
     std::vector<Run> runs_[std::size(kAllTables)];
     // Rowids are given by the program and never reused, so that a run's range holds only the
     // rows of that run, whatever was deleted or rolled back since.
     int64_t nextRowid_ = 1;
+    // Bytes handed to the insertion thread since the tables were last cleared.
+    size_t stagedBytes_ = 0;
     // While a batch is inserted, the connection, inserts_, runs_ and nextRowid_ are its task's:
     // the owner waits for it (insertion_.wait) before any other use of them. Last, so that it
     // is destroyed first and its task ends before what the task uses goes away.
-    InsertionThread<Batch> insertion_;
+    BatchThread<Batch> insertion_;
 };
 
 // A transaction that is rolled back unless committed.

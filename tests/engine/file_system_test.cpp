@@ -1,11 +1,14 @@
 #include "file_system.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <optional>
 
 #include "program_paths.h"
 #include "temp_dir.h"
@@ -41,6 +44,57 @@ TEST(DiskOutput, AppearsOnlyWhenCommitted) {
     output->write("end");
     output->commit();
     EXPECT_EQ(readFile(path), std::string(3 << 20, 'x') + "end");
+    EXPECT_EQ(fileCount(dir.path()), 1u);
+}
+
+// The output's full buffers are written by a thread of their own while the next is filled.
+// Whatever the sizes of the writes, below, at and above a buffer's size, the bytes arrive in
+// order.
+TEST(DiskOutput, WritesHandedOverArriveInOrder) {
+    TempDir dir;
+    const std::string path = dir.file("out.ged");
+    const size_t sizes[] = {1, 100, 4096, (1 << 20) - 1, 1 << 20, 7, (1 << 20) + 1, 3 << 20, 2};
+    DiskFileSystem disk;
+    auto output = disk.createOutput(path);
+    std::string expected;
+    for (int round = 0; round < 3; ++round) {
+        for (const size_t size : sizes) {
+            const std::string bytes(size, static_cast<char>('a' + expected.size() % 26));
+            output->write(bytes);
+            expected += bytes;
+        }
+    }
+    output->commit();
+    EXPECT_EQ(readFile(path), expected);
+}
+
+// A write that fails once part of the output is on disk (here beyond a file size limit, while
+// the writer thread writes a buffer) fails the output: write or commit reports it, the old file
+// stays and no temporary file is left.
+TEST(DiskOutput, AWriteThatFailsHalfWayLeavesNoOutput) {
+    TempDir dir;
+    const std::string path = dir.file("out.ged");
+    writeFile(path, "old content");
+    DiskFileSystem disk;
+    struct rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
+    const struct rlimit limit { 5 << 19, saved.rlim_max };
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    std::optional<RunError> failure;
+    try {
+        auto output = disk.createOutput(path);
+        for (int i = 0; i < 6000; ++i) output->write(std::string(999, 'x') + "\n");
+        output->commit();
+    } catch (const RunError& error) {
+        failure = error;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, savedSignal);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->step(), FailedStep::WriteOutput);
+    EXPECT_EQ(failure->path(), path);
+    EXPECT_EQ(readFile(path), "old content");
     EXPECT_EQ(fileCount(dir.path()), 1u);
 }
 

@@ -42,9 +42,11 @@ TEST_F(StagingDatabaseTest, WholeNumbersOrderNumericallyOthersFollowInStagingOrd
     db.stage(Table::Families, std::nullopt, "x-second");
     db.stage(Table::Families, 7, "seven-b");
     db.stage(Table::Families, 999999999999999999, "largest");
+    db.stage(Table::Families, -3, "minus-three");
+    db.stage(Table::Families, 256, "256");
     EXPECT_EQ(readBack(Table::Families),
-              (std::vector<std::string>{"seven-a", "seven-b", "nine", "ten", "largest", "x-first",
-                                        "x-second"}));
+              (std::vector<std::string>{"minus-three", "seven-a", "seven-b", "nine", "ten", "256",
+                                        "largest", "x-first", "x-second"}));
 }
 
 TEST_F(StagingDatabaseTest, BlocksComeBackByteForByte) {
@@ -93,6 +95,32 @@ TEST_F(StagingDatabaseTest, UncommittedRowsAreGoneAfterRollback) {
         db.stage(Table::Notes, 2, "dropped");
     }
     EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{"kept"});
+}
+
+// A block written in place is staged only when ended; nothing else uses the database while it
+// is open, and a rollback drops it.
+TEST_F(StagingDatabaseTest, AnOpenBlockIsEndedOrDroppedBeforeAnythingElse) {
+    const auto expectMisuse = [](const auto& call) {
+        try {
+            call();
+            ADD_FAILURE() << "no StoreError";
+        } catch (const StoreError& error) {
+            EXPECT_EQ(error.code(), SQLITE_MISUSE);
+        }
+    };
+    db.beginTransaction();
+    db.beginBlock(Table::Notes, 1);
+    db.appendToBlock("dropped");
+    expectMisuse([&] { db.beginBlock(Table::Notes, 2); });
+    expectMisuse([&] { db.selectOrdered(Table::Notes); });
+    expectMisuse([&] { db.commitTransaction(); });
+    db.rollbackTransaction();
+    EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{});
+
+    db.beginBlock(Table::Notes, 2);
+    db.appendToBlock("kept");
+    db.endBlock();
     EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{"kept"});
 }
 
@@ -233,7 +261,16 @@ TEST_P(StagedRunsTest, MergeInNumberOrderWithTiesInStagingOrder) {
         const bool whole = next(10) != 0;
         const int64_t number = next(500);
         const std::string block = "block " + std::to_string(i) + std::string(next(40), '.');
-        db.stage(kAllTables[table], whole ? std::optional<int64_t>(number) : std::nullopt, block);
+        const auto staging = whole ? std::optional<int64_t>(number) : std::nullopt;
+        if (i % 2 == 0) {
+            db.stage(kAllTables[table], staging, block);
+        } else {
+            // Written in place, in pieces.
+            db.beginBlock(kAllTables[table], staging);
+            for (size_t at = 0; at < block.size(); at += 7) db.appendToBlock(block.substr(at, 7));
+            EXPECT_EQ(db.blockSize(), block.size());
+            db.endBlock();
+        }
         staged[table].push_back({whole, number, block});
     }
     transaction.commit();
@@ -271,12 +308,16 @@ TEST_P(StagedRunsTest, RolledBackBatchesLeaveNoTrace) {
     EXPECT_EQ(got, (std::vector<std::string>{"a", "b"}));
 }
 
+// Batches handed over early (from 64 bytes, while the insertion thread is idle) make runs of
+// many sizes, merged or, beyond three, sorted by SQLite.
 INSTANTIATE_TEST_SUITE_P(Limits, StagedRunsTest,
                          ::testing::Values(StagingLimits{}, StagingLimits{256, 512},
-                                           StagingLimits{256, 3}),
+                                           StagingLimits{256, 3}, StagingLimits{4096, 512, 64},
+                                           StagingLimits{4096, 3, 64}),
                          [](const auto& test) {
                              return std::to_string(test.param.runBytes) + "Bytes" +
-                                    std::to_string(test.param.maxMergedRuns) + "Runs";
+                                    std::to_string(test.param.maxMergedRuns) + "Runs" +
+                                    std::to_string(test.param.firstRunBytes) + "First";
                          });
 
 }  // namespace
@@ -320,10 +361,10 @@ INSTANTIATE_TEST_SUITE_P(Database, DestroyedWhileStagingTest, ::testing::Bool(),
 namespace brelin {
 namespace {
 
-TEST(InsertionThread, TakesEachBatchAndReportsItsFailureOnce) {
+TEST(BatchThread, TakesEachBatchAndReportsItsFailureOnce) {
     using Batch = std::vector<int>;
     std::vector<Batch> worked;  // the task's until wait
-    InsertionThread<Batch> thread;
+    BatchThread<Batch> thread;
     Batch batch{1, 2};
     thread.start(batch, [&worked](Batch& b) {
         worked.push_back(b);
@@ -341,10 +382,10 @@ TEST(InsertionThread, TakesEachBatchAndReportsItsFailureOnce) {
     EXPECT_EQ(worked, (std::vector<Batch>{Batch{1, 2}}));
 }
 
-TEST(InsertionThread, DestructorWaitsForTheTask) {
+TEST(BatchThread, DestructorWaitsForTheTask) {
     std::atomic<bool> done = false;
     {
-        InsertionThread<std::string> thread;
+        BatchThread<std::string> thread;
         std::string batch = "batch";
         thread.start(batch, [&done](std::string& b) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
