@@ -8,9 +8,11 @@
 // staged.
 #include "conversion_run.h"
 
+#include <future>
 #include <new>
 
 #include "block_stager.h"
+#include "checked_output.h"
 #include "line_continuation.h"
 #include "line_reader.h"
 #include "run_database.h"
@@ -218,7 +220,10 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     if (!contentSeen) throw RunError(FailedStep::InputEmpty, inputPath_);
     if (measure.estimated) frontend_.updateProgress(100.0f);
     stager.finish();
+    // The report looks for the xrefs staged twice while the last batch goes into the store.
+    auto duplicates = std::async(std::launch::async, [&gatherer] { gatherer.findDuplicates(); });
     transaction.commit();
+    duplicates.get();
     frontend_.showProgress(false);
     gatherer.staged(result.linesRead);
 
@@ -263,22 +268,21 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
                              ReportGatherer& gatherer) {
     auto file = files_.createOutput(output);
     frontend_.showProgress(true);
+    if (staged.utf8Mark) file->write(kUtf8Mark);
+    // The lines go to the file through the self-check's thread.
+    CheckedOutput checked(*file, gatherer);
     uint64_t written = 0;
     int64_t blocks = 0;
-    const auto write = [&](std::string_view bytes) {
-        file->write(bytes);
-        file->write(kCrLf);
-        written += bytes.size() + kCrLf.size();
+    const auto write = [&](std::string_view lines) {
+        checked.writeLines(lines);
+        written += lines.size() + kCrLf.size();
     };
-    if (staged.utf8Mark) file->write(kUtf8Mark);
     for (const Table table : kAllTables) {
         if (table == Table::Sources && !staged.sourcesSeen) continue;
         auto rows = database_.selectOrdered(table);
         if (!rows) continue;
         for (; !rows->isPastEnd(); rows->moveNext()) {
-            const std::string_view block = rows->columnValue(0);
-            gatherer.written(table, block);
-            write(block);
+            write(rows->columnValue(0));
             if (++blocks % kWriteProgressStep != 0) continue;
             // The window stays alive during a long write-out, and a stop abandons it.
             frontend_.updateProgress(
@@ -286,10 +290,8 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
             if (stopConfirmed()) return false;  // the output file is discarded
         }
     }
-    if (staged.trailer) {
-        gatherer.writtenTrailer(*staged.trailer);
-        write(*staged.trailer);
-    }
+    if (staged.trailer) write(*staged.trailer);
+    checked.finish();
     // A difference is the program's own fault: the file is discarded, the old one kept.
     if (!gatherer.verify()) throw RunError(FailedStep::SelfCheck, output);
     if (stopConfirmed()) return false;  // the output file is discarded

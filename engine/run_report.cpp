@@ -100,19 +100,6 @@ void LineTally::add(std::string_view line) {
     digest += hashOf(line);
 }
 
-void LineTally::addBlock(std::string_view block) {
-    for (;;) {
-        const void* end = std::memchr(block.data(), '\r', block.size());
-        if (end == nullptr) {
-            add(block);
-            return;
-        }
-        const auto length = static_cast<size_t>(static_cast<const char*>(end) - block.data());
-        add(block.substr(0, length));
-        block.remove_prefix(std::min(length + 2, block.size()));
-    }
-}
-
 void ReportGatherer::begin(bool byteOrderMark, int64_t expectedLines) {
     report_.byteOrderMark = byteOrderMark;
     report_.utf8 = byteOrderMark;
@@ -208,7 +195,9 @@ void ReportGatherer::staged(int64_t linesRead) {
     report_.linesRead = linesRead;
     leaveHeader();
     report_.linesStaged = staged_.count;
+}
 
+void ReportGatherer::findDuplicates() {
     std::sort(xrefs_.begin(), xrefs_.end(), [](const Xref& a, const Xref& b) {
         return a.hash != b.hash ? a.hash < b.hash : a.line < b.line;
     });
@@ -250,17 +239,20 @@ std::vector<int64_t> ReportGatherer::linesOf(uint64_t hash) const {
     return lines;
 }
 
-void ReportGatherer::written(Table table, std::string_view block) {
-    written_.addBlock(block);
-
-    const std::string_view first = block.substr(0, block.find('\r'));
-    static constexpr LineKind kKinds[] = {LineKind::Individual, LineKind::Family, LineKind::Source,
-                                          LineKind::Note};
-    if (classifyLine(first) == kKinds[static_cast<int>(table)]) {
-        // A record's first row; the others of a record split in parts, and the header part,
-        // start otherwise.
-        const std::optional<int64_t> number = wholeNumber(recordNumberText(first));
-        const std::string_view xref = parseLevelZero(first).xref;
+void ReportGatherer::writtenLine(std::string_view line) {
+    written_.add(line);
+    // Nearly every line is below level 0: one test settles them.
+    if (line.size() < 4 || line[0] != '0' || line[1] != ' ') return;
+    const LineKind kind = classifyLine(line);
+    if (kind != LineKind::Ordinary && kind != LineKind::Trailer) {
+        // A record's line starts a row of its kind's table, where records come in order of
+        // their numbers: equal numbers come side by side.
+        const Table table = kind == LineKind::Individual ? Table::Individuals
+                            : kind == LineKind::Family   ? Table::Families
+                            : kind == LineKind::Source   ? Table::Sources
+                                                         : Table::Notes;
+        const std::optional<int64_t> number = wholeNumber(recordNumberText(line));
+        const std::string_view xref = parseLevelZero(line).xref;
         if (number && number == writtenNumber_ && table == writtenTable_) {
             if (sameNumber_.empty()) sameNumber_.push_back(writtenXref_);
             sameNumber_.emplace_back(xref);
@@ -271,17 +263,10 @@ void ReportGatherer::written(Table table, std::string_view block) {
         writtenNumber_ = number;
         writtenXref_.assign(xref);
     }
-
-    if (duplicates_.empty()) return;
-    for (std::string_view rest = block; !rest.empty();) {
-        const size_t end = std::min(rest.find('\r'), rest.size());
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(std::min(end + 2, rest.size()));
-        if (line.size() < 3 || line[0] != '0' || line[1] != ' ' || line[2] != '@') continue;
-        const std::string_view xref = parseLevelZero(line).xref;
-        const auto found = duplicates_.find(hashOf(xref));
-        if (found != duplicates_.end()) report_.duplicateXrefs[found->second].first = xref;
-    }
+    if (duplicates_.empty() || line[2] != '@') return;
+    const std::string_view xref = parseLevelZero(line).xref;
+    const auto found = duplicates_.find(hashOf(xref));
+    if (found != duplicates_.end()) report_.duplicateXrefs[found->second].first = xref;
 }
 
 void ReportGatherer::closeEqualNumbers() {
@@ -298,10 +283,6 @@ void ReportGatherer::closeEqualNumbers() {
     }
     std::sort(lines.begin(), lines.end());
     report_.equalNumbers.push_back(std::move(lines));
-}
-
-void ReportGatherer::writtenTrailer(std::string_view line) {
-    written_.add(line);
 }
 
 bool ReportGatherer::verify() {

@@ -88,15 +88,14 @@ struct LineTally {
     uint64_t digest = 0;
 
     void add(std::string_view line);
-    // Adds every line of a block: lines joined by CR LF.
-    void addBlock(std::string_view block);
     bool operator==(const LineTally&) const = default;
 };
 
-// Fed by the run, in this order: begin(), the staging pass's lines (line, emptyLine, lineCut,
-// lineContinued, afterTrailer), then staged(), then written() for every row and the trailer the
-// write-out writes, then verify(). Memory: 12 bytes per level-0 line with an xref, besides the
-// lists of the report itself.
+// Fed in this order: begin(), the staging pass's lines (line, emptyLine, lineCut,
+// lineContinued, afterTrailer), then staged(), findDuplicates(), then writtenLine() for every
+// line the write-out writes, then verify(). The write-out's calls may come from a thread of their
+// own (CheckedOutput), as long as no other call overlaps them. Memory: 12 bytes per level-0 line
+// with an xref, besides the lists of the report itself.
 class ReportGatherer {
 public:
     // The input starts with a UTF-8 byte-order mark; it has about expectedLines lines, which
@@ -113,9 +112,10 @@ public:
     // The staging pass is over; linesRead lines up to the trailer.
     void staged(int64_t linesRead);
 
-    // One row of a table (a record's block, or a part of it), or the trailer.
-    void written(Table table, std::string_view block);
-    void writtenTrailer(std::string_view line);
+    // Finds the xrefs staged more than once, whose texts the write-out's lines give.
+    void findDuplicates();
+    // One line the write-out writes, without its CR LF, in the order written.
+    void writtenLine(std::string_view line);
     // True when the lines written are those staged. Completes the report.
     bool verify();
 

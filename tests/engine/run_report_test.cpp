@@ -223,10 +223,9 @@ TEST(ReportGatherer, ContinuedLinesAndFarLinesAreKept) {
     gatherer.line(LineKind::Individual, "0 @I1@ INDI", far);
     gatherer.line(LineKind::Individual, "0 @I01@ INDI", far + 1);
     gatherer.staged(far + 1);
-    gatherer.written(Table::Individuals, "0 HEAD");
-    gatherer.written(Table::Individuals, "0 @I1@ INDI\r\n1 NOTE long");
-    gatherer.written(Table::Individuals, "0 @I1@ INDI");
-    gatherer.written(Table::Individuals, "0 @I01@ INDI");
+    gatherer.findDuplicates();
+    for (const char* line : {"0 HEAD", "0 @I1@ INDI", "1 NOTE long", "0 @I1@ INDI", "0 @I01@ INDI"})
+        gatherer.writtenLine(line);
     EXPECT_TRUE(gatherer.verify());
     const RunReport& r = gatherer.report();
     EXPECT_EQ(r.continuedLines, (std::vector<ReportedLine>{{3, "@I1@"}}));

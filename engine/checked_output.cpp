@@ -1,0 +1,52 @@
+#include "checked_output.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace brelin {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+}  // namespace
+
+CheckedOutput::CheckedOutput(OutputFile& file, ReportGatherer& gatherer)
+    : file_(file), gatherer_(gatherer) {
+    buffer_.reserve(kBufferSize + 4096);
+}
+
+void CheckedOutput::writeLines(std::string_view lines) {
+    buffer_.append(lines);
+    buffer_.append(kCrLf);
+    if (buffer_.size() >= kBufferSize) handOver();
+}
+
+void CheckedOutput::finish() {
+    handOver();
+    thread_.wait();
+}
+
+void CheckedOutput::handOver() {
+    thread_.start(buffer_, [this](std::string& buffer) {
+        check(buffer);
+        file_.write(buffer);
+    });
+    // The buffer the thread gave back keeps its memory.
+    buffer_.clear();
+    if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize + 4096);
+}
+
+void CheckedOutput::check(const std::string& buffer) {
+    // A buffer holds whole lines, each ending with CR LF; no line holds an LF of its own.
+    std::string_view rest = buffer;
+    while (!rest.empty()) {
+        const void* lf = std::memchr(rest.data(), '\n', rest.size());
+        if (lf == nullptr) throw std::logic_error("a checked buffer ends inside a line");
+        const auto end = static_cast<size_t>(static_cast<const char*>(lf) - rest.data());
+        gatherer_.writtenLine(rest.substr(0, end - 1));
+        rest.remove_prefix(end + 1);
+    }
+}
+
+}  // namespace brelin
