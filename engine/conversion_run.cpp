@@ -126,6 +126,7 @@ RunResult ConversionRun::start() {
         result.outputPath = *output;
         if (!writeOut(*output, staged, gatherer))
             return finish(result, RunOutcome::Abandoned, gatherer);
+        locateReported(gatherer);
     } catch (const RunError& error) {
         result.error = error;
     } catch (const StoreError& error) {
@@ -181,7 +182,7 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
             if (reader.byteOrderMark() == ByteOrderMark::Utf16 || looksLikeUtf16(line.head))
                 throw RunError(FailedStep::InputEncoding, inputPath_);
             utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
-            gatherer.begin(utf8, result.measure.lineTotal);
+            gatherer.begin(utf8);
         }
         if (line.empty()) {
             gatherer.emptyLine();
@@ -298,6 +299,15 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
     file->commit();
     frontend_.showProgress(false);
     return true;
+}
+
+void ConversionRun::locateReported(ReportGatherer& gatherer) {
+    if (!gatherer.wantsLines()) return;
+    try {
+        gatherer.locate(*files_.openInput(inputPath_));
+    } catch (const RunError&) {
+        // The output is written: an input gone since leaves the report without those lines.
+    }
 }
 
 bool ConversionRun::stopConfirmed() {

@@ -114,6 +114,8 @@ private:
     LineKind stageLine(const Line& line, int64_t lineNumber, bool utf8, ByteSource& source,
                        BlockStager& stager, TruncationLog& log, Staged& staged,
                        ReportGatherer& gatherer);
+    // The lines of the xrefs the report found twice, read again from the input.
+    void locateReported(ReportGatherer& gatherer);
     // True when a stop was requested and the user confirms it.
     bool stopConfirmed();
     RunResult finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer);

@@ -1,12 +1,15 @@
-// Implementation details: the xrefs are kept as 64-bit hashes beside their line numbers, sorted
-// once the staging pass is over, so that duplicates are found without keeping their texts; the
-// texts of the few that repeat are taken from the write-out, which writes every staged line.
-// Records with equal numbers come out of the store side by side, so the write-out finds them
-// too.
+// Implementation details: records with a whole number come out of the store side by side with
+// their equals, so the write-out finds the xrefs repeated among them, and the numbers spelled two
+// ways, by comparing neighbours. The other level-0 lines' xrefs (notes with letters, media,
+// repositories…) are kept as 64-bit hashes, sorted once staged; the write-out gives the texts of
+// those that repeat. The lines of what was found are read again from the input at the end, which
+// only a run with something to report pays for.
 #include "run_report.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "line_reader.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -100,11 +103,9 @@ void LineTally::add(std::string_view line) {
     digest += hashOf(line);
 }
 
-void ReportGatherer::begin(bool byteOrderMark, int64_t expectedLines) {
+void ReportGatherer::begin(bool byteOrderMark) {
     report_.byteOrderMark = byteOrderMark;
     report_.utf8 = byteOrderMark;
-    // A record rarely has fewer than six lines; pages reserved and never written cost nothing.
-    xrefs_.reserve(static_cast<size_t>(std::clamp<int64_t>(expectedLines / 6, 0, 1 << 22)));
 }
 
 void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber) {
@@ -130,12 +131,12 @@ void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumb
 void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lineNumber) {
     const LevelZero parts = parseLevelZero(text);
     record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
-    if (!parts.xref.empty()) remember(parts.xref, lineNumber);
 
     int table = -1;
     switch (kind) {
         case LineKind::Ordinary:
             if (!inHeader_) ++report_.otherRecords[std::string(parts.tag)];
+            if (!parts.xref.empty()) otherXrefs_.push_back(hashOf(parts.xref));
             return;
         case LineKind::Trailer:
             report_.trailer = true;
@@ -160,7 +161,10 @@ void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lin
     }
     leaveHeader();
     const std::optional<int64_t> number = wholeNumber(recordNumberText(text));
-    if (!number) report_.nonWholeNumbers.push_back(lineNumber);
+    if (!number) {
+        report_.nonWholeNumbers.push_back(lineNumber);
+        if (!parts.xref.empty()) otherXrefs_.push_back(hashOf(parts.xref));
+    }
     // Written in order of (table, whole numbers first, number), ties in input order.
     const std::tuple<int, int, int64_t> key{table, number ? 0 : 1, number.value_or(0)};
     if (key < lastKey_) report_.alreadyInOrder = false;
@@ -182,15 +186,6 @@ void ReportGatherer::lineContinued(int64_t lineNumber) {
     report_.continuedLines.push_back({lineNumber, record_});
 }
 
-void ReportGatherer::remember(std::string_view xref, int64_t lineNumber) {
-    const uint64_t hash = hashOf(xref);
-    if (lineNumber > static_cast<int64_t>(UINT32_MAX)) {
-        farXrefs_.emplace_back(hash, lineNumber);
-        return;
-    }
-    xrefs_.push_back({hash, static_cast<uint32_t>(lineNumber)});
-}
-
 void ReportGatherer::staged(int64_t linesRead) {
     report_.linesRead = linesRead;
     leaveHeader();
@@ -198,45 +193,13 @@ void ReportGatherer::staged(int64_t linesRead) {
 }
 
 void ReportGatherer::findDuplicates() {
-    std::sort(xrefs_.begin(), xrefs_.end(), [](const Xref& a, const Xref& b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.line < b.line;
-    });
-    std::sort(farXrefs_.begin(), farXrefs_.end());
-
-    // Candidates: every hash seen twice among the near lines, and every far one.
-    std::vector<uint64_t> candidates;
-    for (size_t i = 1; i < xrefs_.size(); ++i) {
-        const uint64_t hash = xrefs_[i].hash;
-        if (hash == xrefs_[i - 1].hash && (candidates.empty() || candidates.back() != hash))
-            candidates.push_back(hash);
+    std::sort(otherXrefs_.begin(), otherXrefs_.end());
+    for (size_t i = 1; i < otherXrefs_.size(); ++i) {
+        const uint64_t hash = otherXrefs_[i];
+        if (hash == otherXrefs_[i - 1] &&
+            (otherDuplicates_.empty() || otherDuplicates_.back() != hash))
+            otherDuplicates_.push_back(hash);
     }
-    for (const auto& far : farXrefs_) candidates.push_back(far.first);
-    std::sort(candidates.begin(), candidates.end());
-    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-
-    std::vector<std::pair<uint64_t, std::vector<int64_t>>> found;
-    for (const uint64_t hash : candidates) {
-        std::vector<int64_t> lines = linesOf(hash);
-        if (lines.size() >= 2) found.emplace_back(hash, std::move(lines));
-    }
-    std::sort(found.begin(), found.end(),
-              [](const auto& a, const auto& b) { return a.second.front() < b.second.front(); });
-    for (auto& [hash, lines] : found) {
-        // The text comes with the write-out, found by its hash.
-        duplicates_[hash] = report_.duplicateXrefs.size();
-        report_.duplicateXrefs.emplace_back(std::string(), std::move(lines));
-    }
-}
-
-std::vector<int64_t> ReportGatherer::linesOf(uint64_t hash) const {
-    std::vector<int64_t> lines;
-    auto it = std::lower_bound(xrefs_.begin(), xrefs_.end(), hash,
-                               [](const Xref& a, uint64_t h) { return a.hash < h; });
-    for (; it != xrefs_.end() && it->hash == hash; ++it) lines.push_back(it->line);
-    auto far =
-        std::lower_bound(farXrefs_.begin(), farXrefs_.end(), std::pair<uint64_t, int64_t>{hash, 0});
-    for (; far != farXrefs_.end() && far->first == hash; ++far) lines.push_back(far->second);
-    return lines;
 }
 
 void ReportGatherer::writtenLine(std::string_view line) {
@@ -244,6 +207,8 @@ void ReportGatherer::writtenLine(std::string_view line) {
     // Nearly every line is below level 0: one test settles them.
     if (line.size() < 4 || line[0] != '0' || line[1] != ' ') return;
     const LineKind kind = classifyLine(line);
+    std::string_view xref;
+    bool whole = false;
     if (kind != LineKind::Ordinary && kind != LineKind::Trailer) {
         // A record's line starts a row of its kind's table, where records come in order of
         // their numbers: equal numbers come side by side.
@@ -252,7 +217,8 @@ void ReportGatherer::writtenLine(std::string_view line) {
                             : kind == LineKind::Source   ? Table::Sources
                                                          : Table::Notes;
         const std::optional<int64_t> number = wholeNumber(recordNumberText(line));
-        const std::string_view xref = parseLevelZero(line).xref;
+        xref = parseLevelZero(line).xref;
+        whole = number.has_value();
         if (number && number == writtenNumber_ && table == writtenTable_) {
             if (sameNumber_.empty()) sameNumber_.push_back(writtenXref_);
             sameNumber_.emplace_back(xref);
@@ -262,11 +228,15 @@ void ReportGatherer::writtenLine(std::string_view line) {
         writtenTable_ = table;
         writtenNumber_ = number;
         writtenXref_.assign(xref);
+    } else if (line[2] == '@') {
+        xref = parseLevelZero(line).xref;
     }
-    if (duplicates_.empty() || line[2] != '@') return;
-    const std::string_view xref = parseLevelZero(line).xref;
-    const auto found = duplicates_.find(hashOf(xref));
-    if (found != duplicates_.end()) report_.duplicateXrefs[found->second].first = xref;
+    if (xref.empty() || otherXrefs_.empty()) return;
+    // A record with a whole number whose xref another level-0 line carries too, or one of the
+    // other lines' xrefs found twice.
+    const uint64_t hash = hashOf(xref);
+    const std::vector<uint64_t>& seen = whole ? otherXrefs_ : otherDuplicates_;
+    if (std::binary_search(seen.begin(), seen.end(), hash)) duplicateTexts_.emplace(xref);
 }
 
 void ReportGatherer::closeEqualNumbers() {
@@ -274,23 +244,51 @@ void ReportGatherer::closeEqualNumbers() {
     std::vector<std::string> spellings = std::move(sameNumber_);
     sameNumber_.clear();
     std::sort(spellings.begin(), spellings.end());
-    spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
-    if (spellings.size() < 2) return;
-    std::vector<int64_t> lines;
-    for (const std::string& xref : spellings) {
-        const std::vector<int64_t> found = linesOf(hashOf(xref));
-        lines.insert(lines.end(), found.begin(), found.end());
+    for (size_t i = 1; i < spellings.size(); ++i) {
+        if (spellings[i] == spellings[i - 1]) duplicateTexts_.insert(spellings[i]);
     }
-    std::sort(lines.begin(), lines.end());
-    report_.equalNumbers.push_back(std::move(lines));
+    spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
+    if (spellings.size() >= 2) equalSpellings_.push_back(std::move(spellings));
 }
 
 bool ReportGatherer::verify() {
     closeEqualNumbers();
-    std::sort(report_.equalNumbers.begin(), report_.equalNumbers.end());
     report_.linesWritten = written_.count;
     report_.verified = written_ == staged_;
     return report_.verified;
+}
+
+void ReportGatherer::locate(ByteSource& input) {
+    std::map<std::string, std::vector<int64_t>, std::less<>> lines;
+    for (const std::string& xref : duplicateTexts_) lines[xref];
+    for (const auto& spellings : equalSpellings_) {
+        for (const std::string& xref : spellings) lines[xref];
+    }
+    LineReader reader(input);
+    Line line;
+    for (int64_t number = 1; number <= report_.linesRead && reader.next(line); ++number) {
+        const std::string_view head = line.head;
+        if (head.size() < 3 || head[0] != '0' || head[1] != ' ' || head[2] != '@') continue;
+        const auto found = lines.find(parseLevelZero(head).xref);
+        if (found != lines.end()) found->second.push_back(number);
+    }
+
+    for (const std::string& xref : duplicateTexts_) {
+        std::vector<int64_t>& found = lines[xref];
+        if (found.size() >= 2) report_.duplicateXrefs.emplace_back(xref, found);
+    }
+    std::sort(report_.duplicateXrefs.begin(), report_.duplicateXrefs.end(),
+              [](const auto& a, const auto& b) { return a.second.front() < b.second.front(); });
+    for (const auto& spellings : equalSpellings_) {
+        std::vector<int64_t> group;
+        for (const std::string& xref : spellings) {
+            const std::vector<int64_t>& found = lines[xref];
+            group.insert(group.end(), found.begin(), found.end());
+        }
+        std::sort(group.begin(), group.end());
+        report_.equalNumbers.push_back(std::move(group));
+    }
+    std::sort(report_.equalNumbers.begin(), report_.equalNumbers.end());
 }
 
 namespace {

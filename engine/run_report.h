@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "block_stager.h"
+#include "file_system.h"
 #include "staging_database.h"
 
 namespace brelin {
@@ -93,14 +95,14 @@ struct LineTally {
 
 // Fed in this order: begin(), the staging pass's lines (line, emptyLine, lineCut,
 // lineContinued, afterTrailer), then staged(), findDuplicates(), then writtenLine() for every
-// line the write-out writes, then verify(). The write-out's calls may come from a thread of their
-// own (CheckedOutput), as long as no other call overlaps them. Memory: 12 bytes per level-0 line
-// with an xref, besides the lists of the report itself.
+// line the write-out writes, then verify(), then locate() where wantsLines(). The write-out's
+// calls may come from a thread of their own (CheckedOutput), as long as no other call overlaps
+// them. Memory: 8 bytes per level-0 line with an xref other than a record with a whole number,
+// besides the lists of the report itself.
 class ReportGatherer {
 public:
-    // The input starts with a UTF-8 byte-order mark; it has about expectedLines lines, which
-    // sizes the room for the xrefs once, instead of copying them as they grow.
-    void begin(bool byteOrderMark, int64_t expectedLines = 0);
+    // byteOrderMark: the input starts with a UTF-8 byte-order mark.
+    void begin(bool byteOrderMark);
     // A non-empty line as it is staged (cut where it had to be), of the kind the stager gave it.
     void line(LineKind kind, std::string_view text, int64_t lineNumber);
     void emptyLine() { ++report_.emptyLines; }
@@ -116,25 +118,20 @@ public:
     void findDuplicates();
     // One line the write-out writes, without its CR LF, in the order written.
     void writtenLine(std::string_view line);
-    // True when the lines written are those staged. Completes the report.
+    // True when the lines written are those staged.
     bool verify();
+    // True when xrefs found twice, or numbers spelled two ways, want their lines.
+    bool wantsLines() const { return !duplicateTexts_.empty() || !equalSpellings_.empty(); }
+    // Reads the input again, up to its trailer, for the lines of those xrefs: rare, so that the
+    // common run keeps no line number of its records.
+    void locate(ByteSource& input);
 
     const RunReport& report() const { return report_; }
     RunReport& report() { return report_; }
 
 private:
-#pragma pack(push, 4)
-    struct Xref {
-        uint64_t hash;
-        uint32_t line;
-    };
-#pragma pack(pop)
-    static_assert(sizeof(Xref) == 12);
-
     void levelZero(LineKind kind, std::string_view text, int64_t lineNumber);
     void leaveHeader();
-    void remember(std::string_view xref, int64_t lineNumber);
-    std::vector<int64_t> linesOf(uint64_t hash) const;
     void closeEqualNumbers();
 
     RunReport report_;
@@ -146,13 +143,16 @@ private:
     // The output's order key of the last record staged: (table, whole numbers first, number).
     std::tuple<int, int, int64_t> lastKey_{0, 0, 0};
 
-    // Every level-0 xref's hash and line, sorted by hash once staged. Lines past 2^32 - 1 are
-    // kept apart, in full.
-    std::vector<Xref> xrefs_;
-    std::vector<std::pair<uint64_t, int64_t>> farXrefs_;
-    // Hashes of the xrefs found more than once, to their entry in duplicateXrefs, whose text
-    // the write-out fills.
-    std::map<uint64_t, size_t> duplicates_;
+    // The hashes of the xrefs of the level-0 lines other than records with a whole number,
+    // sorted once staged, and those among them found twice. A record with a whole number needs
+    // no room here: it comes out of the store beside its equals, where the write-out compares
+    // their xrefs.
+    std::vector<uint64_t> otherXrefs_;
+    std::vector<uint64_t> otherDuplicates_;
+    // What the write-out found: xrefs on more than one level-0 line, and the spellings of one
+    // number in one group; locate() finds their lines.
+    std::set<std::string, std::less<>> duplicateTexts_;
+    std::vector<std::vector<std::string>> equalSpellings_;
     // The write-out's last record and, while the records that follow it have the same whole
     // number, their xrefs.
     Table writtenTable_ = Table::Individuals;

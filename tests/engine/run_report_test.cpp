@@ -212,27 +212,35 @@ INSTANTIATE_TEST_SUITE_P(
                    "B' AS BLOB) WHERE GedIndex = 1"}),
     [](const auto& test) { return test.param.name; });
 
-TEST(ReportGatherer, ContinuedLinesAndFarLinesAreKept) {
+TEST(ReportGatherer, FindsRepeatsAtTheWriteOutAndTheirLinesInTheInput) {
+    // As the run feeds it: the input's lines, then the lines written in the output's order.
+    const std::vector<std::string> input = {"0 HEAD",      "0 @I1@ INDI",  "1 NOTE long",
+                                            "0 @M1@ OBJE", "0 @I01@ INDI", "0 @I1@ INDI",
+                                            "0 @M1@ OBJE", "0 TRLR"};
+    const LineKind kinds[] = {LineKind::Ordinary, LineKind::Individual, LineKind::Ordinary,
+                              LineKind::Ordinary, LineKind::Individual, LineKind::Individual,
+                              LineKind::Ordinary, LineKind::Trailer};
     ReportGatherer gatherer;
     gatherer.begin(false);
-    gatherer.line(LineKind::Ordinary, "0 HEAD", 1);
-    gatherer.line(LineKind::Individual, "0 @I1@ INDI", 2);
-    gatherer.line(LineKind::Ordinary, "1 NOTE long", 3);
-    gatherer.lineContinued(3);
-    const int64_t far = int64_t{5} << 32;
-    gatherer.line(LineKind::Individual, "0 @I1@ INDI", far);
-    gatherer.line(LineKind::Individual, "0 @I01@ INDI", far + 1);
-    gatherer.staged(far + 1);
+    std::string bytes;
+    for (size_t i = 0; i < input.size(); ++i) {
+        gatherer.line(kinds[i], input[i], static_cast<int64_t>(i + 1));
+        if (i == 2) gatherer.lineContinued(3);
+        bytes += input[i] + "\n";
+    }
+    gatherer.staged(8);
     gatherer.findDuplicates();
-    for (const char* line : {"0 HEAD", "0 @I1@ INDI", "1 NOTE long", "0 @I1@ INDI", "0 @I01@ INDI"})
-        gatherer.writtenLine(line);
+    for (const std::string& line : input) gatherer.writtenLine(line);
     EXPECT_TRUE(gatherer.verify());
+    ASSERT_TRUE(gatherer.wantsLines());
+    testing::StringSource source(bytes + "0 @I1@ INDI\n");  // after the trailer: not counted
+    gatherer.locate(source);
+
     const RunReport& r = gatherer.report();
     EXPECT_EQ(r.continuedLines, (std::vector<ReportedLine>{{3, "@I1@"}}));
-    EXPECT_TRUE(r.cutLines.empty());
-    ASSERT_EQ(r.duplicateXrefs.size(), 1u);
-    EXPECT_EQ(r.duplicateXrefs[0].second, (std::vector<int64_t>{2, far}));
-    EXPECT_EQ(r.equalNumbers, (std::vector<std::vector<int64_t>>{{2, far, far + 1}}));
+    EXPECT_EQ(r.duplicateXrefs, (std::vector<std::pair<std::string, std::vector<int64_t>>>{
+                                    {"@I1@", {2, 6}}, {"@M1@", {4, 7}}}));
+    EXPECT_EQ(r.equalNumbers, (std::vector<std::vector<int64_t>>{{2, 5, 6}}));
     EXPECT_NE(toJson(r).find("\"continued_lines\":[{\"line\":3,\"record\":\"@I1@\"}]"),
               std::string::npos);
 }
