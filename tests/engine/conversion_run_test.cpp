@@ -8,6 +8,7 @@
 #include "invariant.h"
 #include "line_count.h"
 #include "memory_file_system.h"
+#include "run_fixture.h"
 #include "scripted_frontend.h"
 
 namespace brelin {
@@ -16,42 +17,12 @@ namespace {
 using testing::checkInvariant;
 using testing::expectedOutput;
 
-const std::string kInput = "/in/family.ged";
-const std::string kOutput = "/out/sorted.ged";
-const std::string kLog = "/prog/Logbrelin.log";
+using testing::crlf;
+using testing::kInput;
+using testing::kLog;
+using testing::kOutput;
 
-std::string crlf(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    return text;
-}
-
-class ConversionRunTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        db.openFile(":memory:");
-        db.createTables();
-        frontend.input = kInput;
-        frontend.output = kOutput;
-    }
-
-    RunResult convert(const std::string& input) {
-        files.put(kInput, input);
-        return run.start();
-    }
-
-    std::optional<std::string> output() const {
-        if (!files.has(kOutput)) return std::nullopt;
-        return files.at(kOutput);
-    }
-
-    std::string log() const { return files.has(kLog) ? files.at(kLog) : ""; }
-
-    testing::MemoryFileSystem files;
-    testing::ScriptedFrontend frontend;
-    StagingDatabase db;
-    ConversionRun run{db, files, frontend, kLog};
-};
+class ConversionRunTest : public testing::RunFixture {};
 
 TEST_F(ConversionRunTest, WorkedExampleComesOutInNumberOrder) {
     const RunResult result = convert(

@@ -12,41 +12,20 @@
 #include "conversion_run.h"
 #include "memory_file_system.h"
 #include "messages.h"
+#include "run_fixture.h"
 #include "scripted_frontend.h"
 
 namespace brelin {
 namespace {
 
-const std::string kInput = "/in/family.ged";
-const std::string kOutput = "/out/sorted.ged";
-const std::string kLog = "/prog/Logbrelin.log";
+using testing::crlf;
+using testing::kInput;
+using testing::kLog;
+using testing::kOutput;
+
 const std::string k300(300, 'x');
 
-std::string crlf(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    return text;
-}
-
-class RunReportTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        db.openFile(":memory:");
-        db.createTables();
-        frontend.input = kInput;
-        frontend.output = kOutput;
-    }
-
-    RunResult convert(const std::string& input) {
-        files.put(kInput, input);
-        return run.start();
-    }
-
-    testing::MemoryFileSystem files;
-    testing::ScriptedFrontend frontend;
-    StagingDatabase db;
-    ConversionRun run{db, files, frontend, kLog};
-};
+class RunReportTest : public testing::RunFixture {};
 
 TEST_F(RunReportTest, CountsWhatWasWritten) {
     const RunResult result =

@@ -1,0 +1,56 @@
+// A conversion run for one engine test: files in memory, a scripted front end and a staging
+// database of its own in memory. Also crlf(), the GEDCOM texts the tests write.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include "conversion_run.h"
+#include "memory_file_system.h"
+#include "scripted_frontend.h"
+
+namespace brelin::testing {
+
+inline const std::string kInput = "/in/family.ged";
+inline const std::string kOutput = "/out/sorted.ged";
+inline const std::string kLog = "/prog/Logbrelin.log";
+
+// The lines, each ended by CR LF.
+inline std::string crlf(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+class RunFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.openFile(":memory:");
+        db.createTables();
+        frontend.input = kInput;
+        frontend.output = kOutput;
+    }
+
+    // One run of input, answered by the front end's script.
+    RunResult convert(const std::string& input) {
+        files.put(kInput, input);
+        return run.start();
+    }
+
+    std::optional<std::string> output() const {
+        if (!files.has(kOutput)) return std::nullopt;
+        return files.at(kOutput);
+    }
+
+    std::string log() const { return files.has(kLog) ? files.at(kLog) : ""; }
+
+    MemoryFileSystem files;
+    ScriptedFrontend frontend;
+    StagingDatabase db;
+    ConversionRun run{db, files, frontend, kLog};
+};
+
+}  // namespace brelin::testing
