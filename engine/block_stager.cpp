@@ -30,6 +30,23 @@ LineKind classifyLine(std::string_view line) {
     return LineKind::Ordinary;
 }
 
+std::optional<Table> tableOf(LineKind kind) {
+    switch (kind) {
+        case LineKind::Individual:
+            return Table::Individuals;
+        case LineKind::Family:
+            return Table::Families;
+        case LineKind::Source:
+            return Table::Sources;
+        case LineKind::Note:
+            return Table::Notes;
+        case LineKind::Ordinary:
+        case LineKind::Trailer:
+            break;
+    }
+    return std::nullopt;
+}
+
 std::string_view recordNumberText(std::string_view line) {
     const std::string_view rest = line.substr(std::min<size_t>(4, line.size()));
     return rest.substr(0, rest.find('@'));
@@ -71,18 +88,13 @@ LineKind BlockStager::accept(std::string_view line) {
             }
             database_.appendToBlock(line);
             break;
-        case LineKind::Individual:
-            startRecord(Table::Individuals, line);
-            break;
-        case LineKind::Family:
-            startRecord(Table::Families, line);
-            break;
-        case LineKind::Note:
-            startRecord(Table::Notes, line);
-            break;
         case LineKind::Source:
             sourcesSeen_ = true;
-            startRecord(Table::Sources, line);
+            [[fallthrough]];
+        case LineKind::Individual:
+        case LineKind::Family:
+        case LineKind::Note:
+            startRecord(*tableOf(kind), line);
             break;
         case LineKind::Trailer:
             stagePending();

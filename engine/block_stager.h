@@ -24,6 +24,9 @@ enum class LineKind { Ordinary, Individual, Family, Source, Note, Trailer };
 // The kind of a line, by its first characters and, for "0 @S", its tag.
 LineKind classifyLine(std::string_view line);
 
+// The table a record line's block goes to; nullopt for the other kinds.
+std::optional<Table> tableOf(LineKind kind);
+
 // The record number of a record line: the text after its four-character prefix up to the next
 // "@" (or the end of the line).
 std::string_view recordNumberText(std::string_view line);

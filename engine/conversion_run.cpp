@@ -104,6 +104,11 @@ RunResult ConversionRun::start() {
 
     TruncationLog log(files_, logPath_);
     ReportGatherer gatherer;
+    const auto end = [&](RunOutcome outcome) {
+        result.linesCut = log.cutCount();
+        result.linesContinued = log.continuedCount();
+        return finish(result, outcome, gatherer);
+    };
     try {
         // One run at a time per log: another run of the same program in the same folder would
         // mix its list with this one's.
@@ -115,17 +120,13 @@ RunResult ConversionRun::start() {
         frontend_.inputMeasured(result.measure);
 
         Staged staged;
-        const bool staging = stagingPass(log, result, staged, gatherer);
-        result.linesCut = log.cutCount();
-        result.linesContinued = log.continuedCount();
-        if (!staging) return finish(result, RunOutcome::Abandoned, gatherer);
+        if (!stagingPass(log, result, staged, gatherer)) return end(RunOutcome::Abandoned);
 
         frontend_.setState(RunState::Writing);
         const std::optional<std::string> output = frontend_.chooseOutput(inputPath_);
-        if (!output) return finish(result, RunOutcome::OutputCancelled, gatherer);
+        if (!output) return end(RunOutcome::OutputCancelled);
         result.outputPath = *output;
-        if (!writeOut(*output, staged, gatherer))
-            return finish(result, RunOutcome::Abandoned, gatherer);
+        if (!writeOut(*output, staged, gatherer)) return end(RunOutcome::Abandoned);
         locateReported(gatherer);
     } catch (const RunError& error) {
         result.error = error;
@@ -137,12 +138,10 @@ RunResult ConversionRun::start() {
         result.error = RunError(FailedStep::Internal, inputPath_, Cause::Unexpected, error.what());
     }
     if (result.error) {
-        result.linesCut = log.cutCount();
-        result.linesContinued = log.continuedCount();
         frontend_.showProgress(false);
-        return finish(result, RunOutcome::Failed, gatherer);
+        return end(RunOutcome::Failed);
     }
-    return finish(result, RunOutcome::Completed, gatherer);
+    return end(RunOutcome::Completed);
 }
 
 void ConversionRun::begin(const std::string& input, RunResult& result) {

@@ -201,15 +201,25 @@ std::string reportText(const RunResult& result) {
     return text;
 }
 
-std::string logLineCut(int64_t lineNumber) {
+namespace {
+
+// "La ligne N comporte plus de 255 caractères et a été ", in Windows-1252.
+std::string logLineStart(int64_t lineNumber) {
     return "La ligne " + std::to_string(lineNumber) +
-           " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+           " comporte plus de 255 caract\xE8res et a \xE9t\xE9 ";
+}
+
+}  // namespace
+
+std::string logLineCut(int64_t lineNumber) {
+    return logLineStart(lineNumber) +
+           "tronqu\xE9"
            "e.\r\n";
 }
 
 std::string logLineContinued(int64_t lineNumber) {
-    return "La ligne " + std::to_string(lineNumber) +
-           " comporte plus de 255 caract\xE8res et a \xE9t\xE9 continu\xE9"
+    return logLineStart(lineNumber) +
+           "continu\xE9"
            "e sur des lignes CONC.\r\n";
 }
 
@@ -277,19 +287,19 @@ std::string causeText(const RunError& error) {
             return phrase.empty() ? "le système a refusé l'opération" : phrase;
         }
         case Cause::Folder:
-            return "c'est un dossier";
+            return systemPhrase(EISDIR);
         case Cause::NotRegularFile:
             return "ce n'est pas un fichier ordinaire";
         case Cause::DiskFull:
-            return "le disque est plein";
+            return systemPhrase(ENOSPC);
         case Cause::DiskIo:
-            return "erreur d'entrée-sortie du disque";
+            return systemPhrase(EIO);
         case Cause::CannotOpen:
             return "la base ne peut pas être ouverte ni créée";
         case Cause::ReadOnly:
             return "la base ne peut pas être écrite";
         case Cause::OutOfMemory:
-            return "mémoire insuffisante";
+            return systemPhrase(ENOMEM);
         case Cause::Corrupt:
             return "la base est endommagée";
         case Cause::Busy:

@@ -132,31 +132,29 @@ void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lin
     const LevelZero parts = parseLevelZero(text);
     record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
 
-    int table = -1;
-    switch (kind) {
-        case LineKind::Ordinary:
-            if (!inHeader_) ++report_.otherRecords[std::string(parts.tag)];
-            if (!parts.xref.empty()) otherXrefs_.push_back(hashOf(parts.xref));
-            return;
-        case LineKind::Trailer:
-            report_.trailer = true;
-            leaveHeader();
-            return;
-        case LineKind::Individual:
+    const std::optional<Table> table = tableOf(kind);
+    if (kind == LineKind::Trailer) {
+        report_.trailer = true;
+        leaveHeader();
+        return;
+    }
+    if (!table) {
+        if (!inHeader_) ++report_.otherRecords[std::string(parts.tag)];
+        if (!parts.xref.empty()) otherXrefs_.push_back(hashOf(parts.xref));
+        return;
+    }
+    switch (*table) {
+        case Table::Individuals:
             ++report_.records.individuals;
-            table = 0;
             break;
-        case LineKind::Family:
+        case Table::Families:
             ++report_.records.families;
-            table = 1;
             break;
-        case LineKind::Source:
+        case Table::Sources:
             ++report_.records.sources;
-            table = 2;
             break;
-        case LineKind::Note:
+        case Table::Notes:
             ++report_.records.notes;
-            table = 3;
             break;
     }
     leaveHeader();
@@ -166,7 +164,8 @@ void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lin
         if (!parts.xref.empty()) otherXrefs_.push_back(hashOf(parts.xref));
     }
     // Written in order of (table, whole numbers first, number), ties in input order.
-    const std::tuple<int, int, int64_t> key{table, number ? 0 : 1, number.value_or(0)};
+    const std::tuple<int, int, int64_t> key{static_cast<int>(*table), number ? 0 : 1,
+                                            number.value_or(0)};
     if (key < lastKey_) report_.alreadyInOrder = false;
     lastKey_ = key;
 }
@@ -206,26 +205,21 @@ void ReportGatherer::writtenLine(std::string_view line) {
     written_.add(line);
     // Nearly every line is below level 0: one test settles them.
     if (line.size() < 4 || line[0] != '0' || line[1] != ' ') return;
-    const LineKind kind = classifyLine(line);
     std::string_view xref;
     bool whole = false;
-    if (kind != LineKind::Ordinary && kind != LineKind::Trailer) {
+    if (const std::optional<Table> table = tableOf(classifyLine(line))) {
         // A record's line starts a row of its kind's table, where records come in order of
         // their numbers: equal numbers come side by side.
-        const Table table = kind == LineKind::Individual ? Table::Individuals
-                            : kind == LineKind::Family   ? Table::Families
-                            : kind == LineKind::Source   ? Table::Sources
-                                                         : Table::Notes;
         const std::optional<int64_t> number = wholeNumber(recordNumberText(line));
         xref = parseLevelZero(line).xref;
         whole = number.has_value();
-        if (number && number == writtenNumber_ && table == writtenTable_) {
+        if (number && number == writtenNumber_ && *table == writtenTable_) {
             if (sameNumber_.empty()) sameNumber_.push_back(writtenXref_);
             sameNumber_.emplace_back(xref);
         } else {
             closeEqualNumbers();
         }
-        writtenTable_ = table;
+        writtenTable_ = *table;
         writtenNumber_ = number;
         writtenXref_.assign(xref);
     } else if (line[2] == '@') {
