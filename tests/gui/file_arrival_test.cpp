@@ -21,6 +21,9 @@ struct DropAnswer {
     bool moveAccepted = false;
     bool dropAccepted = false;
     Qt::DropAction dropAction = Qt::IgnoreAction;
+
+    // The cursor said no at every step.
+    bool refused() const { return !enterAccepted && !moveAccepted && !dropAccepted; }
 };
 
 // The file manager offers to copy or move, and the user holds Shift, which proposes the move.
@@ -168,10 +171,7 @@ void FileArrivalTest::otherDropsAreRefusedWithoutAWord() {
                                          : QUrl::fromLocalFile(rig.path(url.toStdString())));
     rig.dialogs.fileAnswers = {rig.path("sortie.ged"), rig.path("sortie.ged")};
 
-    const DropAnswer answer = dragAndDrop(rig.window(), dropped, text);
-    QVERIFY(!answer.enterAccepted);
-    QVERIFY(!answer.moveAccepted);
-    QVERIFY(!answer.dropAccepted);
+    QVERIFY(dragAndDrop(rig.window(), dropped, text).refused());
     QTest::qWait(20);
     QVERIFY(rig.dialogs.fileRequests.empty());
     QVERIFY(rig.dialogs.messages.empty());
@@ -193,11 +193,7 @@ void FileArrivalTest::dropsDuringARunAreRefused() {
     QTest::qWait(20);
 
     QCOMPARE(answers.size(), size_t(2));
-    for (const DropAnswer& answer : answers) {
-        QVERIFY(!answer.enterAccepted);
-        QVERIFY(!answer.moveAccepted);
-        QVERIFY(!answer.dropAccepted);
-    }
+    for (const DropAnswer& answer : answers) QVERIFY(answer.refused());
     QCOMPARE(rig.dialogs.fileRequests.size(), size_t(2));  // no second run followed
     QVERIFY(rig.dialogs.messages.empty());
     QCOMPARE(rig.panel(2), QString("Terminé"));
