@@ -8,9 +8,9 @@
 // staged.
 #include "conversion_run.h"
 
-#include <future>
 #include <new>
 
+#include "batch_thread.h"
 #include "block_stager.h"
 #include "checked_output.h"
 #include "line_continuation.h"
@@ -45,7 +45,8 @@ void readLine(ByteSource& source, const Line& line, LineContinuer& continuer) {
     uint64_t offset = line.offset;
     uint64_t left = line.length;
     while (left > 0) {
-        const size_t got = source.readAt(offset, buffer, std::min<uint64_t>(left, sizeof buffer));
+        const size_t got = source.readAt(
+            offset, buffer, static_cast<size_t>(std::min<uint64_t>(left, sizeof buffer)));
         if (got == 0) return;
         const std::string_view bytes(buffer, got);
         const size_t end = bytes.find_first_of("\r\n");
@@ -221,9 +222,12 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     if (measure.estimated) frontend_.updateProgress(100.0f);
     stager.finish();
     // The report looks for the xrefs staged twice while the last batch goes into the store.
-    auto duplicates = std::async(std::launch::async, [&gatherer] { gatherer.findDuplicates(); });
+    struct NoBatch {};
+    NoBatch none;
+    BatchThread<NoBatch> duplicates;
+    duplicates.start(none, [&gatherer](NoBatch&) { gatherer.findDuplicates(); });
     transaction.commit();
-    duplicates.get();
+    duplicates.wait();
     frontend_.showProgress(false);
     gatherer.staged(result.linesRead);
 

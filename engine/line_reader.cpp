@@ -94,7 +94,8 @@ bool LineReader::next(Line& line) {
         if (lineEnd == stop) {
             // The line goes on past the buffer: keep its head and read on.
             if (length < kKeptBytes)
-                carry_.append(start, std::min<uint64_t>(taken, kKeptBytes - length));
+                carry_.append(start,
+                              static_cast<size_t>(std::min<uint64_t>(taken, kKeptBytes - length)));
             length += taken;
             position_ += taken;
             begin_ = end_;
@@ -107,7 +108,8 @@ bool LineReader::next(Line& line) {
             line.head = std::string_view(start, std::min(taken, kKeptBytes));
         } else {
             if (length < kKeptBytes)
-                carry_.append(start, std::min<uint64_t>(taken, kKeptBytes - length));
+                carry_.append(start,
+                              static_cast<size_t>(std::min<uint64_t>(taken, kKeptBytes - length)));
             line.head = carry_;
         }
         line.length = length + taken;

@@ -11,32 +11,52 @@
 // runs the work it was given on the batch it was handed and nothing else; no call is made from it.
 // While a task runs, whatever its work uses belongs to it: the owner touches that only after wait
 // or join.
+//
+// A build without threads (WebAssembly in a page, which has no shared memory) runs each task on
+// the owner's thread as it is handed over: the same calls and the same order of work, without
+// the overlap. The build chooses the body of TaskThread that does it (batch_thread_wasm.cpp).
 #pragma once
 
-#include <condition_variable>
 #include <exception>
 #include <functional>
-#include <mutex>
-#include <thread>
+#include <memory>
 #include <utility>
 
 namespace brelin {
+
+// Where a BatchThread's tasks run, one at a time: a thread of its own (batch_thread.cpp), or
+// the caller's thread in a build without threads (batch_thread_wasm.cpp). Only BatchThread
+// uses it.
+class TaskThread {
+public:
+    TaskThread() noexcept;
+    // Waits for the task, then ends the thread.
+    ~TaskThread();
+    TaskThread(const TaskThread&) = delete;
+    TaskThread& operator=(const TaskThread&) = delete;
+
+    // Gets the thread ready to take a task, starting it the first time; throws what starting it
+    // throws. Called before each run.
+    void prepare();
+    // Runs task, once the previous one has ended (join); task throws nothing.
+    void run(std::function<void()> task) noexcept;
+    // True when a task handed over now would run beside the owner at once: no task runs. Never
+    // true without threads, where a task runs on the owner's thread only when it is handed over.
+    bool idle() const noexcept;
+    // Waits for the task to end, if one runs.
+    void join() const noexcept;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 template <typename Batch>
 class BatchThread {
 public:
     BatchThread() = default;
     // Waits for the task, then ends the thread; a failure, if any, goes unreported. Never throws.
-    ~BatchThread() {
-        join();
-        if (!thread_.joinable()) return;
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_one();
-        thread_.join();
-    }
+    ~BatchThread() = default;
     BatchThread(const BatchThread&) = delete;
     BatchThread& operator=(const BatchThread&) = delete;
 
@@ -47,68 +67,37 @@ public:
     void start(Batch& batch, Work work) {
         wait();
         // What may fail comes first, while the owner still has its batch.
-        std::function<void(Batch&)> task(std::move(work));
-        if (!thread_.joinable()) thread_ = std::thread([this] { serve(); });
+        std::function<void()> task([this, work = std::move(work)]() mutable {
+            try {
+                work(batch_);
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+        });
+        thread_.prepare();
         using std::swap;
         swap(batch, batch_);
-        {
-            std::lock_guard lock(mutex_);
-            work_ = std::move(task);
-            busy_ = true;
-        }
-        wake_.notify_one();
+        thread_.run(std::move(task));
     }
 
-    // True when no task runs: none was started, or the last one has ended. Does not wait.
-    bool idle() const {
-        std::lock_guard lock(mutex_);
-        return !busy_;
-    }
+    // True when a batch handed over now would be worked on beside the owner at once (see
+    // TaskThread::idle). Does not wait.
+    bool idle() const { return thread_.idle(); }
 
     // Waits for the task, if one runs; rethrows the failure of a task that ended since the last
     // wait.
     void wait() {
         join();
-        std::lock_guard lock(mutex_);
         if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     }
 
     // Waits for the task to end, leaving its failure to the next wait. Throws nothing.
-    void join() const {
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return !busy_; });
-    }
+    void join() const { thread_.join(); }
 
 private:
-    void serve() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return busy_ || stopping_; });
-            if (!busy_) return;
-            lock.unlock();
-            std::exception_ptr failure;
-            try {
-                work_(batch_);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            lock.lock();
-            work_ = nullptr;
-            failure_ = failure;
-            busy_ = false;
-            done_.notify_all();
-        }
-    }
-
-    Batch batch_;                           // the task's alone from start to its end
-    std::function<void(Batch&)> work_;      // likewise
-    mutable std::mutex mutex_;              // guards what follows
-    mutable std::condition_variable wake_;  // a task or the end is given
-    mutable std::condition_variable done_;  // a task has ended
-    bool busy_ = false;
-    bool stopping_ = false;
-    std::exception_ptr failure_;
-    std::thread thread_;  // last: started once everything it uses exists
+    Batch batch_;                 // the task's alone from start to its end
+    std::exception_ptr failure_;  // the task's too; the owner's once it has ended
+    TaskThread thread_;           // last: gone first, waiting for the task that uses the rest
 };
 
 }  // namespace brelin
