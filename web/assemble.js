@@ -1,0 +1,35 @@
+// Makes brelin.html, one file: the page's template (web/brelin.html) with its icon as a data
+// address, its script inline, and the engine's script (emscripten's, with the module inside)
+// followed by the worker's as a text block, from which the page starts its workers.
+//
+//   node assemble.js TEMPLATE PAGE_JS WORKER_JS ICON_SVG ENGINE_JS OUTPUT
+'use strict';
+
+const fs = require('fs');
+
+const [template, pageScript, workerScript, icon, engineScript, output] = process.argv.slice(2);
+const read = (path) => fs.readFileSync(path, 'utf8');
+
+// Text inside a script element ends at "</script", and "<!--" or "<script" change how the
+// browser reads what follows: none of them may be in what is put there.
+function scriptText(text, what) {
+    const found = /<\/script|<!--|<script/i.exec(text);
+    if (found) throw new Error(`${what} holds "${found[0]}", which would end its script element`);
+    return text;
+}
+
+const parts = {
+    '@@BRELIN_ICON@@': 'data:image/svg+xml;base64,' + fs.readFileSync(icon).toString('base64'),
+    '@@BRELIN_PAGE@@': scriptText(read(pageScript), pageScript),
+    '@@BRELIN_ENGINE@@':
+        scriptText(read(engineScript) + '\n' + read(workerScript),
+                   `${engineScript} and ${workerScript}`),
+};
+
+let page = read(template);
+for (const [mark, text] of Object.entries(parts)) {
+    if (!page.includes(mark)) throw new Error(`${template} has no ${mark}`);
+    page = page.split(mark).join(text);
+}
+fs.writeFileSync(output + '.part', page);
+fs.renameSync(output + '.part', output);

@@ -1,0 +1,145 @@
+// The host is the JavaScript object Module.brelinHost, which the page's worker (web/worker.js)
+// or the Node runner (web/node_host.js) sets before a run. Its calls return -1 or false on a
+// failure of its own (a file changed or gone since it was chosen, memory refused), which
+// become the run's errors here: nothing thrown in JavaScript crosses the engine.
+#include "page_file_system_wasm.h"
+
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cerrno>
+
+// clang-format off
+EM_JS(double, brelin_host_input_size, (), {
+    return Module.brelinHost.inputSize();
+});
+EM_JS(double, brelin_host_read, (double offset, char* buffer, size_t capacity), {
+    return Module.brelinHost.read(offset, HEAPU8.subarray(buffer >>> 0, (buffer >>> 0) + capacity));
+});
+EM_JS(int, brelin_host_output_open, (const char* name), {
+    return Module.brelinHost.outputOpen(UTF8ToString(name));
+});
+EM_JS(bool, brelin_host_output_write, (int id, const char* bytes, size_t size), {
+    return Module.brelinHost.outputWrite(id, HEAPU8.subarray(bytes >>> 0, (bytes >>> 0) + size));
+});
+EM_JS(bool, brelin_host_output_commit, (int id), {
+    return Module.brelinHost.outputCommit(id);
+});
+EM_JS(void, brelin_host_output_discard, (int id), {
+    Module.brelinHost.outputDiscard(id);
+});
+// clang-format on
+
+namespace brelin {
+
+namespace {
+
+class HostSource : public ByteSource {
+public:
+    HostSource(std::string path, uint64_t size) : path_(std::move(path)), size_(size) {}
+
+    size_t read(char* buffer, size_t capacity) override {
+        const size_t got = readAt(position_, buffer, capacity);
+        position_ += got;
+        return got;
+    }
+    uint64_t size() const override { return size_; }
+    size_t readAt(uint64_t offset, char* buffer, size_t capacity) override {
+        const double got =
+            brelin_host_read(static_cast<double>(offset), buffer, std::min(capacity, kMaxRead));
+        if (got < 0) throw RunError(FailedStep::ReadInput, path_, Cause::System, {}, EIO);
+        return static_cast<size_t>(got);
+    }
+
+private:
+    // A slice of the file per call, as large as the engine's own buffers ask.
+    static constexpr size_t kMaxRead = 4 << 20;
+
+    std::string path_;
+    uint64_t size_;
+    uint64_t position_ = 0;
+};
+
+class HostOutput : public OutputFile {
+public:
+    HostOutput(std::string path, int id) : path_(std::move(path)), id_(id) {}
+    ~HostOutput() override {
+        if (!committed_) brelin_host_output_discard(id_);
+    }
+    HostOutput(const HostOutput&) = delete;
+    HostOutput& operator=(const HostOutput&) = delete;
+
+    void write(std::string_view bytes) override {
+        if (!brelin_host_output_write(id_, bytes.data(), bytes.size())) fail();
+    }
+    void commit() override {
+        if (!brelin_host_output_commit(id_)) fail();
+        committed_ = true;
+    }
+
+private:
+    // The host keeps the bytes in the browser's memory: refusing them means there is none left.
+    [[noreturn]] void fail() const {
+        throw RunError(FailedStep::WriteOutput, path_, Cause::System, {}, ENOMEM);
+    }
+
+    std::string path_;
+    int id_;
+    bool committed_ = false;
+};
+
+class HeldLock : public FileLock {
+public:
+    HeldLock(std::set<std::string>& locked, std::string path)
+        : locked_(locked), path_(std::move(path)) {}
+    ~HeldLock() override { locked_.erase(path_); }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+private:
+    std::set<std::string>& locked_;
+    std::string path_;
+};
+
+}  // namespace
+
+PageFileSystem::PageFileSystem(std::string inputName) : inputName_(std::move(inputName)) {}
+
+std::unique_ptr<ByteSource> PageFileSystem::openInput(const std::string& path) {
+    if (path != inputName_) throw RunError::fromSystem(FailedStep::ReadInput, path, ENOENT);
+    const double size = brelin_host_input_size();
+    if (size < 0) throw RunError::fromSystem(FailedStep::ReadInput, path, EIO);
+    return std::make_unique<HostSource>(path, static_cast<uint64_t>(size));
+}
+
+std::unique_ptr<OutputFile> PageFileSystem::createOutput(const std::string& path) {
+    const int id = brelin_host_output_open(path.c_str());
+    if (id < 0) throw RunError::fromSystem(FailedStep::WriteOutput, path, ENOMEM);
+    return std::make_unique<HostOutput>(path, id);
+}
+
+void PageFileSystem::appendToFile(const std::string& path, std::string_view bytes, bool create) {
+    const auto file = kept_.find(path);
+    if (file == kept_.end()) {
+        if (!create) throw RunError::fromSystem(FailedStep::WriteLog, path, ENOENT);
+        kept_[path] = bytes;
+        return;
+    }
+    file->second.append(bytes);
+}
+
+void PageFileSystem::removeFile(const std::string& path) {
+    kept_.erase(path);
+}
+
+std::unique_ptr<FileLock> PageFileSystem::tryLock(const std::string& path) {
+    if (!locked_.insert(path).second) return nullptr;
+    return std::make_unique<HeldLock>(locked_, path);
+}
+
+const std::string* PageFileSystem::kept(const std::string& path) const {
+    const auto file = kept_.find(path);
+    return file == kept_.end() ? nullptr : &file->second;
+}
+
+}  // namespace brelin

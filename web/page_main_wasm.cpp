@@ -1,0 +1,173 @@
+// The page's entry into the engine: one run on the file the host gives, through the page's
+// front end and files, then the run's facts told to the host in the programs' wording. The host
+// (web/worker.js in the page, web/node_host.js under Node) shows them; it words nothing itself.
+//
+// A run happens in a worker of its own, and "Arrêter" ends that worker: the engine's stop
+// question is never asked here, and nothing of a stopped run reaches the page.
+#include <emscripten.h>
+
+#include <cmath>
+#include <new>
+#include <string>
+
+#include "conversion_run.h"
+#include "messages.h"
+#include "page_file_system_wasm.h"
+#include "page_texts.h"
+#include "public.h"
+#include "run_database.h"
+
+// clang-format off
+EM_JS(void, brelin_host_tell, (const char* key, const char* bytes, size_t size), {
+    Module.brelinHost.tell(UTF8ToString(key), HEAPU8.slice(bytes >>> 0, (bytes >>> 0) + size));
+});
+EM_JS(void, brelin_host_progress, (int percent), {
+    Module.brelinHost.progress(percent);
+});
+// clang-format on
+
+namespace brelin {
+
+namespace {
+
+// The largest input the page takes: its staged copy and the sorted file both live in the
+// browser's memory (bench/README.md).
+constexpr uint64_t kMaxInputBytes = 2000000000;
+
+// The run's files in the page: the staging database in the module's memory file system, the
+// log and the report under the desktop program's names.
+constexpr const char* kDatabasePath = "brelin.db";
+constexpr const char* kLogPath = "Logbrelin.log";
+constexpr const char* kReportName = "Rapportbrelin.txt";
+
+void tell(const char* key, std::string_view bytes) {
+    brelin_host_tell(key, bytes.data(), bytes.size());
+}
+
+// "NAME-trie.ged" for "NAME.ged", as the window suggests.
+std::string outputNameFor(const std::string& inputName) {
+    const auto dot = inputName.find_last_of('.');
+    const std::string base = dot == std::string::npos ? inputName : inputName.substr(0, dot);
+    return base + text::kOutputNameEnding + ".ged";
+}
+
+// The page's answers to the run: the files are given, a stop never comes through the engine.
+// Progress goes to the host once per whole percent.
+class PageFrontend : public RunFrontend {
+public:
+    PageFrontend(std::string input, std::string output)
+        : input_(std::move(input)), output_(std::move(output)) {}
+
+    std::optional<std::string> chooseInput() override { return input_; }
+    std::optional<std::string> chooseOutput(const std::string&) override { return output_; }
+    void runStarted(const std::string&) override {}
+    void setState(RunState state) override {
+        if (state == RunState::Idle) return;
+        tell("state", state == RunState::Writing ? "writing" : "reading");
+        lastPercent_ = -1;
+    }
+    void inputMeasured(const InputMeasure& measure) override {
+        tell("measure", text::measureText(measure));
+    }
+    void showProgress(bool) override {}
+    void updateProgress(float percent) override {
+        const int whole = static_cast<int>(std::floor(percent));
+        if (whole == lastPercent_) return;
+        lastPercent_ = whole;
+        brelin_host_progress(whole);
+    }
+    void runEnded(const RunResult&) override {}
+    bool stopRequested() override { return false; }
+    void clearStopRequest() override {}
+    bool confirmStop() override { return true; }
+
+private:
+    std::string input_;
+    std::string output_;
+    int lastPercent_ = -1;
+};
+
+// What the notice of the window says after a completed run, one fact a line; empty when there
+// is nothing to tell.
+std::string noticeLines(const RunReport& report) {
+    std::string lines;
+    const auto add = [&lines](const std::string& line) { lines += line + "\n"; };
+    if (!report.cutLines.empty())
+        add(text::noticeLinesCut(static_cast<int64_t>(report.cutLines.size())));
+    if (!report.continuedLines.empty())
+        add(text::noticeLinesContinued(static_cast<int64_t>(report.continuedLines.size())));
+    for (const std::string& line : text::attentionLines(report)) add(line);
+    return lines;
+}
+
+void failed(const std::string& description) {
+    tell("status", text::kFailed);
+    tell("error", description);
+}
+
+void tellResult(const RunResult& result, PageFileSystem& files) {
+    if (result.outcome != RunOutcome::Completed) {
+        if (result.error) failed(text::describe(*result.error));
+        return;
+    }
+    tell("status", text::completedLine(result));
+    if (result.report.deservesAttention()) {
+        tell("noticeIntro", text::kPageNoticeIntro);
+        tell("notice", noticeLines(result.report));
+    }
+    tell("report", text::reportText(result));
+    tell("json", toJson(result.report));
+    tell("reportName", kReportName);
+    if (const std::string* log = files.kept(kLogPath)) {
+        tell("logName", kLogPath);
+        tell("log", *log);
+    }
+}
+
+}  // namespace
+
+}  // namespace brelin
+
+using namespace brelin;
+
+// The texts the page shows before any run, and after a run its worker could not finish.
+extern "C" EMSCRIPTEN_KEEPALIVE void brelin_texts() {
+    tell("version", text::kVersion);
+    tell("stopped", text::kCliAbandoned);
+    tell("attention", text::kAttention);
+    tell("failed", text::kFailed);
+    tell("noticeTitle", text::kNoticeTitle);
+    tell("sizeLimit", text::megabytesText(kMaxInputBytes));
+}
+
+// One run on the host's input, known as inputName; its facts go to the host as they come.
+extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int continueLongLines) {
+    const std::string input = inputName;
+    const std::string output = outputNameFor(input);
+    tell("output", output);
+    // Should the worker die of a lack of memory or of a fault, the page says so in these words.
+    tell("outOfMemory", text::describe(RunError(FailedStep::Internal, input, Cause::OutOfMemory)));
+    tell("unexpected", text::describe(RunError(FailedStep::Internal, input)));
+
+    PageFileSystem files(input);
+    try {
+        const uint64_t size = files.openInput(input)->size();
+        if (size > kMaxInputBytes) return failed(text::pageTooLarge(input, size, kMaxInputBytes));
+        std::unique_ptr<StagingDatabase> database = openDatabase(kDatabasePath);
+        PageFrontend frontend(input, output);
+        RunOptions options;
+        options.continueLongLines = continueLongLines != 0;
+        ConversionRun run(*database, files, frontend, kLogPath, options);
+        const RunResult result = run.start();
+        try {
+            Public::closeStagingDatabase(database);
+        } catch (const StoreError&) {
+            // The run's outcome stands; the database goes with the worker.
+        }
+        tellResult(result, files);
+    } catch (const RunError& error) {
+        failed(text::describe(error));
+    } catch (const std::bad_alloc&) {
+        failed(text::describe(RunError(FailedStep::Internal, input, Cause::OutOfMemory)));
+    }
+}
