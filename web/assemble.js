@@ -1,13 +1,14 @@
 // Makes brelin.html, one file: the page's template (web/brelin.html) with its icon as a data
-// address, its script inline, and the engine's script (emscripten's, with the module inside)
-// followed by the worker's as a text block, from which the page starts its workers.
+// address, its script inline, the engine's script (emscripten's) followed by the worker's as a
+// text block, from which the page starts its workers, and the engine's module in base64.
 //
-//   node assemble.js TEMPLATE PAGE_JS WORKER_JS ICON_SVG ENGINE_JS OUTPUT
+//   node assemble.js TEMPLATE PAGE_JS WORKER_JS ICON_SVG ENGINE_JS ENGINE_WASM OUTPUT
 'use strict';
 
 const fs = require('fs');
 
-const [template, pageScript, workerScript, icon, engineScript, output] = process.argv.slice(2);
+const [template, pageScript, workerScript, icon, engineScript, engineWasm, output] =
+    process.argv.slice(2);
 const read = (path) => fs.readFileSync(path, 'utf8');
 
 // Text inside a script element ends at "</script", and "<!--" or "<script" change how the
@@ -24,6 +25,7 @@ const parts = {
     '@@BRELIN_ENGINE@@':
         scriptText(read(engineScript) + '\n' + read(workerScript),
                    `${engineScript} and ${workerScript}`),
+    '@@BRELIN_WASM@@': fs.readFileSync(engineWasm).toString('base64'),
 };
 
 let page = read(template);

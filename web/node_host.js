@@ -4,20 +4,22 @@
 
 const fs = require('fs');
 
-// The engine's module, made from brelin_page.js (the build's web/ folder).
-async function loadEngine(modulePath) {
-    const create = require(modulePath);
-    return create();
+// The engine, made from brelin_page.js and brelin_page.wasm (the build's web/ folder).
+async function loadEngine(scriptPath) {
+    const create = require(scriptPath);
+    return create({wasmBinary: fs.readFileSync(scriptPath.replace(/\.js$/, '.wasm'))});
 }
 
 // One run of engine on the file at inputPath, known to the run as name (its file name by
 // default). Returns the facts the run told, by name (texts as strings, the log as its bytes),
-// and the committed output's bytes, or null.
-function runEngine(engine, inputPath, {name, conc = false, onProgress} = {}) {
+// and the committed output's bytes, or null. With outputPath, the output is written there as it
+// comes instead, the file appearing when committed, as brelin-cli writes it (and output is null).
+function runEngine(engine, inputPath, {name, conc = false, outputPath, onProgress} = {}) {
     const fd = fs.openSync(inputPath, 'r');
     const size = fs.fstatSync(fd).size;
     const facts = {};
     const outputs = [];
+    const onDisk = outputPath ? diskOutput(outputPath) : null;
     engine.brelinHost = {
         inputSize: () => size,
         read(offset, view) {
@@ -29,18 +31,21 @@ function runEngine(engine, inputPath, {name, conc = false, onProgress} = {}) {
         },
         outputOpen(outputName) {
             outputs.push({name: outputName, chunks: [], committed: false});
+            if (onDisk) onDisk.open();
             return outputs.length - 1;
         },
         outputWrite(id, view) {
+            if (onDisk) return onDisk.write(view);
             outputs[id].chunks.push(Buffer.from(view));
             return true;
         },
         outputCommit(id) {
             outputs[id].committed = true;
-            return true;
+            return onDisk ? onDisk.commit() : true;
         },
         outputDiscard(id) {
             outputs[id].chunks = [];
+            if (onDisk) onDisk.discard();
         },
         tell(key, bytes) {
             facts[key] = key === 'log' ? Buffer.from(bytes) : Buffer.from(bytes).toString('utf8');
@@ -57,7 +62,42 @@ function runEngine(engine, inputPath, {name, conc = false, onProgress} = {}) {
         delete engine.brelinHost;
     }
     const committed = outputs.find((output) => output.committed);
-    return {facts, output: committed ? Buffer.concat(committed.chunks) : null};
+    return {facts, output: committed && !onDisk ? Buffer.concat(committed.chunks) : null};
+}
+
+// An output file written beside path and renamed over it when committed.
+function diskOutput(path) {
+    const part = `${path}.part`;
+    let fd = null;
+    return {
+        open() {
+            fd = fs.openSync(part, 'w');
+        },
+        write(view) {
+            try {
+                for (let done = 0; done < view.length;) done += fs.writeSync(fd, view, done);
+                return true;
+            } catch (error) {
+                return false;
+            }
+        },
+        commit() {
+            try {
+                fs.fdatasyncSync(fd);
+                fs.closeSync(fd);
+                fd = null;
+                fs.renameSync(part, path);
+                return true;
+            } catch (error) {
+                return false;
+            }
+        },
+        discard() {
+            if (fd !== null) fs.closeSync(fd);
+            fd = null;
+            fs.rmSync(part, {force: true});
+        },
+    };
 }
 
 module.exports = {loadEngine, runEngine};

@@ -8,6 +8,10 @@
     const $ = (id) => document.getElementById(id);
     const workerUrl = URL.createObjectURL(
         new Blob([$('brelin-engine').textContent], {type: 'text/javascript'}));
+    // The engine's module, compiled once for every worker. A browser without WebAssembly's
+    // SIMD, bulk memory or exceptions refuses it.
+    const compiled = WebAssembly.compile(
+        Uint8Array.from(atob($('brelin-wasm').textContent.trim()), (c) => c.charCodeAt(0)));
     const concKey = 'brelin.continueLongLines';
 
     let texts = {};      // the engine's fixed texts (brelin_texts)
@@ -31,6 +35,7 @@
                 event.preventDefault();
                 reject(new Error(event.message));
             };
+            compiled.then((module) => worker.postMessage({type: 'module', module}), reject);
         });
         // A refusal is told when a run needs the worker, not before.
         ready.catch(() => {});

@@ -1,7 +1,8 @@
 // The page's worker: one run of the engine, off the page's own thread. The page builds it from
-// the engine's script followed by this one, starts it before it is needed, sends it one file,
-// and ends it after that run, or at once when the user stops the run: nothing of a stopped run
-// is kept. Every text it passes on comes from the engine.
+// the engine's script followed by this one, starts it before it is needed, sends it the
+// engine's compiled module, then one file, and ends it after that run, or at once when the user
+// stops the run: nothing of a stopped run is kept. Every text it passes on comes from the
+// engine.
 //
 // Messages to the page: {type: 'ready', texts} (or 'unsupported'), then for the run
 // {type: 'fact', key, value}, {type: 'progress', percent}, and last {type: 'end', facts, output}
@@ -86,14 +87,23 @@ function run(file, continueLongLines) {
 }
 
 onmessage = (event) => {
+    if (event.data.type === 'module') load(event.data.module);
     if (event.data.type === 'run') run(event.data.file, event.data.continueLongLines);
 };
 
-// A browser without WebAssembly's SIMD, bulk memory or exceptions cannot load the engine.
-createBrelinEngine().then((loaded) => {
-    engine = loaded;
-    const texts = {};
-    engine.brelinHost = {tell: (key, bytes) => (texts[key] = decoder.decode(bytes))};
-    engine.ccall('brelin_texts', null, [], []);
-    postMessage({type: 'ready', texts});
-}, (error) => postMessage({type: 'unsupported', detail: String(error)}));
+// The engine, from the module the page compiled once for all its workers: a worker that
+// follows another one starts with the code already compiled, and optimised where it ran most.
+function load(module) {
+    createBrelinEngine({
+        instantiateWasm(imports, done) {
+            WebAssembly.instantiate(module, imports).then((instance) => done(instance, module));
+            return {};
+        },
+    }).then((loaded) => {
+        engine = loaded;
+        const texts = {};
+        engine.brelinHost = {tell: (key, bytes) => (texts[key] = decoder.decode(bytes))};
+        engine.ccall('brelin_texts', null, [], []);
+        postMessage({type: 'ready', texts});
+    }, (error) => postMessage({type: 'unsupported', detail: String(error)}));
+}
