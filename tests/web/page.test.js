@@ -92,7 +92,8 @@ async function save(link) {
     return {name: suggestedFilename, bytes};
 }
 
-const visible = (selector) => page.$eval(selector, (element) => !element.hidden);
+// Shown on the page: laid out, with a box of its own.
+const visible = (selector) => page.$eval(selector, (element) => element.getClientRects().length > 0);
 const text = (selector) => page.$eval(selector, (element) => element.textContent.trim());
 
 test('the page before a run', async () => {
@@ -131,6 +132,16 @@ test('a generated file of 10 MB sorted as by brelin-cli, in both modes', async (
         const sorted = await save('#save-output');
         assert.ok(sorted.bytes.equals(native(input, {conc}).output), 'the sorted files differ');
     }
+});
+
+test('a file with no long line: no log to save', async () => {
+    const input = path.join(folder, 'court.ged');
+    fs.writeFileSync(input, '0 HEAD\r\n0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n');
+    await runOn(input);
+    assert.strictEqual(await visible('#save-output'), true);
+    assert.strictEqual(await visible('#save-log'), false);
+    assert.strictEqual(await visible('#notice'), false);
+    assert.ok((await save('#save-output')).bytes.equals(native(input).output));
 });
 
 test('a file dropped on the page is sorted', async () => {
