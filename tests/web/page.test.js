@@ -120,6 +120,7 @@ for (const conc of [false, true]) {
         assert.strictEqual(await visible('#notice'), !conc);
         if (!conc) assert.match(await text('#notice-lines'), /a été coupée/);
         if (!conc) {
+            await page.mouse.move(0, 0);
             await page.screenshot({path: path.join(shots, 'after.png'), fullPage: true});
         }
     });
