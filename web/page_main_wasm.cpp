@@ -34,8 +34,9 @@ namespace {
 // browser's memory (bench/README.md).
 constexpr uint64_t kMaxInputBytes = 2000000000;
 
-// The run's files in the page: the staging database in the module's memory file system, the
-// log and the report under the desktop program's names.
+// The run's files in the page: the staging database's file in emscripten's memory file system
+// (its tables, temporary, stay in the module's memory), the log and the report under the desktop
+// program's names.
 constexpr const char* kDatabasePath = "brelin.db";
 constexpr const char* kLogPath = "Logbrelin.log";
 constexpr const char* kReportName = "Rapportbrelin.txt";
