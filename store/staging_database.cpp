@@ -9,19 +9,34 @@ namespace brelin {
 
 namespace {
 
-const char* const kCreateStatements[] = {
-    "CREATE TEMPORARY TABLE INDITRI (GedIndex INTEGER, GedBloc BLOB)",
-    "CREATE TEMPORARY TABLE FAMTRI (GedIndex INTEGER, GedBloc BLOB)",
-    "CREATE TEMPORARY TABLE SOURTRI (GedIndex INTEGER, GedBloc BLOB)",
-    "CREATE TEMPORARY TABLE NOTETRI (GedIndex INTEGER, GedBloc BLOB)",
-};
+// The statements about one table. Their texts, down to the case of each word, are the ones the
+// store has always sent.
+std::string createStatement(Table table) {
+    return std::string("CREATE TEMPORARY TABLE ") + tableName(table) +
+           " (GedIndex INTEGER, GedBloc BLOB)";
+}
 
-const char* const kDeleteStatements[] = {
-    "DELETE from INDITRI",
-    "DELETE from FAMTRI",
-    "DELETE from SOURTRI",
-    "DELETE from NOTETRI",
-};
+std::string deleteStatement(Table table) {
+    return std::string("DELETE from ") + tableName(table);
+}
+
+std::string insertStatement(Table table) {
+    return std::string("INSERT INTO ") + tableName(table) +
+           " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)";
+}
+
+// One sorted run of a table, by its rowids (?1 to ?2).
+std::string selectRunStatement(Table table) {
+    return std::string("SELECT GedIndex, GedBloc FROM ") + tableName(table) +
+           " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid";
+}
+
+// The whole table in order: rowid keeps ties in staging order, since runs take increasing
+// rowids in staging order.
+std::string selectSortedStatement(Table table) {
+    return std::string("SELECT GedIndex, GedBloc FROM ") + tableName(table) +
+           " ORDER BY GedIndex IS NULL, GedIndex, rowid";
+}
 
 constexpr const char* kNotOpen = "the database is not open";
 
@@ -44,20 +59,6 @@ void prefetch(const char* data, size_t size) {
 }
 
 }  // namespace
-
-const char* tableName(Table table) {
-    switch (table) {
-        case Table::Individuals:
-            return "INDITRI";
-        case Table::Families:
-            return "FAMTRI";
-        case Table::Sources:
-            return "SOURTRI";
-        case Table::Notes:
-            return "NOTETRI";
-    }
-    return "";
-}
 
 void StatementDeleter::operator()(sqlite3_stmt* statement) const noexcept {
     sqlite3_finalize(statement);
@@ -234,14 +235,14 @@ std::unique_ptr<Rowset> StagingDatabase::executeStatement(const std::string& sta
 }
 
 void StagingDatabase::createTables() {
-    for (const char* sql : kCreateStatements) executeStatement(sql);
+    for (const Table table : kAllTables) executeStatement(createStatement(table));
 }
 
 void StagingDatabase::clearTables() {
     discardStaged();
     for (auto& runs : runs_) runs.clear();
     stagedBytes_ = 0;
-    for (const char* sql : kDeleteStatements) executeStatement(sql);
+    for (const Table table : kAllTables) executeStatement(deleteStatement(table));
 }
 
 void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::string_view block) {
@@ -370,9 +371,7 @@ void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
             const std::vector<PendingBlock>& blocks = batch.blocks[static_cast<size_t>(table)];
             if (blocks.empty()) continue;
             auto& insert = inserts_[static_cast<size_t>(table)];
-            if (!insert)
-                insert = prepare(std::string("INSERT INTO ") + tableName(table) +
-                                 " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)");
+            if (!insert) insert = prepare(insertStatement(table));
             sqlite3_stmt* statement = insert.get();
             const int64_t first = nextRowid_;
             for (size_t i = 0; i < blocks.size(); ++i) {
@@ -404,17 +403,14 @@ void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
 std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
     flushStaged();
     const std::vector<Run>& runs = runs_[static_cast<size_t>(table)];
-    const std::string name = tableName(table);
     std::vector<StatementHandle> statements;
     if (runs.size() > limits_.maxMergedRuns) {
-        // Too many runs to hold a cursor on each: let SQLite sort the whole table. rowid keeps
-        // ties in staging order, since runs take increasing rowids in staging order.
-        statements.push_back(prepare("SELECT GedIndex, GedBloc FROM " + name +
-                                     " ORDER BY GedIndex IS NULL, GedIndex, rowid"));
+        // Too many runs to hold a cursor on each: let SQLite sort the whole table.
+        statements.push_back(prepare(selectSortedStatement(table)));
     } else {
+        const std::string sql = selectRunStatement(table);
         for (const Run& run : runs) {
-            StatementHandle statement = prepare("SELECT GedIndex, GedBloc FROM " + name +
-                                                " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
+            StatementHandle statement = prepare(sql);
             check(db_.get(), sqlite3_bind_int64(statement.get(), 1, run.first));
             check(db_.get(), sqlite3_bind_int64(statement.get(), 2, run.last));
             statements.push_back(std::move(statement));

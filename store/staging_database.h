@@ -21,17 +21,13 @@
 #include <vector>
 
 #include "batch_thread.h"
+#include "staging_tables.h"
 #include "store_error.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace brelin {
-
-// The staging tables, in the order in which they are created and written out.
-enum class Table { Individuals, Families, Sources, Notes };
-constexpr Table kAllTables[] = {Table::Individuals, Table::Families, Table::Sources, Table::Notes};
-const char* tableName(Table table);
 
 struct StatementDeleter {
     void operator()(sqlite3_stmt* statement) const noexcept;

@@ -65,20 +65,54 @@ TEST_F(StagingDatabaseTest, EmptyTableGivesNoRowset) {
     EXPECT_EQ(db.executeStatement("SELECT GedBloc FROM SOURTRI order by GedIndex"), nullptr);
 }
 
-TEST_F(StagingDatabaseTest, StatementsAsWrittenAreAccepted) {
-    db.stage(Table::Individuals, 10, "b");
-    db.stage(Table::Individuals, 9, "a");
-    auto rows = db.executeStatement("SELECT GedBloc FROM INDITRI order by GedIndex");
-    ASSERT_NE(rows, nullptr);
-    EXPECT_EQ(rows->columnValue(0), "a");
-    rows->moveNext();
-    EXPECT_EQ(rows->columnValue(0), "b");
-    rows->moveNext();
-    EXPECT_TRUE(rows->isPastEnd());
-    rows->moveFirst();
-    EXPECT_EQ(rows->columnValue(0), "a");
-    EXPECT_EQ(db.executeStatement("DELETE from INDITRI"), nullptr);
-    EXPECT_EQ(db.selectOrdered(Table::Individuals), nullptr);
+// The tables as the statements sent to the store name them: each made with its two columns,
+// read in order and emptied by these very texts.
+TEST_F(StagingDatabaseTest, TablesAreMadeAndAddressedByTheirNames) {
+    const std::pair<Table, std::string> cases[] = {
+        {Table::Individuals, "INDITRI"},
+        {Table::Families, "FAMTRI"},
+        {Table::Sources, "SOURTRI"},
+        {Table::Notes, "NOTETRI"},
+    };
+    for (const auto& [table, name] : cases) {
+        EXPECT_EQ(tableName(table), name);
+        // SQLite keeps the text a table was created with, less its TEMPORARY.
+        auto schema =
+            db.executeStatement("SELECT sql FROM sqlite_temp_master WHERE name = '" + name + "'");
+        ASSERT_NE(schema, nullptr) << name;
+        EXPECT_EQ(schema->columnValue(0),
+                  "CREATE TABLE " + name + " (GedIndex INTEGER, GedBloc BLOB)");
+        db.stage(table, 10, "b");
+        db.stage(table, 9, "a");
+        auto rows = db.executeStatement("SELECT GedBloc FROM " + name + " order by GedIndex", 0);
+        ASSERT_NE(rows, nullptr) << name;
+        EXPECT_EQ(rows->columnValue(0), "a") << name;
+        rows->moveNext();
+        EXPECT_EQ(rows->columnValue(0), "b") << name;
+        rows->moveNext();
+        EXPECT_TRUE(rows->isPastEnd()) << name;
+        EXPECT_EQ(db.executeStatement("DELETE from " + name, 0), nullptr) << name;
+        EXPECT_EQ(db.selectOrdered(table), nullptr) << name;
+    }
+}
+
+// moveFirst runs the query again from its first row, wherever the rowset stands, as often as asked.
+TEST_F(StagingDatabaseTest, MoveFirstGoesBackToTheFirstRow) {
+    db.stage(Table::Individuals, 3, "c");
+    db.stage(Table::Individuals, 1, "a");
+    db.stage(Table::Individuals, 2, "b");
+    const std::vector<std::string> all = {"a", "b", "c"};
+    for (const size_t stepsBefore : {0, 1, 2, 3}) {  // 3: past the end
+        auto rows = db.executeStatement("SELECT GedBloc FROM INDITRI order by GedIndex");
+        ASSERT_NE(rows, nullptr);
+        for (size_t i = 0; i < stepsBefore; ++i) rows->moveNext();
+        for (int pass = 0; pass < 2; ++pass) {
+            rows->moveFirst();
+            std::vector<std::string> got;
+            for (; !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
+            EXPECT_EQ(got, all) << stepsBefore << " steps, pass " << pass;
+        }
+    }
 }
 
 TEST_F(StagingDatabaseTest, ClearTablesEmptiesAllFour) {
