@@ -49,6 +49,15 @@ void check(sqlite3* db, int code) {
     if (code != SQLITE_OK) fail(db, code);
 }
 
+// The bytes of a column of the current row, empty for an empty or NULL value. The size is read
+// after the data, which may convert the value.
+std::string_view columnBytes(sqlite3_stmt* statement, int column) {
+    const void* data = sqlite3_column_blob(statement, column);
+    const int size = sqlite3_column_bytes(statement, column);
+    if (data == nullptr) return {};
+    return {static_cast<const char*>(data), static_cast<size_t>(size)};
+}
+
 // Asks for the first kilobyte of data to be brought into the cache, where the compiler can.
 void prefetch(const char* data, size_t size) {
 #if defined(__GNUC__)
@@ -76,10 +85,7 @@ Rowset::Rowset(StatementHandle statement) : statement_(std::move(statement)) {
 
 std::string_view Rowset::columnValue(int index) const {
     assert(!pastEnd_);
-    const void* data = sqlite3_column_blob(statement_.get(), index);
-    const int size = sqlite3_column_bytes(statement_.get(), index);
-    if (data == nullptr) return {};
-    return {static_cast<const char*>(data), static_cast<size_t>(size)};
+    return columnBytes(statement_.get(), index);
 }
 
 void Rowset::moveNext() {
@@ -112,11 +118,8 @@ OrderedRows::OrderedRows(std::vector<StatementHandle> runs) {
 
 std::string_view OrderedRows::columnValue(int index) const {
     assert(!heap_.empty() && index == 0);
-    sqlite3_stmt* statement = cursors_[heap_.front()].statement.get();
-    const void* data = sqlite3_column_blob(statement, index + 1);
-    const int size = sqlite3_column_bytes(statement, index + 1);
-    if (data == nullptr) return {};
-    return {static_cast<const char*>(data), static_cast<size_t>(size)};
+    // Column 0 of a run's statement is its number, which is not the caller's.
+    return columnBytes(cursors_[heap_.front()].statement.get(), index + 1);
 }
 
 void OrderedRows::moveNext() {
@@ -265,7 +268,7 @@ void StagingDatabase::beginBlock(Table table, std::optional<int64_t> number) {
 void StagingDatabase::endBlock() {
     assert(open_);
     openBlock_.size = blockSize();
-    pending_.blocks[static_cast<size_t>(openTable_)].push_back(openBlock_);
+    pending_.blocks[tableIndex(openTable_)].push_back(openBlock_);
     open_ = false;
     if (!batchReady()) return;
     // The batch is inserted on a thread of its own while the caller gathers the next one:
@@ -273,12 +276,12 @@ void StagingDatabase::endBlock() {
     // while the previous batch is inserted: the insertion is the longer task. The connection is
     // the owner's again once the previous batch is in, and whether a transaction is open is
     // read then, not by the insertion thread.
-    sortPending();
+    pending_.sort(sortScratch_);
     insertion_.wait();
     const bool ownTransaction = !inTransaction();
     const size_t size = pending_.bytes.size();
-    insertion_.start(pending_,
-                     [this, ownTransaction](Batch& batch) { insertRun(batch, ownTransaction); });
+    insertion_.start(
+        pending_, [this, ownTransaction](BlockBatch& batch) { insertRun(batch, ownTransaction); });
     stagedBytes_ += size;
 }
 
@@ -292,49 +295,10 @@ bool StagingDatabase::batchReady() const {
     return size >= std::max(limits_.firstRunBytes, stagedBytes_ / 8) && insertion_.idle();
 }
 
-void StagingDatabase::sortPending() {
-    std::vector<PendingBlock>& scratch = sortScratch_;
-    for (auto& blocks : pending_.blocks) {
-        if (blocks.size() < 2) continue;
-        // The blocks go back and forth between blocks and scratch, each keeping its buffer: no
-        // buffer grows beyond the largest table's share of a batch.
-        scratch.resize(blocks.size());
-        auto* from = &blocks;
-        auto* to = &scratch;
-        // The blocks that are not whole go last, in staging order.
-        const auto notWhole = std::copy_if(blocks.begin(), blocks.end(), scratch.begin(),
-                                           [](const PendingBlock& block) { return block.whole; });
-        const auto whole = static_cast<size_t>(notWhole - scratch.begin());
-        std::copy_if(blocks.begin(), blocks.end(), notWhole,
-                     [](const PendingBlock& block) { return !block.whole; });
-        std::swap(from, to);
-        // The whole ones, by number: a radix sort, one stable pass per byte that differs between
-        // numbers (three for numbers up to 16 million), keeps ties in staging order. The sign
-        // bit is turned over so that numbers order as unsigned ones.
-        const auto key = [](const PendingBlock& block) {
-            return static_cast<uint64_t>(block.number) ^ (uint64_t{1} << 63);
-        };
-        uint64_t differing = 0;
-        for (size_t i = 1; i < whole; ++i) differing |= key((*from)[i]) ^ key((*from)[0]);
-        for (int shift = 0; shift < 64; shift += 8) {
-            if (((differing >> shift) & 0xFF) == 0) continue;
-            size_t start[257] = {};
-            for (size_t i = 0; i < whole; ++i) ++start[((key((*from)[i]) >> shift) & 0xFF) + 1];
-            for (size_t digit = 1; digit <= 256; ++digit) start[digit] += start[digit - 1];
-            for (size_t i = 0; i < whole; ++i)
-                (*to)[start[(key((*from)[i]) >> shift) & 0xFF]++] = (*from)[i];
-            std::copy(from->begin() + static_cast<std::ptrdiff_t>(whole), from->end(),
-                      to->begin() + static_cast<std::ptrdiff_t>(whole));
-            std::swap(from, to);
-        }
-        if (from != &blocks) std::copy(from->begin(), from->end(), blocks.begin());
-    }
-}
-
 void StagingDatabase::flushStaged() {
     checkNoOpenBlock();
     insertion_.wait();
-    sortPending();
+    pending_.sort(sortScratch_);
     insertRun(pending_, !inTransaction());
 }
 
@@ -344,33 +308,26 @@ void StagingDatabase::discardStaged() noexcept {
     } catch (...) {
         // What failed is being thrown away with the rest.
     }
-    for (auto& blocks : pending_.blocks) blocks.clear();
-    pending_.bytes.clear();
+    pending_.clear();
     open_ = false;
 }
 
-void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
-    // The batch is spent whatever happens below (a failure ends the run); its buffers keep
-    // their memory for the next batch.
+void StagingDatabase::insertRun(BlockBatch& batch, bool ownTransaction) {
+    // The batch is spent whatever happens below (a failure ends the run).
     struct Spend {
-        Batch& batch;
-        ~Spend() {
-            for (auto& blocks : batch.blocks) blocks.clear();
-            batch.bytes.clear();
-        }
+        BlockBatch& batch;
+        ~Spend() { batch.clear(); }
     } spend{batch};
-    if (std::all_of(std::begin(batch.blocks), std::end(batch.blocks),
-                    [](const auto& blocks) { return blocks.empty(); }))
-        return;
+    if (!batch.hasBlocks()) return;
     if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
     sqlite3* db = db_.get();
 
     if (ownTransaction) exec("BEGIN");
     try {
         for (const Table table : kAllTables) {
-            const std::vector<PendingBlock>& blocks = batch.blocks[static_cast<size_t>(table)];
+            const std::vector<PendingBlock>& blocks = batch.blocks[tableIndex(table)];
             if (blocks.empty()) continue;
-            auto& insert = inserts_[static_cast<size_t>(table)];
+            auto& insert = inserts_[tableIndex(table)];
             if (!insert) insert = prepare(insertStatement(table));
             sqlite3_stmt* statement = insert.get();
             const int64_t first = nextRowid_;
@@ -391,7 +348,7 @@ void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
                 if (code != SQLITE_DONE) fail(db, code);
             }
             sqlite3_clear_bindings(statement);
-            runs_[static_cast<size_t>(table)].push_back({first, nextRowid_ - 1});
+            runs_[tableIndex(table)].push_back({first, nextRowid_ - 1});
         }
         if (ownTransaction) exec("COMMIT");
     } catch (...) {
@@ -402,7 +359,7 @@ void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
 
 std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
     flushStaged();
-    const std::vector<Run>& runs = runs_[static_cast<size_t>(table)];
+    const std::vector<Run>& runs = runs_[tableIndex(table)];
     std::vector<StatementHandle> statements;
     if (runs.size() > limits_.maxMergedRuns) {
         // Too many runs to hold a cursor on each: let SQLite sort the whole table.

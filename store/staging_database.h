@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "batch_thread.h"
+#include "block_batch.h"
 #include "staging_tables.h"
 #include "store_error.h"
 
@@ -175,19 +176,6 @@ private:
     void exec(const char* sql);
     StatementHandle prepare(const std::string& sql);
 
-    // A block staged but not yet inserted: its bytes are at offset in its batch's bytes.
-    struct PendingBlock {
-        int64_t number;  // 0 when not whole
-        bool whole;
-        size_t offset;
-        size_t size;
-    };
-    // Blocks gathered to be inserted together, each table's in order (see insertRun) once the
-    // batch is handed over.
-    struct Batch {
-        std::vector<PendingBlock> blocks[std::size(kAllTables)];
-        std::string bytes;
-    };
     // The rowids of one sorted run of a table, first to last.
     struct Run {
         int64_t first;
@@ -198,25 +186,24 @@ private:
     void checkNoOpenBlock() const;
     // True when the pending batch is to be inserted now (see StagingLimits).
     bool batchReady() const;
-    // Sorts the pending batch's blocks by number, ties in staging order.
-    void sortPending();
     // Inserts the batch and empties it, whatever happens. Runs on the insertion thread or the
     // owner's; ownTransaction (no transaction open) is decided on the owner's thread.
-    void insertRun(Batch& batch, bool ownTransaction);
+    void insertRun(BlockBatch& batch, bool ownTransaction);
     void discardStaged() noexcept;
 
     StagingLimits limits_;
     ConnectionHandle db_;
     std::string path_;
-    StatementHandle inserts_[std::size(kAllTables)];
-    Batch pending_;
-    // The block being written into pending_, if open_; its size is not known yet.
-    // Room for sortPending, kept between batches.
+    StatementHandle inserts_[kTableCount];
+    // The blocks gathered for the next batch, each table's in staging order.
+    BlockBatch pending_;
+    // Room for sorting pending_, kept between batches.
     std::vector<PendingBlock> sortScratch_;
+    // The block being written into pending_, if open_; its size is not known yet.
     bool open_ = false;
     Table openTable_ = Table::Individuals;
     PendingBlock openBlock_{};
-    std::vector<Run> runs_[std::size(kAllTables)];
+    std::vector<Run> runs_[kTableCount];
     // Rowids are given by the program and never reused, so that a run's range holds only the
     // rows of that run, whatever was deleted or rolled back since.
     int64_t nextRowid_ = 1;
@@ -225,7 +212,7 @@ private:
     // While a batch is inserted, the connection, inserts_, runs_ and nextRowid_ are its task's:
     // the owner waits for it (insertion_.wait) before any other use of them. Last, so that it
     // is destroyed first and its task ends before what the task uses goes away.
-    BatchThread<Batch> insertion_;
+    BatchThread<BlockBatch> insertion_;
 };
 
 // A transaction that is rolled back unless committed.
