@@ -40,22 +40,8 @@ std::string selectSortedStatement(Table table) {
 
 constexpr const char* kNotOpen = "the database is not open";
 
-[[noreturn]] void fail(sqlite3* db, int code) {
-    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    throw StoreError(code, message);
-}
-
 void check(sqlite3* db, int code) {
-    if (code != SQLITE_OK) fail(db, code);
-}
-
-// The bytes of a column of the current row, empty for an empty or NULL value. The size is read
-// after the data, which may convert the value.
-std::string_view columnBytes(sqlite3_stmt* statement, int column) {
-    const void* data = sqlite3_column_blob(statement, column);
-    const int size = sqlite3_column_bytes(statement, column);
-    if (data == nullptr) return {};
-    return {static_cast<const char*>(data), static_cast<size_t>(size)};
+    if (code != SQLITE_OK) throwStoreError(db, code);
 }
 
 // Asks for the first kilobyte of data to be brought into the cache, where the compiler can.
@@ -68,89 +54,6 @@ void prefetch(const char* data, size_t size) {
 }
 
 }  // namespace
-
-void StatementDeleter::operator()(sqlite3_stmt* statement) const noexcept {
-    sqlite3_finalize(statement);
-}
-
-void ConnectionDeleter::operator()(sqlite3* connection) const noexcept {
-    sqlite3_close_v2(connection);
-}
-
-// --- Rowset
-
-Rowset::Rowset(StatementHandle statement) : statement_(std::move(statement)) {
-    step();
-}
-
-std::string_view Rowset::columnValue(int index) const {
-    assert(!pastEnd_);
-    return columnBytes(statement_.get(), index);
-}
-
-void Rowset::moveNext() {
-    step();
-}
-
-void Rowset::moveFirst() {
-    sqlite3_reset(statement_.get());
-    pastEnd_ = false;
-    step();
-}
-
-void Rowset::step() {
-    const int code = sqlite3_step(statement_.get());
-    if (code == SQLITE_ROW) return;
-    pastEnd_ = true;
-    if (code != SQLITE_DONE) fail(sqlite3_db_handle(statement_.get()), code);
-}
-
-// --- OrderedRows
-
-OrderedRows::OrderedRows(std::vector<StatementHandle> runs) {
-    cursors_.reserve(runs.size());
-    for (auto& statement : runs) cursors_.push_back({std::move(statement)});
-    for (size_t i = 0; i < cursors_.size(); ++i) {
-        if (advance(cursors_[i])) heap_.push_back(i);
-    }
-    std::make_heap(heap_.begin(), heap_.end(), [this](size_t a, size_t b) { return after(a, b); });
-}
-
-std::string_view OrderedRows::columnValue(int index) const {
-    assert(!heap_.empty() && index == 0);
-    // Column 0 of a run's statement is its number, which is not the caller's.
-    return columnBytes(cursors_[heap_.front()].statement.get(), index + 1);
-}
-
-void OrderedRows::moveNext() {
-    const auto later = [this](size_t a, size_t b) { return after(a, b); };
-    std::pop_heap(heap_.begin(), heap_.end(), later);
-    if (advance(cursors_[heap_.back()])) {
-        std::push_heap(heap_.begin(), heap_.end(), later);
-    } else {
-        heap_.pop_back();
-    }
-}
-
-bool OrderedRows::advance(Cursor& cursor) {
-    sqlite3_stmt* statement = cursor.statement.get();
-    const int code = sqlite3_step(statement);
-    if (code == SQLITE_DONE) return false;
-    if (code != SQLITE_ROW) fail(sqlite3_db_handle(statement), code);
-    cursor.whole = sqlite3_column_type(statement, 0) == SQLITE_INTEGER;
-    cursor.number = cursor.whole ? sqlite3_column_int64(statement, 0) : 0;
-    return true;
-}
-
-// True when cursor a's row comes after cursor b's: whole numbers first and ascending, then the
-// rest; among equals, the earlier run first.
-bool OrderedRows::after(size_t a, size_t b) const {
-    const Cursor& x = cursors_[a];
-    const Cursor& y = cursors_[b];
-    if (x.whole != y.whole) return y.whole;
-    if (x.whole && x.number != y.number) return x.number > y.number;
-    return a > b;
-}
 
 // --- StagingDatabase
 
@@ -173,7 +76,7 @@ void StagingDatabase::openFile(const std::string& path) {
         sqlite3_open_v2(path.c_str(), &opened,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     ConnectionHandle connection(opened);  // even a failed open gives a handle to close
-    if (code != SQLITE_OK) fail(connection.get(), code);
+    if (code != SQLITE_OK) throwStoreError(connection.get(), code);
     db_ = std::move(connection);
     path_ = path;
     sqlite3_extended_result_codes(db_.get(), 1);
@@ -229,7 +132,7 @@ std::unique_ptr<Rowset> StagingDatabase::executeStatement(const std::string& sta
     StatementHandle prepared = prepare(statement);
     if (sqlite3_column_count(prepared.get()) == 0) {
         const int code = sqlite3_step(prepared.get());
-        if (code != SQLITE_DONE && code != SQLITE_ROW) fail(db_.get(), code);
+        if (code != SQLITE_DONE && code != SQLITE_ROW) throwStoreError(db_.get(), code);
         return nullptr;
     }
     auto rows = std::make_unique<Rowset>(std::move(prepared));
@@ -345,7 +248,7 @@ void StagingDatabase::insertRun(BlockBatch& batch, bool ownTransaction) {
                 check(db, sqlite3_bind_blob64(statement, 3, data, block.size, SQLITE_STATIC));
                 const int code = sqlite3_step(statement);
                 sqlite3_reset(statement);
-                if (code != SQLITE_DONE) fail(db, code);
+                if (code != SQLITE_DONE) throwStoreError(db, code);
             }
             sqlite3_clear_bindings(statement);
             runs_[tableIndex(table)].push_back({first, nextRowid_ - 1});
@@ -389,7 +292,7 @@ StatementHandle StagingDatabase::prepare(const std::string& sql) {
     const int code = sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size() + 1),
                                         &statement, nullptr);
     StatementHandle handle(statement);
-    if (code != SQLITE_OK) fail(db_.get(), code);
+    if (code != SQLITE_OK) throwStoreError(db_.get(), code);
     return handle;
 }
 

@@ -22,78 +22,12 @@
 
 #include "batch_thread.h"
 #include "block_batch.h"
+#include "rowset.h"
+#include "sqlite_handles.h"
 #include "staging_tables.h"
 #include "store_error.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 namespace brelin {
-
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const noexcept;
-};
-using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
-// Closes the connection with sqlite3_close_v2, which waits for its last statement to be finalized.
-struct ConnectionDeleter {
-    void operator()(sqlite3* connection) const noexcept;
-};
-using ConnectionHandle = std::unique_ptr<sqlite3, ConnectionDeleter>;
-
-// The result of one query, walked forward from its first row. A Rowset is never empty:
-// StagingDatabase::executeStatement returns no Rowset for a query without rows.
-// It must not outlive the StagingDatabase that made it. Stepping it uses the connection: once a
-// block is staged, it is stepped again only after a flush (flushStaged, or any call that flushes).
-class Rowset {
-public:
-    explicit Rowset(StatementHandle statement);
-    Rowset(const Rowset&) = delete;
-    Rowset& operator=(const Rowset&) = delete;
-
-    // The bytes of a column in the current row, empty for an empty or NULL value. The view
-    // stays valid until the next moveNext or moveFirst.
-    std::string_view columnValue(int index) const;
-    void moveNext();
-    void moveFirst();
-    bool isPastEnd() const { return pastEnd_; }
-
-private:
-    void step();
-
-    StatementHandle statement_;
-    bool pastEnd_ = false;
-};
-
-// The blocks of one staging table in order, merged from the table's sorted runs: each run is
-// read in rowid order, which is its order by number, and the runs are merged by number, earlier
-// runs first among equal numbers. Never empty. It must not outlive its StagingDatabase, and like
-// a Rowset is stepped again after a block is staged only once the staged blocks are flushed.
-class OrderedRows {
-public:
-    // Each statement selects (GedIndex, GedBloc) of one run in order; earlier runs first.
-    explicit OrderedRows(std::vector<StatementHandle> runs);
-    OrderedRows(const OrderedRows&) = delete;
-    OrderedRows& operator=(const OrderedRows&) = delete;
-
-    // The current row's block (index 0). Valid until the next moveNext.
-    std::string_view columnValue(int index) const;
-    void moveNext();
-    bool isPastEnd() const { return heap_.empty(); }
-
-private:
-    struct Cursor {
-        StatementHandle statement;
-        bool whole = false;
-        int64_t number = 0;
-    };
-    // Steps a cursor; false when its run is done.
-    bool advance(Cursor& cursor);
-    bool after(size_t a, size_t b) const;
-
-    std::vector<Cursor> cursors_;
-    std::vector<size_t> heap_;  // cursors with a current row, the smallest first
-};
 
 // How staged blocks are batched: the bytes gathered before a batch is inserted as one sorted
 // run, and the runs of one table beyond which the read-back sorts the whole table instead of
