@@ -38,8 +38,6 @@ std::string selectSortedStatement(Table table) {
            " ORDER BY GedIndex IS NULL, GedIndex, rowid";
 }
 
-constexpr const char* kNotOpen = "the database is not open";
-
 void check(sqlite3* db, int code) {
     if (code != SQLITE_OK) throwStoreError(db, code);
 }
@@ -99,6 +97,8 @@ void StagingDatabase::openFile(const std::string& path) {
 void StagingDatabase::close() {
     // First, even when never opened: a batch may be inserted still, or have failed to be.
     rollbackTransaction();
+    // The tables go with the connection.
+    forgetRuns();
     if (db_ == nullptr) return;
     for (auto& insert : inserts_) insert.reset();
     const int code = sqlite3_close_v2(db_.release());
@@ -146,8 +146,7 @@ void StagingDatabase::createTables() {
 
 void StagingDatabase::clearTables() {
     discardStaged();
-    for (auto& runs : runs_) runs.clear();
-    stagedBytes_ = 0;
+    forgetRuns();
     for (const Table table : kAllTables) executeStatement(deleteStatement(table));
 }
 
@@ -215,6 +214,11 @@ void StagingDatabase::discardStaged() noexcept {
     open_ = false;
 }
 
+void StagingDatabase::forgetRuns() noexcept {
+    for (auto& runs : runs_) runs.clear();
+    stagedBytes_ = 0;
+}
+
 void StagingDatabase::insertRun(BlockBatch& batch, bool ownTransaction) {
     // The batch is spent whatever happens below (a failure ends the run).
     struct Spend {
@@ -222,8 +226,7 @@ void StagingDatabase::insertRun(BlockBatch& batch, bool ownTransaction) {
         ~Spend() { batch.clear(); }
     } spend{batch};
     if (!batch.hasBlocks()) return;
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
-    sqlite3* db = db_.get();
+    sqlite3* db = connection();
 
     if (ownTransaction) exec("BEGIN");
     try {
@@ -262,6 +265,8 @@ void StagingDatabase::insertRun(BlockBatch& batch, bool ownTransaction) {
 
 std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
     flushStaged();
+    // Refused even for a table that never had a run: without a database, it is not empty.
+    sqlite3* db = connection();
     const std::vector<Run>& runs = runs_[tableIndex(table)];
     std::vector<StatementHandle> statements;
     if (runs.size() > limits_.maxMergedRuns) {
@@ -271,8 +276,8 @@ std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
         const std::string sql = selectRunStatement(table);
         for (const Run& run : runs) {
             StatementHandle statement = prepare(sql);
-            check(db_.get(), sqlite3_bind_int64(statement.get(), 1, run.first));
-            check(db_.get(), sqlite3_bind_int64(statement.get(), 2, run.last));
+            check(db, sqlite3_bind_int64(statement.get(), 1, run.first));
+            check(db, sqlite3_bind_int64(statement.get(), 2, run.last));
             statements.push_back(std::move(statement));
         }
     }
@@ -281,18 +286,23 @@ std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
     return rows;
 }
 
+sqlite3* StagingDatabase::connection() const {
+    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, "the database is not open");
+    return db_.get();
+}
+
 void StagingDatabase::exec(const char* sql) {
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
-    check(db_.get(), sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr));
+    sqlite3* db = connection();
+    check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
 }
 
 StatementHandle StagingDatabase::prepare(const std::string& sql) {
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
+    sqlite3* db = connection();
     sqlite3_stmt* statement = nullptr;
-    const int code = sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size() + 1),
-                                        &statement, nullptr);
+    const int code =
+        sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size() + 1), &statement, nullptr);
     StatementHandle handle(statement);
-    if (code != SQLITE_OK) throwStoreError(db_.get(), code);
+    if (code != SQLITE_OK) throwStoreError(db, code);
     return handle;
 }
 

@@ -7,7 +7,12 @@
 // gathered (StagingLimits says when it is handed over); the object itself is used by one thread
 // at a time, its owner's.
 //
-// Every failure of the database is thrown as StoreError; destructors never throw.
+// openFile, close, beginTransaction, commitTransaction and executeStatement(statement, option),
+// with the Rowset it returns and the opening and closing in public.h, are the store's interface
+// for any use of the tables; the rest serves the program's own staging and read-back.
+//
+// Every failure of the database is thrown as StoreError; destructors never throw. Without an
+// open database, every call that reaches its tables is refused as a misuse (SQLITE_MISUSE).
 // Nothing built from the input ever becomes SQL text: the inserts are prepared once and their
 // values bound, so any byte of a block (quotes, NUL, 8-bit) comes back exactly.
 #pragma once
@@ -55,9 +60,8 @@ public:
     // one in memory.
     void openFile(const std::string& path);
     // Closes the database; it succeeds with a transaction still open, which is rolled back.
-    // Blocks staged but not yet in a table are discarded.
+    // Blocks staged but not yet in a table are discarded. Closing a closed database does nothing.
     void close();
-    bool isOpen() const { return db_ != nullptr; }
 
     void beginTransaction();
     void commitTransaction();
@@ -67,7 +71,8 @@ public:
     bool inTransaction() const;
 
     // Runs one statement. For a query, returns its rows in the order it asks for, or nothing
-    // when it selects no row; for any other statement, returns nothing.
+    // when it selects no row; for any other statement, returns nothing. option belongs to the
+    // store's interface, where it is always 0: no option is defined, and it changes nothing.
     std::unique_ptr<Rowset> executeStatement(const std::string& statement, int option = 0);
 
     void createTables();
@@ -107,6 +112,8 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    // The open connection; throws a misuse when the database is not open.
+    sqlite3* connection() const;
     void exec(const char* sql);
     StatementHandle prepare(const std::string& sql);
 
@@ -124,6 +131,8 @@ private:
     // owner's; ownTransaction (no transaction open) is decided on the owner's thread.
     void insertRun(BlockBatch& batch, bool ownTransaction);
     void discardStaged() noexcept;
+    // Forgets the runs of the tables, once emptied or gone with the connection.
+    void forgetRuns() noexcept;
 
     StagingLimits limits_;
     ConnectionHandle db_;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -158,13 +159,6 @@ TEST_F(StagingDatabaseTest, AnOpenBlockIsEndedOrDroppedBeforeAnythingElse) {
     EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{"kept"});
 }
 
-TEST_F(StagingDatabaseTest, ClosesWithATransactionOpen) {
-    db.beginTransaction();
-    db.stage(Table::Individuals, 1, "x");
-    EXPECT_NO_THROW(db.close());
-    EXPECT_FALSE(db.isOpen());
-}
-
 TEST_F(StagingDatabaseTest, FailuresAreThrownWithTheDatabaseMessage) {
     db.beginTransaction();
     EXPECT_THROW(db.beginTransaction(), StoreError);
@@ -177,15 +171,79 @@ TEST_F(StagingDatabaseTest, FailuresAreThrownWithTheDatabaseMessage) {
     }
 }
 
-TEST(StagingDatabase, UsedUnopenedThrowsAMisuse) {
-    StagingDatabase db;
-    try {
-        db.createTables();
-        ADD_FAILURE() << "no StoreError";
-    } catch (const StoreError& error) {
-        EXPECT_EQ(error.code(), SQLITE_MISUSE);
-        EXPECT_EQ(error.fault(), StoreFault::Other);
+// A database never opened, or closed (here with a transaction and a staged block still open),
+// refuses every use of its tables as a misuse, rather than answering as if they were empty.
+// Closing it (again) and asking whether a transaction is open stay harmless.
+TEST(StagingDatabase, WithoutAnOpenDatabaseEveryUseIsAMisuse) {
+    struct State {
+        const char* name;
+        std::function<void(StagingDatabase&)> reach;
+    };
+    const State states[] = {
+        {"never opened", [](StagingDatabase&) {}},
+        {"closed",
+         [](StagingDatabase& db) {
+             db.openFile(":memory:");
+             db.createTables();
+             db.stage(Table::Notes, 1, "staged before");
+             db.flushStaged();
+             db.beginTransaction();
+             db.stage(Table::Notes, 2, "pending");
+             db.close();
+         }},
+    };
+    struct Use {
+        const char* name;
+        std::function<void(StagingDatabase&)> call;
+    };
+    const Use uses[] = {
+        {"createTables", [](StagingDatabase& db) { db.createTables(); }},
+        {"clearTables", [](StagingDatabase& db) { db.clearTables(); }},
+        {"beginTransaction", [](StagingDatabase& db) { db.beginTransaction(); }},
+        {"commitTransaction", [](StagingDatabase& db) { db.commitTransaction(); }},
+        {"executeStatement", [](StagingDatabase& db) { db.executeStatement("SELECT 1", 0); }},
+        {"selectOrdered of a table staged in",
+         [](StagingDatabase& db) { db.selectOrdered(Table::Notes); }},
+        {"selectOrdered of a table never staged in",
+         [](StagingDatabase& db) { db.selectOrdered(Table::Sources); }},
+        {"stage, then flushStaged",
+         [](StagingDatabase& db) {
+             db.stage(Table::Notes, 3, "x");
+             db.flushStaged();
+         }},
+    };
+    for (const State& state : states) {
+        for (const Use& use : uses) {
+            StagingDatabase db;
+            state.reach(db);
+            try {
+                use.call(db);
+                ADD_FAILURE() << state.name << ", " << use.name << ": no StoreError";
+            } catch (const StoreError& error) {
+                EXPECT_EQ(error.code(), SQLITE_MISUSE) << state.name << ", " << use.name;
+                EXPECT_EQ(error.fault(), StoreFault::Other) << state.name << ", " << use.name;
+            }
+            EXPECT_FALSE(db.inTransaction()) << state.name << ", " << use.name;
+            EXPECT_NO_THROW(db.close()) << state.name << ", " << use.name;
+        }
     }
+}
+
+// A database opened again after close starts with empty tables, whatever the first one held.
+TEST(StagingDatabase, ReopenedAfterCloseHoldsOnlyWhatIsStagedAnew) {
+    StagingDatabase db(StagingLimits{16, 512});
+    db.openFile(":memory:");
+    db.createTables();
+    for (int i = 0; i < 20; ++i) db.stage(Table::Families, i, "before " + std::to_string(i));
+    db.flushStaged();
+    db.close();
+    db.openFile(":memory:");
+    db.createTables();
+    db.stage(Table::Families, 5, "after");
+    auto rows = db.selectOrdered(Table::Families);
+    std::vector<std::string> got;
+    for (; rows && !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
+    EXPECT_EQ(got, std::vector<std::string>{"after"});
 }
 
 TEST(StagingDatabase, AFileThatIsNotADatabaseIsCorrupt) {

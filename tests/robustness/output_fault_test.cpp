@@ -31,13 +31,15 @@ std::string sampleInput(int individuals) {
     return text + "0 @F1@ FAM\r\n0 TRLR\r\n";
 }
 
+// One database for the whole program, opened on first use: the runs leave it open.
 StagingDatabase& memoryDatabase() {
-    static StagingDatabase database;
-    if (!database.isOpen()) {
-        database.openFile(":memory:");
-        database.createTables();
-    }
-    return database;
+    static const auto database = [] {
+        auto opened = std::make_unique<StagingDatabase>();
+        opened->openFile(":memory:");
+        opened->createTables();
+        return opened;
+    }();
+    return *database;
 }
 
 // --- a full disk at every point of the write-out
