@@ -129,7 +129,13 @@ bool StagingDatabase::inTransaction() const {
 std::unique_ptr<Rowset> StagingDatabase::executeStatement(const std::string& statement,
                                                           int /*option*/) {
     flushStaged();
-    StatementHandle prepared = prepare(statement);
+    const char* rest = nullptr;
+    StatementHandle prepared = prepare(statement, &rest);
+    // SQLite would take a text without a statement for one that does nothing, and leave what
+    // follows the first statement unrun: either is refused, before anything is run.
+    if (prepared == nullptr) throw StoreError(SQLITE_MISUSE, "no statement to run");
+    if (*rest != '\0' && prepare(rest) != nullptr)
+        throw StoreError(SQLITE_MISUSE, "more than one statement to run");
     if (sqlite3_column_count(prepared.get()) == 0) {
         const int code = sqlite3_step(prepared.get());
         if (code != SQLITE_DONE && code != SQLITE_ROW) throwStoreError(db_.get(), code);
@@ -296,11 +302,11 @@ void StagingDatabase::exec(const char* sql) {
     check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
 }
 
-StatementHandle StagingDatabase::prepare(const std::string& sql) {
+StatementHandle StagingDatabase::prepare(const std::string& sql, const char** rest) {
     sqlite3* db = connection();
     sqlite3_stmt* statement = nullptr;
     const int code =
-        sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size() + 1), &statement, nullptr);
+        sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size() + 1), &statement, rest);
     StatementHandle handle(statement);
     if (code != SQLITE_OK) throwStoreError(db, code);
     return handle;

@@ -71,8 +71,9 @@ public:
     bool inTransaction() const;
 
     // Runs one statement. For a query, returns its rows in the order it asks for, or nothing
-    // when it selects no row; for any other statement, returns nothing. option belongs to the
-    // store's interface, where it is always 0: no option is defined, and it changes nothing.
+    // when it selects no row; for any other statement, returns nothing. A text that holds no
+    // statement, or more than one, is refused as a misuse before anything is run. option belongs to
+    // the store's interface, where it is always 0: no option is defined, and it changes nothing.
     std::unique_ptr<Rowset> executeStatement(const std::string& statement, int option = 0);
 
     void createTables();
@@ -115,7 +116,9 @@ private:
     // The open connection; throws a misuse when the database is not open.
     sqlite3* connection() const;
     void exec(const char* sql);
-    StatementHandle prepare(const std::string& sql);
+    // Prepares the first statement of sql, or gives nothing when sql holds none (only blanks or
+    // comments). rest, when given, is set to the text after that statement, within sql.
+    StatementHandle prepare(const std::string& sql, const char** rest = nullptr);
 
     // The rowids of one sorted run of a table, first to last.
     struct Run {

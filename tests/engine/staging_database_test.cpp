@@ -171,6 +171,39 @@ TEST_F(StagingDatabaseTest, FailuresAreThrownWithTheDatabaseMessage) {
     }
 }
 
+// executeStatement runs exactly one statement: a text with none, or with more than one, is
+// refused before any of it is run; empty statements and comments around one are no more.
+TEST_F(StagingDatabaseTest, ExecuteStatementRunsOneStatementOrRefuses) {
+    struct Case {
+        std::string text;
+        const char* refusal;  // nullptr when the statement is run
+    };
+    const Case cases[] = {
+        {"", "no statement to run"},
+        {"  -- only a comment\n;", "no statement to run"},
+        {"DELETE from FAMTRI; DELETE from INDITRI", "more than one statement to run"},
+        {"DELETE from FAMTRI; ; -- then\n DELETE from INDITRI", "more than one statement to run"},
+        {"DELETE from FAMTRI", nullptr},
+        {" ; DELETE from FAMTRI ; ; -- done", nullptr},
+    };
+    for (const Case& c : cases) {
+        db.stage(Table::Individuals, 1, "individual");
+        db.stage(Table::Families, 1, "family");
+        try {
+            EXPECT_EQ(db.executeStatement(c.text), nullptr) << c.text;
+            EXPECT_EQ(c.refusal, nullptr) << c.text << ": run";
+            EXPECT_EQ(db.selectOrdered(Table::Families), nullptr) << c.text;
+        } catch (const StoreError& error) {
+            ASSERT_NE(c.refusal, nullptr) << c.text << ": " << error.what();
+            EXPECT_EQ(error.code(), SQLITE_MISUSE) << c.text;
+            EXPECT_STREQ(error.what(), c.refusal) << c.text;
+            EXPECT_EQ(readBack(Table::Families), std::vector<std::string>{"family"}) << c.text;
+        }
+        EXPECT_NE(db.selectOrdered(Table::Individuals), nullptr) << c.text;
+        db.clearTables();
+    }
+}
+
 // A database never opened, or closed (here with a transaction and a staged block still open),
 // refuses every use of its tables as a misuse, rather than answering as if they were empty.
 // Closing it (again) and asking whether a transaction is open stay harmless.
