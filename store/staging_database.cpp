@@ -53,8 +53,6 @@ void prefetch(const char* data, size_t size) {
 
 }  // namespace
 
-// --- StagingDatabase
-
 StagingDatabase::StagingDatabase(StagingLimits limits) : limits_(limits) {}
 
 StagingDatabase::~StagingDatabase() {

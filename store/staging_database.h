@@ -153,7 +153,7 @@ private:
     // Rowids are given by the program and never reused, so that a run's range holds only the
     // rows of that run, whatever was deleted or rolled back since.
     int64_t nextRowid_ = 1;
-    // Bytes handed to the insertion thread since the tables were last cleared.
+    // Bytes handed to the insertion thread since the tables were last cleared or closed.
     size_t stagedBytes_ = 0;
     // While a batch is inserted, the connection, inserts_, runs_ and nextRowid_ are its task's:
     // the owner waits for it (insertion_.wait) before any other use of them. Last, so that it
