@@ -17,6 +17,14 @@
 namespace brelin {
 namespace {
 
+// The blocks of a table as selectOrdered gives them.
+std::vector<std::string> readBack(StagingDatabase& db, Table table) {
+    std::vector<std::string> blocks;
+    auto rows = db.selectOrdered(table);
+    for (; rows && !rows->isPastEnd(); rows->moveNext()) blocks.emplace_back(rows->columnValue(0));
+    return blocks;
+}
+
 class StagingDatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -24,13 +32,7 @@ protected:
         db.createTables();
     }
 
-    std::vector<std::string> readBack(Table table) {
-        std::vector<std::string> blocks;
-        auto rows = db.selectOrdered(table);
-        if (!rows) return blocks;
-        for (; !rows->isPastEnd(); rows->moveNext()) blocks.emplace_back(rows->columnValue(0));
-        return blocks;
-    }
+    std::vector<std::string> readBack(Table table) { return brelin::readBack(db, table); }
 
     StagingDatabase db;
 };
@@ -273,10 +275,7 @@ TEST(StagingDatabase, ReopenedAfterCloseHoldsOnlyWhatIsStagedAnew) {
     db.openFile(":memory:");
     db.createTables();
     db.stage(Table::Families, 5, "after");
-    auto rows = db.selectOrdered(Table::Families);
-    std::vector<std::string> got;
-    for (; rows && !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
-    EXPECT_EQ(got, std::vector<std::string>{"after"});
+    EXPECT_EQ(readBack(db, Table::Families), std::vector<std::string>{"after"});
 }
 
 TEST(StagingDatabase, AFileThatIsNotADatabaseIsCorrupt) {
@@ -395,10 +394,7 @@ TEST_P(StagedRunsTest, MergeInNumberOrderWithTiesInStagingOrder) {
         });
         std::vector<std::string> want;
         for (const auto& s : expected) want.push_back(s.block);
-        std::vector<std::string> got;
-        auto rows = db.selectOrdered(table);
-        for (; rows && !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
-        EXPECT_EQ(got, want) << tableName(table);
+        EXPECT_EQ(readBack(db, table), want) << tableName(table);
     }
 }
 
@@ -415,10 +411,7 @@ TEST_P(StagedRunsTest, RolledBackBatchesLeaveNoTrace) {
     db.stage(Table::Families, 2, "b");
     db.stage(Table::Families, 1, "a");
     transaction.commit();
-    auto rows = db.selectOrdered(Table::Families);
-    std::vector<std::string> got;
-    for (; rows && !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
-    EXPECT_EQ(got, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(readBack(db, Table::Families), (std::vector<std::string>{"a", "b"}));
 }
 
 // Batches handed over early (from 64 bytes, while the insertion thread is idle) make runs of
