@@ -192,7 +192,6 @@ TEST(ProgramFiles, AreNamedAfterTheExecutable) {
     const ProgramFiles files = programFiles(dir.file("brelin-cli"));
     EXPECT_EQ(files.databasePath, dir.file("brelin-cli.db"));
     EXPECT_EQ(files.logPath, dir.file("Logbrelin-cli.log"));
-    EXPECT_FALSE(files.inUserDataFolder);
     EXPECT_EQ(programFiles("brelin").databasePath, fs::current_path().string() + "/brelin.db");
 }
 
@@ -205,7 +204,6 @@ TEST(ProgramFiles, GoToTheUserDataFolderWhereTheProgramsFolderCannotBeWritten) {
     EXPECT_EQ(installed.databasePath, dir.file("brelin/brelin.db"));
     EXPECT_EQ(files.databasePath, dir.file("brelin/brelin.db"));
     EXPECT_EQ(files.logPath, dir.file("brelin/Logbrelin.log"));
-    EXPECT_TRUE(files.inUserDataFolder);
     EXPECT_TRUE(fs::is_directory(dir.file("brelin")));
 }
 

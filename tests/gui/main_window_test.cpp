@@ -410,8 +410,8 @@ void MainWindowTest::concChoiceIsKeptAndUsed() {
 
     // The next start of the program finds the box as the user left it.
     DiskFileSystem disk;
-    MainWindow next(Public::openStagingDatabase(rig.dir.file("next.db")),
-                    rig.dir.file("Lognext.log"), disk, rig.dialogs);
+    MainWindow next(RunDatabase::open(rig.dir.file("next.db")), rig.dir.file("Lognext.log"), disk,
+                    rig.dialogs);
     QVERIFY(next.findChild<QCheckBox*>("chkConc")->isChecked());
 }
 
