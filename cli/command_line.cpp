@@ -133,7 +133,8 @@ int report(const RunResult& result, const Arguments& arguments, const std::strin
     return kExitFailure;
 }
 
-int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+int convert(const Arguments& arguments, const std::string& executablePath, std::ostream& out,
+            std::ostream& err) {
     const std::string& input = arguments.files[0];
     const std::string& output = arguments.files[1];
     if (sameFile(input, output)) {
@@ -147,7 +148,7 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         return kExitRefused;
     }
 
-    const ProgramFiles files = programFiles(currentExecutablePath());
+    const ProgramFiles files = programFiles(executablePath);
     std::unique_ptr<RunDatabase> database;
     try {
         database = RunDatabase::open(files.databasePath);
@@ -156,8 +157,6 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         return kExitFailure;
     }
 
-    catchInterrupt();
-    letWritesFailPastFileSizeLimit();
     DiskFileSystem disk;
     CommandLineFrontend frontend(output, err);
     RunOptions options;
@@ -174,7 +173,8 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int runCommandLine(int argc, const char* const* argv, const std::string& executablePath,
+                   std::ostream& out, std::ostream& err) {
     const std::optional<Arguments> arguments = parse(argc, argv, err);
     if (!arguments) return kExitRefused;
     if (arguments->help) {
@@ -185,7 +185,7 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
         out << text::kVersion << "\n";
         return kExitOk;
     }
-    return convert(*arguments, out, err);
+    return convert(*arguments, executablePath, out, err);
 }
 
 }  // namespace brelin

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "child_process.h"
 #include "program_paths.h"
 #include "temp_dir.h"
 
@@ -139,9 +140,7 @@ TEST(DiskOutput, ReplacingALinkReplacesTheFileItPointsTo) {
 
 TEST(DiskOutput, LeftoversOfFinishedProgramsAreRemovedOthersKept) {
     TempDir dir;
-    const pid_t child = fork();
-    if (child == 0) _exit(0);
-    waitpid(child, nullptr, 0);  // a process id that is no longer running
+    const pid_t child = testing::endedProcessId();
     const std::string stale = ".out.ged.brelin-" + std::to_string(child) + "-AbC123";
     const std::string live = ".out.ged.brelin-" + std::to_string(getpid()) + "-AbC123";
     for (const std::string& name :
