@@ -30,11 +30,14 @@ using gedcom::LineKind;
 
 namespace {
 
+// A long line is read again in pieces of this size.
+constexpr size_t kRereadBufferSize = 64 * 1024;
+
 // Reads the whole of line, which is longer than the reader keeps, into continuer. The input is
 // read again where the line starts; a line end met there (the file changed under the run) ends
 // the line.
 void readLine(ByteSource& source, const Line& line, LineContinuer& continuer) {
-    char buffer[64 * 1024];
+    char buffer[kRereadBufferSize];
     uint64_t offset = line.offset;
     uint64_t left = line.length;
     while (left > 0) {

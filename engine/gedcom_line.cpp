@@ -25,6 +25,8 @@ constexpr size_t kRecordPrefixLength = 4;
 constexpr std::string_view kCharPrefix = "1 CHAR ";
 // The most continuation bytes a UTF-8 character has.
 constexpr size_t kMaxContinuationBytes = 3;
+// The most digits of a whole number: every such number fits in 64 bits.
+constexpr size_t kMaxWholeDigits = 18;
 
 }  // namespace
 
@@ -64,7 +66,7 @@ std::string_view recordNumberText(std::string_view line) {
 }
 
 std::optional<int64_t> wholeNumber(std::string_view text) {
-    if (text.empty() || text.size() > 18) return std::nullopt;
+    if (text.empty() || text.size() > kMaxWholeDigits) return std::nullopt;
     int64_t value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return std::nullopt;

@@ -1,5 +1,5 @@
-// The run's report as one JSON object on one line, for scripts: the keys and the escaping that
-// docs/file-formats.md describes, which other programs may rely on.
+// The run's report as one JSON object on one line, for scripts: docs/file-formats.md gives its
+// keys, which keep their names and meaning, and its escaping.
 #pragma once
 
 #include <string>

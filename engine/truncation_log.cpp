@@ -6,8 +6,8 @@ namespace brelin {
 
 namespace {
 
-// The log's fixed texts, in Windows-1252 bytes ("è" is E8, "é" E9), as other programs read the
-// log: its banner, then one line per line cut or continued.
+// The log's fixed texts, in Windows-1252 bytes ("è" is E8, "é" E9) on every platform, as
+// docs/file-formats.md gives them: its banner, then one line per line cut or continued.
 constexpr std::string_view kBanner =
     "   ###############################################\r\n"
     "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
