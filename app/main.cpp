@@ -2,7 +2,6 @@
 // window until it is closed. brelin FICHIER starts a run on FICHIER as soon as the window shows.
 #include <QApplication>
 #include <QTimer>
-#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -14,17 +13,6 @@
 #include "qt_dialogs.h"
 #include "qt_french.h"
 #include "start_up.h"
-
-namespace {
-
-// A file named relative to the folder brelin was started in, as the file dialog would give it.
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     // The help and the version are answered before Qt starts, without a display.
@@ -56,7 +44,7 @@ int main(int argc, char** argv) {
     if (!commandLine.files.empty()) {
         // From the event loop, so that a run abandoned by its stop question ends the program.
         QTimer::singleShot(0, window.get(),
-                           [&window, input = absolutePath(commandLine.files.front())] {
+                           [&window, input = brelin::absolutePath(commandLine.files.front())] {
                                window->startRunOn(input);
                            });
     }

@@ -14,7 +14,7 @@
 #include "dialogs.h"
 #include "file_system.h"
 #include "main_window.h"
-#include "public.h"
+#include "run_database.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
 
     FixedAnswers dialogs(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     brelin::DiskFileSystem disk;
-    brelin::MainWindow window(brelin::Public::openStagingDatabase(files + "/brelin.db"),
+    brelin::MainWindow window(brelin::RunDatabase::open(files + "/brelin.db"),
                               files + "/Logbrelin.log", disk, dialogs);
     window.show();
     double seconds = 0;

@@ -1,26 +1,23 @@
 #include "desktop_command_line.h"
 
+#include "command_words.h"
 #include "messages.h"
 
 namespace brelin {
 
 DesktopCommandLine parseDesktopCommandLine(int argc, const char* const* argv) {
+    CommandWords words = splitCommandLine(argc, argv);
     DesktopCommandLine line;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (options && word == "--") {
-            options = false;
-        } else if (options && (word == "-h" || word == "--help")) {
+    for (const std::string& option : words.options) {
+        if (option == "-h" || option == "--help") {
             line.help = true;
-        } else if (options && word == "--version") {
+        } else if (option == "--version") {
             line.version = true;
-        } else if (options && word.size() > 1 && word[0] == '-') {
-            line.unknownOptions.push_back(word);
         } else {
-            line.files.push_back(word);
+            line.unknownOptions.push_back(option);
         }
     }
+    line.files = std::move(words.files);
     return line;
 }
 

@@ -2,26 +2,16 @@
 
 #include <QApplication>
 
+#include "point_size.h"
 #include "ui_help_window.h"
 
 namespace brelin {
 
-namespace {
-
-// Designer keeps whole point sizes only; these sizes are not.
-void setPointSize(QWidget* widget, qreal points) {
-    QFont font = widget->font();
-    font.setPointSizeF(points);
-    widget->setFont(font);
-}
-
-}  // namespace
-
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::HelpWindow>()) {
     ui_->setupUi(this);
-    setPointSize(ui_->Label1, 13.5);
-    setPointSize(ui_->Text1, 9.75);
-    setPointSize(ui_->Annuler, 9.75);
+    setPointSize(ui_->Label1, kLargePoints);
+    setPointSize(ui_->Text1, kButtonPoints);
+    setPointSize(ui_->Annuler, kButtonPoints);
 
     // Black on the pale colour of the desktop's tool tips.
     QPalette palette = ui_->Text1->palette();

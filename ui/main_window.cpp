@@ -11,19 +11,25 @@
 #include <QSettings>
 #include <QTimer>
 
+#include "attention.h"
 #include "dialogs.h"
+#include "error_text.h"
 #include "file_choice.h"
 #include "help_window.h"
 #include "messages.h"
+#include "point_size.h"
 #include "program_paths.h"
-#include "public.h"
+#include "report_text.h"
+#include "run_database.h"
 #include "ui_main_window.h"
 
 namespace brelin {
 
 namespace {
 
-const QString kContinueLongLinesKey = QStringLiteral("continueLongLines");
+// The CONC check box's setting; its first name is still read, so that an earlier choice holds.
+const QString kConcKey = QStringLiteral("conc");
+const QString kEarlierConcKey = QStringLiteral("continueLongLines");
 
 // The engine's texts are UTF-8.
 QString fromEngine(const std::string& text) {
@@ -64,16 +70,9 @@ bool acceptAsCopy(QDropEvent& event) {
     return false;
 }
 
-// Designer keeps whole point sizes only; these sizes are not.
-void setPointSize(QWidget* widget, qreal points) {
-    QFont font = widget->font();
-    font.setPointSizeF(points);
-    widget->setFont(font);
-}
-
 }  // namespace
 
-MainWindow::MainWindow(std::unique_ptr<StagingDatabase> database, std::string logPath,
+MainWindow::MainWindow(std::unique_ptr<RunDatabase> database, std::string logPath,
                        FileSystem& files, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::MainWindow>()),
@@ -82,20 +81,22 @@ MainWindow::MainWindow(std::unique_ptr<StagingDatabase> database, std::string lo
       files_(files),
       dialogs_(dialogs) {
     ui_->setupUi(this);
-    setPointSize(ui_->btnFile, 9.75);
-    setPointSize(ui_->Label4, 6.75);
+    setPointSize(ui_->btnFile, kButtonPoints);
+    setPointSize(ui_->Label4, kSmallPoints);
     ui_->lblVersion->setText(fromEngine(text::kVersion));
 
-    connect(ui_->btnFile, &QPushButton::clicked, this, &MainWindow::startRun);
+    connect(ui_->btnFile, &QPushButton::clicked, this, &MainWindow::chooseAndRun);
     connect(ui_->btnAide, &QPushButton::clicked, this, &MainWindow::openHelp);
     connect(ui_->btnStop, &QPushButton::clicked, this, &MainWindow::requestStop);
     connect(ui_->btnQuit, &QPushButton::clicked, this, &MainWindow::quit);
     setAcceptDrops(true);
 
     // The CONC choice is the user's, kept from one start of the program to the next.
-    ui_->chkConc->setChecked(QSettings().value(kContinueLongLinesKey, false).toBool());
+    QSettings settings;
+    ui_->chkConc->setChecked(
+        settings.value(kConcKey, settings.value(kEarlierConcKey, false)).toBool());
     connect(ui_->chkConc, &QCheckBox::toggled, this,
-            [](bool checked) { QSettings().setValue(kContinueLongLinesKey, checked); });
+            [](bool checked) { QSettings().setValue(kConcKey, checked); });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -119,10 +120,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::startRunOn(const std::string& inputPath) {
-    if (running_) return;
-    givenInput_ = inputPath;
-    startRun();
-    givenInput_.reset();
+    if (running_ || !database_) return;
+    rememberInputFolder(fromPath(inputPath));
+    // Every run starts with the GEDCOM filter, whatever the last run chose.
+    filter_ = filters().first();
+    runOn(inputPath);
+}
+
+void MainWindow::chooseAndRun() {
+    if (running_ || !database_) return;
+    const std::optional<std::string> input = chooseInput();
+    if (input) runOn(*input);
 }
 
 std::optional<QString> MainWindow::acceptableDrop(const QDropEvent& event) const {
@@ -155,15 +163,14 @@ void MainWindow::dropEvent(QDropEvent* event) {
     QTimer::singleShot(0, this, [this, input = toPath(*path)] { startRunOn(input); });
 }
 
-void MainWindow::startRun() {
-    if (running_ || !database_) return;
+void MainWindow::runOn(const std::string& inputPath) {
     running_ = true;
     RunOptions options;
-    options.continueLongLines = ui_->chkConc->isChecked();
-    ConversionRun run(*database_, files_, *this, logPath_, options);
-    const RunResult result = run.start();
+    options.conc = ui_->chkConc->isChecked();
+    ConversionRun run(*database_, files_, *this, *this, logPath_, options);
+    const RunResult result = run.start(inputPath);
     running_ = false;
-    if (result.outcome != RunOutcome::InputCancelled) reportRun(result);
+    reportRun(result);
 
     if (result.outcome == RunOutcome::Abandoned) {
         quit();
@@ -184,22 +191,16 @@ void MainWindow::reportRun(const RunResult& result) {
         file->write(text::reportText(result));
         file->commit();
     } catch (const RunError& error) {
-        const RunError failure(FailedStep::WriteReport, reportPath, error.cause(), error.detail(),
-                               error.systemError());
+        const RunError failure(FailedStep::WriteReport, reportPath, error.cause(), error.detail());
         dialogs_.warn(this, fromEngine(text::kAttention), fromEngine(text::describe(failure)));
         return;
     }
 
     const RunReport& report = result.report;
-    if (!report.deservesAttention()) return;
     QStringList lines;
-    if (!report.cutLines.empty())
-        lines.append(
-            fromEngine(text::noticeLinesCut(static_cast<int64_t>(report.cutLines.size()))));
-    if (!report.continuedLines.empty())
-        lines.append(fromEngine(
-            text::noticeLinesContinued(static_cast<int64_t>(report.continuedLines.size()))));
-    for (const std::string& line : text::attentionLines(report)) lines.append(fromEngine(line));
+    for (const std::string& line : text::attentionLines(report, text::Voice::Notice))
+        lines.append(fromEngine(line));
+    if (lines.isEmpty()) return;
     // The log lists the lines cut or continued; without them the report says the rest.
     const bool cut = !report.cutLines.empty() || !report.continuedLines.empty();
     const QString text = fromEngine(text::kNoticeIntro) + "\n\n" + lines.join("\n");
@@ -231,13 +232,14 @@ void MainWindow::quit() {
 }
 
 void MainWindow::closeDatabase() {
+    if (!database_) return;
     try {
-        Public::closeStagingDatabase(database_);
-    } catch (const std::exception&) {
+        database_->close();
+    } catch (const RunError&) {
         // Nothing of a run lives in the database once the run has ended, and the next start
         // replaces its file: the program can end all the same.
-        database_.reset();
     }
+    database_.reset();
 }
 
 void MainWindow::setBusyPointer(bool busy) {
@@ -253,10 +255,6 @@ void MainWindow::setBusyPointer(bool busy) {
 std::optional<std::string> MainWindow::chooseInput() {
     // Every run starts with the GEDCOM filter, whatever the last run chose.
     filter_ = filters().first();
-    if (givenInput_) {
-        rememberInputFolder(fromPath(*givenInput_));
-        return givenInput_;
-    }
     FileRequest request{fromEngine(text::kInputTitle), inputFolder(), QString(), filters(),
                         filter_};
     const std::optional<QString> path = dialogs_.chooseFile(this, request);
@@ -306,6 +304,7 @@ void MainWindow::setState(RunState state) {
 }
 
 void MainWindow::runStarted(const std::string& inputPath) {
+    stopRequested_ = false;
     ui_->panel2->setText(QFileInfo(fromPath(inputPath)).fileName());
     ui_->panel1->clear();
     ui_->panel3->clear();
@@ -322,6 +321,9 @@ void MainWindow::showProgress(bool visible) {
 
 void MainWindow::updateProgress(float percent) {
     ui_->ProgressBar1->setValue(static_cast<int>(percent));
+}
+
+void MainWindow::handlePending() {
     QCoreApplication::processEvents();
 }
 
@@ -337,7 +339,6 @@ void MainWindow::runEnded(const RunResult& result) {
         case RunOutcome::Failed:
             ui_->panel2->setText(fromEngine(text::kFailed));
             break;
-        case RunOutcome::InputCancelled:
         case RunOutcome::Abandoned:
             break;
     }
@@ -349,6 +350,7 @@ bool MainWindow::confirmStop() {
     const bool yes =
         dialogs_.ask(this, fromEngine(text::kStopTitle), fromEngine(text::kStopQuestion));
     setBusyPointer(busy);
+    if (!yes) stopRequested_ = false;
     return yes;
 }
 

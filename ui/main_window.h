@@ -26,13 +26,14 @@ class MainWindow;
 namespace brelin {
 
 class Dialogs;
+class RunDatabase;
 
-class MainWindow : public QWidget, private RunFrontend {
+class MainWindow : public QWidget, private RunFrontend, private RunQuestions {
     Q_OBJECT
 
 public:
     // files and dialogs must outlive the window. logPath is the truncation log's file.
-    MainWindow(std::unique_ptr<StagingDatabase> database, std::string logPath, FileSystem& files,
+    MainWindow(std::unique_ptr<RunDatabase> database, std::string logPath, FileSystem& files,
                Dialogs& dialogs, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -55,7 +56,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void startRun();
+    // The file button: the input dialog, then a run on the file chosen.
+    void chooseAndRun();
+    void runOn(const std::string& inputPath);
     // Writes a completed run's report and tells what deserves attention; any other run only
     // removes the last report, which no longer tells the last run.
     void reportRun(const RunResult& result);
@@ -68,28 +71,28 @@ private:
     std::optional<QString> acceptableDrop(const QDropEvent& event) const;
     void setBusyPointer(bool busy);
 
-    std::optional<std::string> chooseInput() override;
-    std::optional<std::string> chooseOutput(const std::string& inputPath) override;
+    std::optional<std::string> chooseInput();
+
     void runStarted(const std::string& inputPath) override;
     void setState(RunState state) override;
     void inputMeasured(const InputMeasure& measure) override;
     void showProgress(bool visible) override;
     void updateProgress(float percent) override;
+    void handlePending() override;
     void runEnded(const RunResult& result) override;
+
+    std::optional<std::string> chooseOutput(const std::string& inputPath) override;
     bool stopRequested() override { return stopRequested_; }
-    void clearStopRequest() override { stopRequested_ = false; }
     bool confirmStop() override;
 
     std::unique_ptr<Ui::MainWindow> ui_;
-    std::unique_ptr<StagingDatabase> database_;
+    std::unique_ptr<RunDatabase> database_;
     std::string logPath_;
     FileSystem& files_;
     Dialogs& dialogs_;
     // The filter of the last file dialog of the run: the output dialog opens with the one
     // chosen for the input.
     QString filter_;
-    // The input of startRunOn(), which the run's input choice answers with.
-    std::optional<std::string> givenInput_;
     bool running_ = false;
     bool stopRequested_ = false;
     bool busyPointer_ = false;

@@ -16,12 +16,17 @@ namespace brelin {
 
 namespace {
 
+// The room a box's frame takes beside its title: the window's icon and the frame's buttons.
+constexpr int kTitleFramePixels = 120;
+
 // Window managers cut a title that is wider than its window, and the program's boxes have
-// short texts under long titles: keep room for the title, its icon and the frame's buttons.
+// short texts under long titles: keep room for the title (with a quarter more, since a frame's
+// title font is often larger than the box's), its icon and the frame's buttons.
 void keepRoomForTitle(QMessageBox& box) {
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (grid == nullptr) return;
-    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + 120;
+    const int width =
+        box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + kTitleFramePixels;
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                   grid->rowCount(), 0, 1, grid->columnCount());
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "public.h"
+#include "store_failure.h"
 #include "temp_dir.h"
 
 namespace brelin {
@@ -256,7 +257,6 @@ TEST(StagingDatabase, WithoutAnOpenDatabaseEveryUseIsAMisuse) {
                 ADD_FAILURE() << state.name << ", " << use.name << ": no StoreError";
             } catch (const StoreError& error) {
                 EXPECT_EQ(error.code(), SQLITE_MISUSE) << state.name << ", " << use.name;
-                EXPECT_EQ(error.fault(), StoreFault::Other) << state.name << ", " << use.name;
             }
             EXPECT_FALSE(db.inTransaction()) << state.name << ", " << use.name;
             EXPECT_NO_THROW(db.close()) << state.name << ", " << use.name;
@@ -288,28 +288,26 @@ TEST(StagingDatabase, AFileThatIsNotADatabaseIsCorrupt) {
         db.createTables();
         ADD_FAILURE() << "no StoreError";
     } catch (const StoreError& error) {
-        EXPECT_EQ(error.fault(), StoreFault::Corrupt) << error.code() << " " << error.what();
+        EXPECT_EQ(databaseFailure(error, path).cause(), Cause::Corrupt)
+            << error.code() << " " << error.what();
     }
 }
 
-// Every code of a kind, extended or not, gives the same fault.
-// The primary codes are worded through their fault in Describe.FrenchCauseThenTheDetailsInBrackets;
+// Every code of a kind, extended or not, gives the same cause.
+// The primary codes are worded through their cause in Describe.FrenchCauseThenTheDetailsInBrackets;
 // here, the extended codes and those the program has no words for.
-TEST(StoreError, FaultFollowsThePrimaryCode) {
-    const std::pair<int, StoreFault> cases[] = {
-        {SQLITE_IOERR_FSYNC, StoreFault::IoError},
-        {SQLITE_CANTOPEN_ISDIR, StoreFault::CannotOpen},
-        {SQLITE_READONLY_DBMOVED, StoreFault::ReadOnly},
-        {SQLITE_PERM, StoreFault::ReadOnly},
-        {SQLITE_CORRUPT_INDEX, StoreFault::Corrupt},
-        {SQLITE_BUSY_SNAPSHOT, StoreFault::Busy},
-        {SQLITE_MISUSE, StoreFault::Other},
-        {SQLITE_CONSTRAINT_UNIQUE, StoreFault::Other},
+TEST(StoreError, CauseFollowsThePrimaryCode) {
+    const std::pair<int, Cause> cases[] = {
+        {SQLITE_IOERR_FSYNC, Cause::DiskIo},        {SQLITE_CANTOPEN_ISDIR, Cause::CannotOpen},
+        {SQLITE_READONLY_DBMOVED, Cause::ReadOnly}, {SQLITE_PERM, Cause::ReadOnly},
+        {SQLITE_CORRUPT_INDEX, Cause::Corrupt},     {SQLITE_BUSY_SNAPSHOT, Cause::Busy},
+        {SQLITE_MISUSE, Cause::Unexpected},         {SQLITE_CONSTRAINT_UNIQUE, Cause::Unexpected},
     };
-    for (const auto& [code, fault] : cases) {
-        const StoreError error(code, sqlite3_errstr(code));
-        EXPECT_EQ(error.code(), code);
-        EXPECT_EQ(error.fault(), fault) << sqlite3_errstr(code);
+    for (const auto& [code, cause] : cases) {
+        const RunError error = databaseFailure(StoreError(code, sqlite3_errstr(code)), "/p/b.db");
+        EXPECT_EQ(error.step(), FailedStep::Database);
+        EXPECT_EQ(error.cause(), cause) << sqlite3_errstr(code);
+        EXPECT_EQ(error.detail(), sqlite3_errstr(code));
     }
 }
 
@@ -336,8 +334,9 @@ TEST(OpenStagingDatabase, FailsAsCannotOpen) {
             Public::openStagingDatabase(path);
             ADD_FAILURE() << path << ": no StoreError";
         } catch (const StoreError& error) {
-            EXPECT_EQ(error.fault(), StoreFault::CannotOpen) << path << ": " << error.what();
-            EXPECT_NE(std::string(error.what()), "") << path;
+            const RunError failure = databaseFailure(error, path);
+            EXPECT_EQ(failure.cause(), Cause::CannotOpen) << path << ": " << error.what();
+            EXPECT_NE(failure.detail(), "") << path;
         }
     }
     EXPECT_EQ(testing::readFile(dir.file("taken/brelin.db")), "x");

@@ -1,7 +1,9 @@
 // brelin's command line as a user types it: the help and the version without a display, and
 // the refusal of what brelin does not know, before any window.
-#include <QProcess>
 #include <QTest>
+#include <cstdlib>
+
+#include "child_process.h"
 
 namespace {
 
@@ -13,23 +15,19 @@ struct Finished {
 
 // Runs brelin where no display is reachable: only Qt's offscreen platform, when asked for, lets
 // it start Qt.
-Finished runBrelin(const QStringList& arguments, const QString& platform = "xcb") {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
-    environment.insert("QT_QPA_PLATFORM", platform);
-    QProcess brelin;
-    brelin.setProcessEnvironment(environment);
-    brelin.start(BRELIN_PATH, arguments);
+Finished runBrelin(const QStringList& arguments, const std::string& platform = "xcb") {
+    std::vector<std::string> words;
+    for (const QString& argument : arguments) words.push_back(argument.toStdString());
+    const brelin::testing::ProcessResult result =
+        brelin::testing::runProcess(BRELIN_PATH, words, ".", [&platform] {
+            ::unsetenv("DISPLAY");
+            ::unsetenv("WAYLAND_DISPLAY");
+            ::setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+        });
     Finished finished;
-    if (!brelin.waitForFinished(30000)) {
-        brelin.kill();
-        brelin.waitForFinished();
-        return finished;
-    }
-    finished.status = brelin.exitStatus() == QProcess::NormalExit ? brelin.exitCode() : -1;
-    finished.out = QString::fromUtf8(brelin.readAllStandardOutput());
-    finished.err = QString::fromUtf8(brelin.readAllStandardError());
+    finished.status = result.exitCode;
+    finished.out = QString::fromStdString(result.out);
+    finished.err = QString::fromStdString(result.err);
     return finished;
 }
 

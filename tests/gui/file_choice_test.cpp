@@ -75,7 +75,7 @@ void FileChoiceTest::inputDialogOpensWhereTheLastInputWas() {
     // The next start of the program reads the folder from its settings, while it exists.
     DiskFileSystem files;
     auto nextStart = [&] {
-        MainWindow window(Public::openStagingDatabase(rig.dir.file("suivant.db")),
+        MainWindow window(RunDatabase::open(rig.dir.file("suivant.db")),
                           rig.dir.file("suivant.log"), files, rig.dialogs);
         window.findChild<QPushButton*>("btnFile")->click();
         return rig.dialogs.fileRequests.back().folder;

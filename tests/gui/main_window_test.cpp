@@ -407,12 +407,24 @@ void MainWindowTest::concChoiceIsKeptAndUsed() {
     QCOMPARE(readFile(rig.dir.file("sortie.ged")), "0 HEAD\r\n1 NOTE " + note.substr(0, 248) +
                                                        "\r\n2 CONC " + note.substr(248) +
                                                        "\r\n0 TRLR\r\n");
+    // The notice tells the continued line, as brelin-cli does, and offers the log.
+    QCOMPARE(rig.dialogs.notices.size(), size_t(1));
+    QVERIFY2(rig.dialogs.notices[0].text.contains("continuée sur des lignes CONC"),
+             qPrintable(rig.dialogs.notices[0].text));
+    QCOMPARE(rig.dialogs.noticeButtons, QStringList{"Ouvrir le journal"});
 
     // The next start of the program finds the box as the user left it.
     DiskFileSystem disk;
-    MainWindow next(Public::openStagingDatabase(rig.dir.file("next.db")),
-                    rig.dir.file("Lognext.log"), disk, rig.dialogs);
+    MainWindow next(RunDatabase::open(rig.dir.file("next.db")), rig.dir.file("Lognext.log"), disk,
+                    rig.dialogs);
     QVERIFY(next.findChild<QCheckBox*>("chkConc")->isChecked());
+
+    // A choice kept under the setting's earlier name holds too.
+    QSettings().remove("conc");
+    QSettings().setValue("continueLongLines", true);
+    MainWindow earlier(RunDatabase::open(rig.dir.file("earlier.db")),
+                       rig.dir.file("Logearlier.log"), disk, rig.dialogs);
+    QVERIFY(earlier.findChild<QCheckBox*>("chkConc")->isChecked());
 }
 
 void MainWindowTest::failureIsToldInFrenchThenIdle() {

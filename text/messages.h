@@ -1,14 +1,14 @@
 // The program's French texts, shared by its front ends: the engine reports facts (a measure, a
-// result, an error) and the window and brelin-cli word them here, so a text is written once.
+// result, an error) and the window, brelin-cli and the page word them here, so a text is written
+// once. The wording sits above the engine and the engine never includes it. The report, the
+// attention list and the error sentences have files of their own (report_text.h, error_text.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "conversion_run.h"
 #include "line_count.h"
-#include "run_error.h"
 
 namespace brelin::text {
 
@@ -28,15 +28,6 @@ inline constexpr const char* kReplaceQuestion =
 inline constexpr const char* kOk = "OK";
 inline constexpr const char* kYes = "Oui";
 inline constexpr const char* kNo = "Non";
-
-// The truncation log's texts, in Windows-1252 bytes ("è" is E8, "é" E9), as other programs
-// read the log: its banner, then one line per cut line.
-inline constexpr const char* kLogBanner =
-    "   ###############################################\r\n"
-    "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
-    "   ###############################################\r\n";
-std::string logLineCut(int64_t lineNumber);
-std::string logLineContinued(int64_t lineNumber);
 
 // The window's file dialogs.
 inline constexpr const char* kInputTitle = "Veuillez choisir le fichier gedcom à traiter";
@@ -91,27 +82,13 @@ std::string cliOutputExists(const std::string& outputPath);
 inline constexpr const char* kCliAbandoned = "Arrêt demandé : aucun fichier n'a été écrit.";
 std::string cliUnknownOption(const std::string& word);
 std::string cliWritten(const std::string& outputPath);
-std::string cliLinesCut(int64_t count, const std::string& logPath);
 std::string cliLinesCutBeforeFailure(const std::string& logPath);
-std::string cliLinesContinued(int64_t count, const std::string& logPath);
-
-// What deserves the user's attention after a completed run, one short line each, besides the
-// lines cut (brelin-cli's cliLinesCut, the window's noticeLinesCut): lines left out after the
-// trailer, no trailer, duplicate xrefs, bytes that are not UTF-8. Empty when there is nothing.
-std::vector<std::string> attentionLines(const RunReport& report);
 
 // The window's notice after a completed run that has something to tell.
 inline constexpr const char* kNoticeTitle = "Fin du traitement";
 inline constexpr const char* kNoticeIntro = "Le fichier a été écrit. À noter :";
 inline constexpr const char* kOpenLog = "Ouvrir le journal";
 inline constexpr const char* kOpenReport = "Ouvrir le rapport";
-std::string noticeLinesCut(int64_t count);
-// Told with the rest when the notice shows, not a reason to show it: the user chose CONC.
-std::string noticeLinesContinued(int64_t count);
-
-// The whole report of a run, in French, lines ending in LF: what brelin-cli --report prints and
-// the window writes beside its log. Lists show their first 20 items, then "et N autres".
-std::string reportText(const RunResult& result);
 
 // Status panel 1: "N lignes" for a counted input, "Taille N Mo" for an estimated one.
 std::string measureText(const InputMeasure& measure);
@@ -122,9 +99,5 @@ std::string elapsedText(double seconds);
 
 // The three status panels of a completed run, as brelin-cli prints them on one line.
 std::string completedLine(const RunResult& result);
-
-// A sentence for the user that names the file and the cause; the system's or the database's
-// own words, where there are any, follow in brackets.
-std::string describe(const RunError& error);
 
 }  // namespace brelin::text
