@@ -264,7 +264,7 @@ std::optional<std::string> MainWindow::chooseInput() {
     return toPath(*path);
 }
 
-std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath) {
+std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath, const RunError*) {
     const QString input = fromPath(inputPath);
     FileRequest request{fromEngine(text::kOutputTitle), QFileInfo(input).absolutePath(),
                         suggestedOutput(input), filters(), filter_};

@@ -81,7 +81,8 @@ private:
     void handlePending() override;
     void runEnded(const RunResult& result) override;
 
-    std::optional<std::string> chooseOutput(const std::string& inputPath) override;
+    std::optional<std::string> chooseOutput(const std::string& inputPath,
+                                            const RunError* failure) override;
     bool stopRequested() override { return stopRequested_; }
     bool confirmStop() override;
 
