@@ -12,12 +12,15 @@ struct Finished {
 };
 
 // Runs brelin where no display is reachable: only Qt's offscreen platform, when asked for, lets
-// it start Qt.
-Finished runBrelin(const QStringList& arguments, const QString& platform = "xcb") {
+// it start Qt. display: a DISPLAY to give, where no X server answers.
+Finished runBrelin(const QStringList& arguments, const QString& platform = "xcb",
+                   const QString& display = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
-    environment.insert("QT_QPA_PLATFORM", platform);
+    environment.remove("QT_QPA_PLATFORM");
+    if (!platform.isEmpty()) environment.insert("QT_QPA_PLATFORM", platform);
+    if (!display.isEmpty()) environment.insert("DISPLAY", display);
     QProcess brelin;
     brelin.setProcessEnvironment(environment);
     brelin.start(BRELIN_PATH, arguments);
@@ -43,6 +46,8 @@ private slots:
     void helpAndVersionNeedNoDisplay();
     void refusedBeforeAnyWindow_data();
     void refusedBeforeAnyWindow();
+    void withoutADisplayOneFrenchLine_data();
+    void withoutADisplayOneFrenchLine();
 };
 
 void DesktopCommandLineTest::helpAndVersionNeedNoDisplay_data() {
@@ -70,7 +75,7 @@ void DesktopCommandLineTest::refusedBeforeAnyWindow_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("told");
     QTest::newRow("unknown option") << QStringList({"--bogus"}) << "« --bogus »";
-    QTest::newRow("two files") << QStringList({"un.ged", "deux.ged"}) << "Usage : brelin ";
+    QTest::newRow("two files") << QStringList({"un.ged", "deux.ged"}) << "un seul FICHIER";
 }
 
 void DesktopCommandLineTest::refusedBeforeAnyWindow() {
@@ -78,7 +83,38 @@ void DesktopCommandLineTest::refusedBeforeAnyWindow() {
     QFETCH(QString, told);
     const Finished finished = runBrelin(arguments, "offscreen");
     QCOMPARE(finished.status, 2);
-    QVERIFY2(finished.err.contains(told), qPrintable(finished.err));
+    // What was wrong, then the usage.
+    const qsizetype usage = finished.err.indexOf("Usage : brelin ");
+    QVERIFY2(usage > 0 && finished.err.left(usage).contains(told), qPrintable(finished.err));
+    QCOMPARE(finished.out, QString());
+}
+
+void DesktopCommandLineTest::withoutADisplayOneFrenchLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("display");
+    QTest::newRow("no display named") << QStringList({"x.ged"}) << ""
+                                      << "";
+    QTest::newRow("X11 asked, no display") << QStringList({"x.ged"}) << "xcb"
+                                           << "";
+    QTest::newRow("Wayland asked") << QStringList() << "wayland"
+                                   << "";
+    QTest::newRow("-platform xcb") << QStringList({"-platform", "xcb", "x.ged"}) << "offscreen"
+                                   << "";
+    // Named, but no X server answers there: Qt's own abort is caught.
+    QTest::newRow("display out of reach") << QStringList({"x.ged"}) << "xcb"
+                                          << ":198";
+}
+
+void DesktopCommandLineTest::withoutADisplayOneFrenchLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, platform);
+    QFETCH(QString, display);
+    const Finished finished = runBrelin(arguments, platform, display);
+    QCOMPARE(finished.status, 1);
+    QCOMPARE(finished.err,
+             QString("brelin a besoin d'un affichage graphique pour ouvrir sa fenêtre ; dans un "
+                     "terminal, brelin-cli fait le même travail (brelin-cli --help).\n"));
     QCOMPARE(finished.out, QString());
 }
 
