@@ -97,10 +97,9 @@ std::string progressPass(RunState state);
 // The window's notice after a completed run: the file written, what deserves attention, where
 // the log and the report are.
 inline constexpr const char* kNoticeTitle = "Fin du traitement";
-inline constexpr const char* kNoticeIntro = "Le fichier a été écrit. À noter :";
 inline constexpr const char* kNoticeWritten = "Le fichier a été écrit :";
 inline constexpr const char* kNoticeToNote = "À noter :";
-inline constexpr const char* kNoticeNothingToNote = "Rien d'autre à signaler.";
+inline constexpr const char* kNoticeNothingToNote = "Rien à signaler.";
 // After lines were cut in a run without the CONC check box.
 inline constexpr const char* kNoticeConcHint =
     "Pour garder la fin des lignes longues, cochez la case « Conserver la fin des lignes longues "
@@ -118,7 +117,7 @@ std::string cannotOpenFolder(const std::string& path);
 
 // A write-out that failed: the failure's own sentence, then this, then the save dialog again.
 inline constexpr const char* kChooseAnotherPlace =
-    "Choisissez un autre emplacement : le fichier lu est gardé en mémoire et n'a pas à être relu.";
+    "Choisissez un autre emplacement : ce qui a été lu est gardé, le fichier n'a pas à être relu.";
 // Several files dropped on the window at once.
 inline constexpr const char* kOneFileAtATime =
     "Brelin traite un seul fichier à la fois : déposez un seul fichier GEDCOM sur la fenêtre.";

@@ -444,7 +444,8 @@ void MainWindowTest::helpOpenedDuringARunHoldsTheRun() {
     int valueWhileOpen = -1;
     bool busyWhileOpen = true;
     size_t dialogsWhileOpen = 0;
-    rig.dialogs.onModal = [&](QDialog&) {
+    rig.dialogs.onModal = [&](QDialog& dialog) {
+        if (dialog.objectName() != "FormAide") return;
         valueWhileOpen = rig.progressBar()->value();
         busyWhileOpen = busyPointer();
         dialogsWhileOpen = rig.dialogs.fileRequests.size();
@@ -452,7 +453,8 @@ void MainWindowTest::helpOpenedDuringARunHoldsTheRun() {
     atNextProgressStep(&rig.window(), [&] { rig.button("btnAide")->click(); });
     rig.run(rig.input("entree.ged", gedcomWithLines(1000)), rig.path("sortie.ged"));
 
-    QCOMPARE(rig.dialogs.modalWindows, QStringList({"FormAide"}));
+    // The help, then the notice at the run's end.
+    QCOMPARE(rig.dialogs.modalWindows, QStringList({"FormAide", "RunNotice"}));
     QCOMPARE(valueWhileOpen, 10);
     QVERIFY(!busyWhileOpen);
     QCOMPARE(dialogsWhileOpen, size_t(1));  // the output dialog came after
