@@ -1,9 +1,12 @@
 // The two file choices of a run as the window makes them: what the dialogs open with, the
 // refusal of the input as output, the question before replacing a file, and the cancels.
+#include "file_choice.h"
+
 #include <QDir>
 #include <QTest>
 #include <filesystem>
 
+#include "program_paths.h"
 #include "window_rig.h"
 
 using namespace brelin;
@@ -36,6 +39,8 @@ private slots:
     void inputRefusedAsOutputAgainAndAgain();
     void replaceQuestionAskedAgainAndAgain();
     void cancelledOutputReturnsToIdle();
+    void outputIsSuggestedWhereItCanBeWritten_data();
+    void outputIsSuggestedWhereItCanBeWritten();
     void failedWriteOpensTheDialogAgain_data();
     void failedWriteOpensTheDialogAgain();
 };
@@ -236,6 +241,37 @@ void FileChoiceTest::cancelledOutputReturnsToIdle() {
 
     rig.run(input, rig.path("sortie.ged"));  // and the next run goes through
     QCOMPARE(rig.panel(2), QString("Terminé"));
+}
+
+void FileChoiceTest::outputIsSuggestedWhereItCanBeWritten_data() {
+    QTest::addColumn<QString>("inputFolder");  // in the test's folder, the user's home
+    QTest::addColumn<bool>("documents");       // the home has a Documents folder
+    QTest::addColumn<QString>("suggested");    // the suggestion's folder, in the home
+    QTest::newRow("beside the input") << "arbre" << true << "arbre";
+    QTest::newRow("input's folder gone") << "parti" << true << "Documents";
+    QTest::newRow("input's folder read-only") << "protege" << true << "Documents";
+    QTest::newRow("no Documents folder") << "parti" << false << "";
+}
+
+void FileChoiceTest::outputIsSuggestedWhereItCanBeWritten() {
+    QFETCH(QString, inputFolder);
+    QFETCH(bool, documents);
+    QFETCH(QString, suggested);
+    TempDir home;
+    const QDir dir(QString::fromStdString(home.path()));
+    dir.mkdir("arbre");
+    dir.mkdir("protege");
+    if (documents) dir.mkdir("Documents");
+    QFile::setPermissions(dir.filePath("protege"), QFile::ReadOwner | QFile::ExeOwner);
+    if (inputFolder == "protege" && canWriteFolder(dir.filePath("protege").toStdString()))
+        QSKIP("the test runs as a user who writes in read-only folders (root)");
+    const QByteArray previous = qgetenv("HOME");
+    qputenv("HOME", dir.path().toLocal8Bit());
+    const QString output = suggestedOutput(dir.filePath(inputFolder + "/famille.ged"));
+    qputenv("HOME", previous);
+    QFile::setPermissions(dir.filePath("protege"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(output, QDir::cleanPath(dir.path() + "/" + suggested + "/famille-trie.ged"));
 }
 
 void FileChoiceTest::failedWriteOpensTheDialogAgain_data() {
