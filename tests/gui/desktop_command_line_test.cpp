@@ -112,9 +112,11 @@ void DesktopCommandLineTest::withoutADisplayOneFrenchLine() {
     QFETCH(QString, display);
     const Finished finished = runBrelin(arguments, platform, display);
     QCOMPARE(finished.status, 1);
-    QCOMPARE(finished.err,
-             QString("brelin a besoin d'un affichage graphique pour ouvrir sa fenêtre ; dans un "
-                     "terminal, brelin-cli fait le même travail (brelin-cli --help).\n"));
+    // One line, in French, that points to the program which needs no display; nothing of Qt's.
+    QCOMPARE(finished.err.count('\n'), 1);
+    QVERIFY2(finished.err.endsWith('\n') && finished.err.contains("affichage graphique") &&
+                 finished.err.contains("brelin-cli"),
+             qPrintable(finished.err));
     QCOMPARE(finished.out, QString());
 }
 
