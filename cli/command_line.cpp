@@ -56,7 +56,7 @@ std::optional<Arguments> parse(int argc, const char* const* argv, std::ostream& 
     }
     arguments.files = words.files;
     if (!arguments.help && !arguments.version && arguments.files.size() != 2) {
-        err << text::kCliUsage;
+        err << text::cliFileCount(arguments.files.size()) << "\n" << text::kCliUsage;
         return std::nullopt;
     }
     return arguments;
@@ -69,7 +69,9 @@ public:
     CommandLineFrontend(std::string output, std::ostream& err)
         : output_(std::move(output)), err_(err), showProgress_(errorStreamIsTerminal()) {}
 
-    std::optional<std::string> chooseOutput(const std::string&) override { return output_; }
+    std::optional<std::string> chooseOutput(const std::string&, const RunError*) override {
+        return output_;
+    }
     bool stopRequested() override { return interruptRequested(); }
     bool confirmStop() override { return true; }
 
@@ -77,7 +79,7 @@ public:
         clearInterruptRequest();
         name_ = std::filesystem::path(inputPath).filename().string();
     }
-    void setState(RunState) override {}
+    void setState(RunState state) override { pass_ = text::progressPass(state); }
     void inputMeasured(const InputMeasure&) override {}
     void showProgress(bool visible) override {
         if (!showProgress_) return;
@@ -89,7 +91,7 @@ public:
         const int whole = static_cast<int>(std::floor(percent));
         if (whole == lastPercent_) return;
         lastPercent_ = whole;
-        err_ << "\r" << name_ << " : " << whole << " %" << std::flush;
+        err_ << "\r" << name_ << " : " << pass_ << " " << whole << " %" << std::flush;
     }
     void handlePending() override {}
     void runEnded(const RunResult&) override {}
@@ -100,6 +102,7 @@ private:
     bool showProgress_;
     int lastPercent_ = -1;
     std::string name_;
+    std::string pass_;
 };
 
 // A completed run prints its summary, then one short line for each thing that deserves
@@ -124,8 +127,6 @@ int report(const RunResult& result, const Arguments& arguments, const std::strin
             return kExitInterrupted;
         case RunOutcome::Failed:
             err << text::describe(*result.error) << "\n";
-            if (!result.report.cutLines.empty())
-                err << text::cliLinesCutBeforeFailure(logPath) << "\n";
             return kExitFailure;
         case RunOutcome::OutputCancelled:
             break;

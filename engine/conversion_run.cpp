@@ -87,10 +87,12 @@ RunResult ConversionRun::start(const std::string& inputPath) {
 
     TruncationLog log(files_, logPath_);
     ReportGatherer gatherer;
+    // Held until the run has ended, failures included: the log is this run's alone meanwhile.
+    std::unique_ptr<FileLock> lock;
     try {
         // One run at a time per log: another run of the same program in the same folder would
         // mix its list with this one's.
-        const std::unique_ptr<FileLock> lock = files_.tryLock(lockPathFor(logPath_));
+        lock = files_.tryLock(lockPathFor(logPath_));
         if (!lock) throw RunError(FailedStep::RunLocked, logPath_);
         log.reset();
         database_.staging().clearTables();
@@ -103,14 +105,12 @@ RunResult ConversionRun::start(const std::string& inputPath) {
 
         Staged staged;
         if (!stagingPass(*source, log, result, staged, gatherer))
-            return finish(result, RunOutcome::Abandoned, gatherer);
+            return finish(result, RunOutcome::Abandoned, gatherer, &log);
 
         frontend_.setState(RunState::Writing);
-        const std::optional<std::string> output = questions_.chooseOutput(inputPath_);
-        if (!output) return finish(result, RunOutcome::OutputCancelled, gatherer);
-        result.outputPath = *output;
-        if (!writeOut(*output, staged, gatherer))
-            return finish(result, RunOutcome::Abandoned, gatherer);
+        const std::optional<bool> written = chooseAndWrite(staged, result, gatherer);
+        if (!written) return finish(result, RunOutcome::OutputCancelled, gatherer, &log);
+        if (!*written) return finish(result, RunOutcome::Abandoned, gatherer, &log);
         if (gatherer.wantsLines()) {
             try {
                 SourceFromStart again(*source);
@@ -131,9 +131,10 @@ RunResult ConversionRun::start(const std::string& inputPath) {
     }
     if (result.error) {
         frontend_.showProgress(false);
-        return finish(result, RunOutcome::Failed, gatherer);
+        // A run refused for want of the lock leaves the log of the run that holds it alone.
+        return finish(result, RunOutcome::Failed, gatherer, lock ? &log : nullptr);
     }
-    return finish(result, RunOutcome::Completed, gatherer);
+    return finish(result, RunOutcome::Completed, gatherer, &log);
 }
 
 void ConversionRun::begin(const std::string& inputPath, RunResult& result) {
@@ -258,8 +259,33 @@ LineKind ConversionRun::stageLine(const Line& line, int64_t lineNumber, bool utf
     return kind;
 }
 
+std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, RunResult& result,
+                                                  ReportGatherer& gatherer) {
+    std::optional<RunError> failure;
+    for (;;) {
+        const std::optional<std::string> output =
+            questions_.chooseOutput(inputPath_, failure ? &*failure : nullptr);
+        if (!output) {
+            result.outputPath.clear();
+            return std::nullopt;
+        }
+        result.outputPath = *output;
+        try {
+            return writeOut(*output, staged, gatherer);
+        } catch (const RunError& error) {
+            // The staged records stay in the store: another place only needs another write-out.
+            if (error.step() != FailedStep::WriteOutput || !questions_.asksAgainAfterFailedWrite())
+                throw;
+            frontend_.showProgress(false);
+            failure = error;
+        }
+    }
+}
+
 bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
                              ReportGatherer& gatherer) {
+    // A write-out after a failed one reports and checks only its own lines.
+    gatherer.beginWriteOut();
     auto file = files_.createOutput(output);
     frontend_.showProgress(true);
     if (staged.utf8Mark) file->write(gedcom::kUtf8Mark);
@@ -304,7 +330,15 @@ bool ConversionRun::stopConfirmed() {
     return questions_.stopRequested() && questions_.confirmStop();
 }
 
-RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer) {
+RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer,
+                                TruncationLog* ownLog) {
+    if (outcome != RunOutcome::Completed && ownLog != nullptr) {
+        try {
+            ownLog->reset();
+        } catch (const RunError&) {
+            // A log that cannot be removed changes nothing to the run's outcome, told already.
+        }
+    }
     result.outcome = outcome;
     result.report = std::move(gatherer.report());
     result.seconds =

@@ -7,7 +7,8 @@
 // progress, the result with its report), and asks its user two things through RunQuestions (the
 // output's name, whether to stop); the front ends word the facts. A failure never escapes
 // start(): it ends the run with outcome Failed, leaves no output behind and the database ready
-// for the next run.
+// for the next run. A run that writes no output leaves no truncation log either: the log would
+// list lines of a file that does not exist.
 #pragma once
 
 #include <chrono>
@@ -70,9 +71,16 @@ class RunQuestions {
 public:
     virtual ~RunQuestions() = default;
 
-    // Asked after the staging pass; nullopt when the user cancels. The front end refuses the
-    // input itself (sameFile) and asks before replacing a file.
-    virtual std::optional<std::string> chooseOutput(const std::string& inputPath) = 0;
+    // Asked after the staging pass, with failure null; nullopt when the user cancels. The front
+    // end refuses the input itself (sameFile) and asks before replacing a file. Where
+    // asksAgainAfterFailedWrite(), a write-out that fails for its output (FailedStep::WriteOutput:
+    // a folder that cannot be written, a full disk…) asks again, with that failure, and the same
+    // staged records are written where the user then says; nullopt there ends the run as
+    // OutputCancelled.
+    virtual std::optional<std::string> chooseOutput(const std::string& inputPath,
+                                                    const RunError* failure) = 0;
+    // False: a failed write-out fails the run (the output was given once and for all).
+    virtual bool asksAgainAfterFailedWrite() const { return false; }
 
     // Polled after every line and every block: whether the user asked to stop.
     virtual bool stopRequested() = 0;
@@ -109,6 +117,11 @@ private:
     // False when the user abandons the run.
     bool stagingPass(ByteSource& source, TruncationLog& log, RunResult& result, Staged& staged,
                      ReportGatherer& gatherer);
+    // Asks for the output and writes it, asking again after a failed write where the front end
+    // does. Nullopt when the user cancels; otherwise whether the output was written (false: the
+    // user abandoned the run).
+    std::optional<bool> chooseAndWrite(const Staged& staged, RunResult& result,
+                                       ReportGatherer& gatherer);
     // Fails with SelfCheck, writing nothing, when the lines written are not those staged.
     bool writeOut(const std::string& output, const Staged& staged, ReportGatherer& gatherer);
     // Stages line, cut or continued where it is longer than 255 bytes. Returns its kind.
@@ -119,7 +132,9 @@ private:
     void progress(float percent);
     // True when a stop was requested and the user confirms it.
     bool stopConfirmed();
-    RunResult finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer);
+    // Ends the run. A run without output removes the log it began, unless another run holds it.
+    RunResult finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer,
+                     TruncationLog* ownLog);
 
     RunDatabase& database_;
     FileSystem& files_;

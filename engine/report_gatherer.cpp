@@ -130,6 +130,18 @@ void ReportGatherer::findDuplicates() {
     }
 }
 
+void ReportGatherer::beginWriteOut() {
+    written_ = {};
+    duplicateTexts_.clear();
+    equalSpellings_.clear();
+    writtenTable_ = Table::Individuals;
+    writtenNumber_.reset();
+    writtenXref_.clear();
+    sameNumber_.clear();
+    report_.linesWritten = 0;
+    report_.verified = false;
+}
+
 void ReportGatherer::writtenLine(std::string_view line) {
     written_.add(line);
     // Nearly every line is below level 0: one test settles them.

@@ -28,8 +28,9 @@ struct LineTally {
 };
 
 // Fed in this order: begin(), the staging pass's lines (line, emptyLine, lineCut,
-// lineContinued, afterTrailer), then staged(), findDuplicates(), then writtenLine() for every
-// line the write-out writes, then verify(), then locate() where wantsLines(). The write-out's
+// lineContinued, afterTrailer), then staged(), findDuplicates(), then beginWriteOut() and
+// writtenLine() for every line the write-out writes (again from beginWriteOut() for another
+// write-out after a failed one), then verify(), then locate() where wantsLines(). The write-out's
 // calls may come from a thread of their own (CheckedOutput), as long as no other call overlaps
 // them. Memory: 8 bytes per level-0 line with an xref other than a record with a whole number,
 // besides the lists of the report itself.
@@ -50,6 +51,8 @@ public:
 
     // Finds the xrefs staged more than once, whose texts the write-out's lines give.
     void findDuplicates();
+    // A write-out begins: what an earlier one, which failed, found is forgotten.
+    void beginWriteOut();
     // One line the write-out writes, without its CR LF, in the order written.
     void writtenLine(std::string_view line);
     // True when the lines written are those staged.

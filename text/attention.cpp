@@ -8,18 +8,19 @@ namespace {
 
 std::string linesCut(int64_t n, Voice voice, const std::string& logPath) {
     if (voice == Voice::CommandLine)
-        return std::to_string(n) + " ligne(s) coupée(s) à 255 caractères, voir le journal " +
-               logPath;
-    return n == 1 ? "1 ligne de plus de 255 caractères a été coupée (le journal la signale)."
+        return countText(n, "ligne coupée", "lignes coupées") +
+               " à 255 caractères, voir le journal " + logPath;
+    return n == 1 ? "1 ligne de plus de 255 caractères a été coupée : sa fin n'est pas dans le "
+                    "fichier écrit (le journal la signale)."
                   : std::to_string(n) +
-                        " lignes de plus de 255 caractères ont été coupées (le journal en donne "
-                        "la liste).";
+                        " lignes de plus de 255 caractères ont été coupées : leur fin n'est pas "
+                        "dans le fichier écrit (le journal en donne la liste).";
 }
 
 std::string linesContinued(int64_t n, Voice voice, const std::string& logPath) {
     if (voice == Voice::CommandLine)
-        return std::to_string(n) + " ligne(s) continuée(s) sur des lignes CONC, voir le journal " +
-               logPath;
+        return countText(n, "ligne continuée", "lignes continuées") +
+               " sur des lignes CONC, voir le journal " + logPath;
     return n == 1 ? "1 ligne de plus de 255 caractères a été continuée sur des lignes CONC (le "
                     "journal la signale)."
                   : std::to_string(n) +

@@ -13,8 +13,23 @@ std::string desktopUnknownOption(const std::string& word) {
     return "brelin : option inconnue « " + word + " »";
 }
 
+std::string desktopFileCount(size_t given) {
+    return "brelin : un seul FICHIER à la fois (" + std::to_string(given) + " donnés)";
+}
+
+std::string cliFileCount(size_t given) {
+    if (given == 0) return "brelin-cli : il manque ENTRÉE et SORTIE";
+    if (given == 1) return "brelin-cli : il manque SORTIE";
+    return "brelin-cli : deux fichiers seulement, ENTRÉE et SORTIE (" + std::to_string(given) +
+           " donnés)";
+}
+
 std::string cliSameAsInput(const std::string& outputPath) {
-    return "Le fichier de sortie DOIT être différent du fichier d'entrée. (« " + outputPath + " »)";
+    // The window's sentence, on one line, the name after it.
+    const std::string_view sentence = kSameAsInput;
+    const size_t lineEnd = sentence.find("\r\n");
+    return std::string(sentence.substr(0, lineEnd)) + " " +
+           std::string(sentence.substr(lineEnd + 2)) + " (« " + outputPath + " »)";
 }
 
 std::string cliOutputExists(const std::string& outputPath) {
@@ -26,8 +41,34 @@ std::string cliWritten(const std::string& outputPath) {
     return "Fichier écrit : " + outputPath;
 }
 
-std::string cliLinesCutBeforeFailure(const std::string& logPath) {
-    return "Les lignes coupées jusque-là sont dans le journal " + logPath;
+std::string progressPass(RunState state) {
+    switch (state) {
+        case RunState::Running:
+            return "lecture";
+        case RunState::Writing:
+            return "écriture";
+        case RunState::Idle:
+            break;
+    }
+    return {};
+}
+
+std::string noticeLog(const std::string& logPath) {
+    return "Journal : " + logPath;
+}
+
+std::string noticeReport(const std::string& reportPath) {
+    return "Rapport : " + reportPath;
+}
+
+std::string cannotOpenFile(const std::string& path) {
+    return "Aucun programme du bureau ne sait ouvrir ce fichier :\n" + path +
+           "\n\nOuvrez-le avec un éditeur de texte (le chemin peut être sélectionné et copié).";
+}
+
+std::string cannotOpenFolder(const std::string& path) {
+    return "Aucun gestionnaire de fichiers ne sait ouvrir ce dossier :\n" + path +
+           "\n\nLe chemin peut être sélectionné et copié.";
 }
 
 std::string measureText(const InputMeasure& measure) {

@@ -43,6 +43,11 @@ inline constexpr const char* kQtDrive = "Lecteur";
 inline constexpr const char* kQtShortcut = "Raccourci";
 inline constexpr const char* kQtUnknown = "Inconnu";
 
+// brelin, the desktop program, without a display: one line, on the terminal it was started from.
+inline constexpr const char* kNoDisplay =
+    "brelin a besoin d'un affichage graphique pour ouvrir sa fenêtre ; dans un terminal, "
+    "brelin-cli fait le même travail (brelin-cli --help).";
+
 // brelin, the desktop program, on its command line.
 inline constexpr const char* kDesktopUsage =
     "Usage : brelin [--] [FICHIER]\n"
@@ -56,6 +61,8 @@ inline constexpr const char* kDesktopUsage =
     "  --            marque la fin des options : le mot suivant est le FICHIER, même s'il\n"
     "                commence par un tiret\n";
 std::string desktopUnknownOption(const std::string& word);
+// More than one FICHIER given.
+std::string desktopFileCount(size_t given);
 
 // brelin-cli.
 inline constexpr const char* kCliUsage =
@@ -81,14 +88,39 @@ std::string cliSameAsInput(const std::string& outputPath);
 std::string cliOutputExists(const std::string& outputPath);
 inline constexpr const char* kCliAbandoned = "Arrêt demandé : aucun fichier n'a été écrit.";
 std::string cliUnknownOption(const std::string& word);
+// Other than two files given: which is missing, or how many there are too many.
+std::string cliFileCount(size_t given);
 std::string cliWritten(const std::string& outputPath);
-std::string cliLinesCutBeforeFailure(const std::string& logPath);
+// The pass a progress line is about: "lecture", "écriture".
+std::string progressPass(RunState state);
 
-// The window's notice after a completed run that has something to tell.
+// The window's notice after a completed run: the file written, what deserves attention, where
+// the log and the report are.
 inline constexpr const char* kNoticeTitle = "Fin du traitement";
-inline constexpr const char* kNoticeIntro = "Le fichier a été écrit. À noter :";
+inline constexpr const char* kNoticeWritten = "Le fichier a été écrit :";
+inline constexpr const char* kNoticeToNote = "À noter :";
+inline constexpr const char* kNoticeNothingToNote = "Rien à signaler.";
+// After lines were cut in a run without the CONC check box.
+inline constexpr const char* kNoticeConcHint =
+    "Pour garder la fin des lignes longues, cochez la case « Conserver la fin des lignes longues "
+    "(CONC) » et relancez le traitement.";
+std::string noticeLog(const std::string& logPath);
+inline constexpr const char* kNoticeNoLog =
+    "Journal : aucun, car aucune ligne n'a été coupée ni continuée.";
+std::string noticeReport(const std::string& reportPath);
 inline constexpr const char* kOpenLog = "Ouvrir le journal";
 inline constexpr const char* kOpenReport = "Ouvrir le rapport";
+inline constexpr const char* kOpenFolder = "Ouvrir le dossier";
+// When the desktop has no program to open a file, or a folder, with.
+std::string cannotOpenFile(const std::string& path);
+std::string cannotOpenFolder(const std::string& path);
+
+// A write-out that failed: the failure's own sentence, then this, then the save dialog again.
+inline constexpr const char* kChooseAnotherPlace =
+    "Choisissez un autre emplacement : ce qui a été lu est gardé, le fichier n'a pas à être relu.";
+// Several files dropped on the window at once.
+inline constexpr const char* kOneFileAtATime =
+    "Brelin traite un seul fichier à la fois : déposez un seul fichier GEDCOM sur la fenêtre.";
 
 // Status panel 1: "N lignes" for a counted input, "Taille N Mo" for an estimated one.
 std::string measureText(const InputMeasure& measure);

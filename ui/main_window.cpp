@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 #include "program_paths.h"
 #include "report_text.h"
 #include "run_database.h"
+#include "run_notice.h"
 #include "ui_main_window.h"
 
 namespace brelin {
@@ -46,6 +48,11 @@ const QStringList& filters() {
 // a stray character.
 QString messageText(const char* text) {
     return fromEngine(text).replace("\r\n", "\n");
+}
+
+// A file the message is about, on a line of its own after it.
+QString namedFile(const QString& path) {
+    return QStringLiteral("\n\n« ") + QDir::toNativeSeparators(path) + QStringLiteral(" »");
 }
 
 std::string toPath(const QString& path) {
@@ -133,10 +140,18 @@ void MainWindow::chooseAndRun() {
     if (input) runOn(*input);
 }
 
-std::optional<QString> MainWindow::acceptableDrop(const QDropEvent& event) const {
+bool MainWindow::takesDrops() const {
     // A message box or the help window open over the idle window holds it as a run would.
-    if (running_ || !database_ || QApplication::activeModalWidget() != nullptr) return std::nullopt;
+    return !running_ && database_ && QApplication::activeModalWidget() == nullptr;
+}
+
+std::optional<QString> MainWindow::acceptableDrop(const QDropEvent& event) const {
+    if (!takesDrops()) return std::nullopt;
     return droppedFile(event.mimeData());
+}
+
+bool MainWindow::severalFilesDropped(const QDropEvent& event) const {
+    return takesDrops() && droppedSeveralFiles(event.mimeData());
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -144,7 +159,8 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (acceptableDrop(*event)) {
+    // Several files are taken too, to say on the drop that one at a time is.
+    if (acceptableDrop(*event) || severalFilesDropped(*event)) {
         acceptAsCopy(*event);
     } else {
         event->ignore();
@@ -152,15 +168,21 @@ void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const std::optional<QString> path = acceptableDrop(*event);
-    if (!path) {
+    // The drop ends at once, so that the program the files came from waits for nothing; the
+    // run, or the message, comes from the event loop.
+    if (const std::optional<QString> path = acceptableDrop(*event)) {
+        if (acceptAsCopy(*event))
+            QTimer::singleShot(0, this, [this, input = toPath(*path)] { startRunOn(input); });
+    } else if (severalFilesDropped(*event)) {
+        if (acceptAsCopy(*event)) {
+            QTimer::singleShot(0, this, [this] {
+                dialogs_.inform(this, fromEngine(text::kAttention),
+                                fromEngine(text::kOneFileAtATime));
+            });
+        }
+    } else {
         event->ignore();
-        return;
     }
-    if (!acceptAsCopy(*event)) return;
-    // The drop ends at once, so that the program the file came from waits for nothing; the
-    // run starts from the event loop.
-    QTimer::singleShot(0, this, [this, input = toPath(*path)] { startRunOn(input); });
 }
 
 void MainWindow::runOn(const std::string& inputPath) {
@@ -170,7 +192,7 @@ void MainWindow::runOn(const std::string& inputPath) {
     ConversionRun run(*database_, files_, *this, *this, logPath_, options);
     const RunResult result = run.start(inputPath);
     running_ = false;
-    reportRun(result);
+    reportRun(result, options);
 
     if (result.outcome == RunOutcome::Abandoned) {
         quit();
@@ -180,8 +202,8 @@ void MainWindow::runOn(const std::string& inputPath) {
     }
 }
 
-void MainWindow::reportRun(const RunResult& result) {
-    const std::string reportPath = reportPathBeside(logPath_);
+void MainWindow::reportRun(const RunResult& result, const RunOptions& options) {
+    std::string reportPath = reportPathBeside(logPath_);
     try {
         if (result.outcome != RunOutcome::Completed) {
             files_.removeFile(reportPath);
@@ -193,20 +215,12 @@ void MainWindow::reportRun(const RunResult& result) {
     } catch (const RunError& error) {
         const RunError failure(FailedStep::WriteReport, reportPath, error.cause(), error.detail());
         dialogs_.warn(this, fromEngine(text::kAttention), fromEngine(text::describe(failure)));
-        return;
+        if (result.outcome != RunOutcome::Completed) return;
+        // The output is written all the same: the notice still names it.
+        reportPath.clear();
     }
-
-    const RunReport& report = result.report;
-    QStringList lines;
-    for (const std::string& line : text::attentionLines(report, text::Voice::Notice))
-        lines.append(fromEngine(line));
-    if (lines.isEmpty()) return;
-    // The log lists the lines cut or continued; without them the report says the rest.
-    const bool cut = !report.cutLines.empty() || !report.continuedLines.empty();
-    const QString text = fromEngine(text::kNoticeIntro) + "\n\n" + lines.join("\n");
-    if (dialogs_.notice(this, fromEngine(text::kNoticeTitle), text,
-                        fromEngine(cut ? text::kOpenLog : text::kOpenReport)))
-        dialogs_.openInViewer(fromPath(cut ? logPath_ : reportPath));
+    RunNotice notice(result, options, logPath_, reportPath, dialogs_, this);
+    dialogs_.showModal(notice);
 }
 
 void MainWindow::openHelp() {
@@ -214,7 +228,7 @@ void MainWindow::openHelp() {
     // busy pointer over it.
     const bool busy = busyPointer_;
     setBusyPointer(false);
-    HelpWindow help(this);
+    HelpWindow help(fromPath(logPath_), this);
     dialogs_.showModal(help);
     setBusyPointer(busy);
 }
@@ -264,10 +278,18 @@ std::optional<std::string> MainWindow::chooseInput() {
     return toPath(*path);
 }
 
-std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath) {
-    const QString input = fromPath(inputPath);
-    FileRequest request{fromEngine(text::kOutputTitle), QFileInfo(input).absolutePath(),
-                        suggestedOutput(input), filters(), filter_};
+std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath,
+                                                    const RunError* failure) {
+    QString suggestion = suggestedOutput(fromPath(inputPath));
+    if (failure != nullptr) {
+        // The records read wait in the store: the user only picks another place.
+        dialogs_.warn(
+            this, fromEngine(text::kAttention),
+            fromEngine(text::describe(*failure)) + "\n\n" + fromEngine(text::kChooseAnotherPlace));
+        suggestion = outputAfterFailure(fromPath(failure->path()));
+    }
+    FileRequest request{fromEngine(text::kOutputTitle), QFileInfo(suggestion).absolutePath(),
+                        suggestion, filters(), filter_};
     request.save = true;
     for (;;) {
         const std::optional<QString> path = dialogs_.chooseFile(this, request);
@@ -278,11 +300,13 @@ std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath
         request.fileName = named;
         const std::string candidate = toPath(named);
         if (sameFile(candidate, inputPath)) {
-            dialogs_.inform(this, fromEngine(text::kAttention), messageText(text::kSameAsInput));
+            dialogs_.inform(this, fromEngine(text::kAttention),
+                            messageText(text::kSameAsInput) + namedFile(named));
             continue;
         }
         if (fileExists(candidate) &&
-            !dialogs_.ask(this, fromEngine(text::kAttention), messageText(text::kReplaceQuestion)))
+            !dialogs_.ask(this, fromEngine(text::kAttention),
+                          messageText(text::kReplaceQuestion) + namedFile(named)))
             continue;
         return candidate;
     }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "invariant.h"
@@ -454,6 +456,156 @@ TEST_F(ConversionRunTest, FullOutputKeepsTheOldFile) {
     EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
     EXPECT_EQ(output(), "old content");
 }
+
+// A write-out that fails for its output, and the front end that asks again: the same staged
+// records go where the user then says, and the report tells that write-out alone.
+struct FailedWriteCase {
+    const char* name;
+    std::function<void(testing::MemoryFileSystem&)> breakOutput;
+};
+
+void PrintTo(const FailedWriteCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FailedWriteTest : public ConversionRunTest,
+                        public ::testing::WithParamInterface<FailedWriteCase> {
+protected:
+    // Out of order, with a line to cut, an xref twice and a number spelled two ways: every part
+    // of the report the write-out gathers.
+    const std::string input =
+        crlf({"0 HEAD", "0 @I3@ INDI", "1 NOTE " + std::string(300, 'n'), "0 @I1@ INDI",
+              "0 @I01@ INDI", "0 @R1@ REPO", "0 @R1@ REPO", "0 @I2@ INDI", "0 TRLR"});
+    const std::string elsewhere = "/elsewhere/sorted.ged";
+
+    void SetUp() override {
+        ConversionRunTest::SetUp();
+        frontend.asksAgain = true;
+        // The output cannot be written until the user is asked again.
+        frontend.onChooseOutput = [this] {
+            if (frontend.outputQuestions == 2) {
+                files.outputSpace.reset();
+                files.unwritableFolders.clear();
+            }
+        };
+    }
+};
+
+TEST_P(FailedWriteTest, AnotherPlaceGetsTheSameBytesAndReport) {
+    const RunResult direct = [&] {
+        testing::ScriptedFrontend plain;
+        plain.output = "/direct/sorted.ged";
+        files.put(kInput, input);
+        return testing::runOnce(db, files, plain, kInput, kLog);
+    }();
+    GetParam().breakOutput(files);
+    frontend.outputsAfterFailure = {elsewhere};
+    const RunResult result = run.start(kInput);
+
+    ASSERT_EQ(result.outcome, RunOutcome::Completed);
+    ASSERT_EQ(frontend.failuresShown.size(), 1u);
+    EXPECT_EQ(frontend.failuresShown[0].step(), FailedStep::WriteOutput);
+    EXPECT_EQ(frontend.failuresShown[0].path(), kOutput);
+    EXPECT_FALSE(frontend.progressVisible);
+    EXPECT_EQ(result.outputPath, elsewhere);
+    EXPECT_FALSE(files.has(kOutput));
+    EXPECT_EQ(files.at(elsewhere), files.at("/direct/sorted.ged"));
+    // Read once: the input's lines were staged once, and only written twice.
+    EXPECT_EQ(frontend.states,
+              (std::vector<RunState>{RunState::Running, RunState::Writing, RunState::Idle}));
+    EXPECT_TRUE(result.report.verified);
+    EXPECT_EQ(result.report.linesWritten, direct.report.linesWritten);
+    EXPECT_EQ(result.report.duplicateXrefs, direct.report.duplicateXrefs);
+    EXPECT_EQ(result.report.equalNumbers, direct.report.equalNumbers);
+    EXPECT_EQ(result.report.cutLines, direct.report.cutLines);
+    EXPECT_NE(log().find("La ligne 3 "), std::string::npos);
+}
+
+TEST_P(FailedWriteTest, CancelledThenEndsAsACancelledChoiceWithoutLog) {
+    GetParam().breakOutput(files);
+    const RunResult result = convert(input);
+    EXPECT_EQ(result.outcome, RunOutcome::OutputCancelled);
+    EXPECT_EQ(frontend.failuresShown.size(), 1u);
+    EXPECT_EQ(result.outputPath, "");
+    EXPECT_FALSE(result.error);
+    EXPECT_EQ(output(), std::nullopt);
+    EXPECT_FALSE(files.has(kLog));
+    EXPECT_EQ(frontend.state, RunState::Idle);
+}
+
+TEST_P(FailedWriteTest, FrontEndThatDoesNotAskAgainFails) {
+    frontend.asksAgain = false;
+    GetParam().breakOutput(files);
+    const RunResult result = convert(input);
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
+    EXPECT_EQ(frontend.outputQuestions, 1);
+    EXPECT_FALSE(files.has(kLog));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, FailedWriteTest,
+                         ::testing::Values(FailedWriteCase{"FolderNotWritable",
+                                                           [](testing::MemoryFileSystem& f) {
+                                                               f.unwritableFolders = {"/out"};
+                                                           }},
+                                           FailedWriteCase{"DiskFull",
+                                                           [](testing::MemoryFileSystem& f) {
+                                                               f.outputSpace = 10;
+                                                           }}),
+                         [](const auto& test) { return test.param.name; });
+
+TEST_F(ConversionRunTest, AFailureOfTheStoreIsNotAskedAgain) {
+    frontend.asksAgain = true;
+    frontend.outputsAfterFailure = {"/elsewhere/sorted.ged"};
+    frontend.onChooseOutput = [this] { db.close(); };  // the write-out cannot read the store
+    const RunResult result = convert(crlf({"0 HEAD", "0 @I1@ INDI", "0 TRLR"}));
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->step(), FailedStep::Database);
+    EXPECT_TRUE(frontend.failuresShown.empty());
+}
+
+// A run that ends without output leaves no log of lines it cut: the file they were cut for
+// does not exist.
+class NoOutputTest : public ConversionRunTest,
+                     public ::testing::WithParamInterface<std::tuple<const char*, RunOutcome>> {};
+
+TEST_P(NoOutputTest, LeavesNoLog) {
+    const auto [how, outcome] = GetParam();
+    const std::string way(how);
+    if (way == "stopped") {
+        frontend.stopAnswers = {true};
+        frontend.onProgress = [this](float) { frontend.stop = true; };
+    } else if (way == "cancelled") {
+        frontend.output.reset();
+    } else if (way == "write failed") {
+        files.outputSpace = 10;
+    } else {
+        files.readChunk = 64;
+        // In the staging pass, after the long line.
+        frontend.onMeasured = [this] { files.failReadAt = files.reads + 20; };
+    }
+    std::string input = "0 HEAD\r\n1 NOTE " + std::string(300, 'x') + "\r\n";
+    input += numberedInput(400).substr(8);
+    const RunResult result = convert(input);
+    EXPECT_EQ(result.outcome, outcome);
+    EXPECT_FALSE(result.report.cutLines.empty());
+    EXPECT_FALSE(files.has(kLog));
+    EXPECT_EQ(output(), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, NoOutputTest,
+                         ::testing::Values(std::make_tuple("stopped", RunOutcome::Abandoned),
+                                           std::make_tuple("cancelled",
+                                                           RunOutcome::OutputCancelled),
+                                           std::make_tuple("write failed", RunOutcome::Failed),
+                                           std::make_tuple("read failed", RunOutcome::Failed)),
+                         [](const auto& test) {
+                             std::string name = std::get<0>(test.param);
+                             std::erase(name, ' ');
+                             return name;
+                         });
 
 TEST(CutLength, KeepsWholeUtf8Characters) {
     const std::string a254(254, 'a');

@@ -70,6 +70,8 @@ std::unique_ptr<ByteSource> MemoryFileSystem::openInput(const std::string& path)
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::createOutput(const std::string& path) {
+    if (unwritableFolders.count(path.substr(0, path.find_last_of('/'))) > 0)
+        throw RunError::fromSystem(FailedStep::WriteOutput, path, EACCES);
     return std::make_unique<MemoryOutput>(*this, path);
 }
 

@@ -14,6 +14,10 @@ namespace brelin::testing {
 class ScriptedFrontend : public RunFrontend, public RunQuestions {
 public:
     std::optional<std::string> output;
+    // Where a write-out failed, the outputs given next, in order; none left is a cancel. Empty
+    // and not asked again: a failed write-out fails the run, as brelin-cli's does.
+    std::vector<std::optional<std::string>> outputsAfterFailure;
+    bool asksAgain = false;
     // Answers to the stop question, in order; a missing answer is "no".
     std::vector<bool> stopAnswers;
     // Called at every progress step, to press stop or change files in the middle of a run.
@@ -34,6 +38,8 @@ public:
     int pendingHandled = 0;
     int stopQuestions = 0;
     int outputQuestions = 0;
+    // The failures the output question was asked again with.
+    std::vector<RunError> failuresShown;
 
     // As the programs do, a run starts with no stop request.
     void runStarted(const std::string& inputPath) override {
@@ -57,11 +63,15 @@ public:
     void handlePending() override { ++pendingHandled; }
     void runEnded(const RunResult& result) override { ended.push_back(result); }
 
-    std::optional<std::string> chooseOutput(const std::string&) override {
+    std::optional<std::string> chooseOutput(const std::string&, const RunError* failure) override {
         ++outputQuestions;
         if (onChooseOutput) onChooseOutput();
-        return output;
+        if (failure == nullptr) return output;
+        failuresShown.push_back(*failure);
+        const size_t next = failuresShown.size() - 1;
+        return next < outputsAfterFailure.size() ? outputsAfterFailure[next] : std::nullopt;
     }
+    bool asksAgainAfterFailedWrite() const override { return asksAgain; }
     bool stopRequested() override { return stop; }
     bool confirmStop() override {
         const bool answer =

@@ -52,7 +52,6 @@ TEST(AttentionLines, SameFindingsInBothVoices) {
         ASSERT_EQ(terminal.size(), findings(c.report).size()) << c.name;
         ASSERT_EQ(notice.size(), terminal.size()) << c.name;
         for (size_t i = 0; i < terminal.size(); ++i) {
-            // A part of a line may be the notice's "continuée" or the terminal's "continuée(s)".
             const std::string part = c.inEveryVoice.size() > i ? c.inEveryVoice[i] : "";
             EXPECT_NE(terminal[i].find(part), std::string::npos) << c.name << ": " << terminal[i];
             EXPECT_NE(notice[i].find(part), std::string::npos) << c.name << ": " << notice[i];
@@ -62,6 +61,32 @@ TEST(AttentionLines, SameFindingsInBothVoices) {
     }
     const auto cutTerminal = text::attentionLines(cases()[1].report, text::Voice::CommandLine, log);
     EXPECT_NE(cutTerminal[0].find(log), std::string::npos);
+}
+
+// The terminal counts in good French; the notice says what a cut costs.
+TEST(AttentionLines, CountsAgreeWithTheirNumber) {
+    const struct {
+        size_t cut;
+        size_t continued;
+        const char* terminal;
+        const char* notice;
+    } cases[] = {
+        {1, 0, "1 ligne coupée à 255", "sa fin n'est pas dans le fichier écrit"},
+        {23, 0, "23 lignes coupées à 255", "leur fin n'est pas dans le fichier écrit"},
+        {0, 1, "1 ligne continuée sur", "1 ligne de plus de 255 caractères a été continuée"},
+        {0, 2, "2 lignes continuées sur", "2 lignes de plus de 255 caractères ont été"},
+    };
+    for (const auto& c : cases) {
+        RunReport report = withTrailer();
+        report.cutLines.assign(c.cut, {5, "@I1@"});
+        report.continuedLines.assign(c.continued, {6, "@I1@"});
+        const auto terminal = text::attentionLines(report, text::Voice::CommandLine, "/p/log");
+        const auto notice = text::attentionLines(report, text::Voice::Notice);
+        ASSERT_EQ(terminal.size(), 1u);
+        EXPECT_EQ(terminal[0].rfind(c.terminal, 0), 0u) << terminal[0];
+        EXPECT_EQ(terminal[0].find("(s)"), std::string::npos) << terminal[0];
+        EXPECT_NE(notice[0].find(c.notice), std::string::npos) << notice[0];
+    }
 }
 
 TEST(ReportText, ListsStopAtTwentyThenSayHowManyMore) {
