@@ -14,7 +14,7 @@
 #include "dialogs.h"
 #include "file_system.h"
 #include "main_window.h"
-#include "public.h"
+#include "run_database.h"
 
 namespace {
 
@@ -23,15 +23,22 @@ public:
     FixedAnswers(QString input, QString output)
         : input_(std::move(input)), output_(std::move(output)) {}
 
+    // A write that fails asks again: the measure ends there, as a cancel.
     std::optional<QString> chooseFile(QWidget*, brelin::FileRequest&) override {
-        return asked_++ == 0 ? input_ : output_;
+        switch (asked_++) {
+            case 0:
+                return input_;
+            case 1:
+                return output_;
+            default:
+                return std::nullopt;
+        }
     }
     void inform(QWidget*, const QString&, const QString& text) override { report(text); }
     void warn(QWidget*, const QString&, const QString& text) override { report(text); }
     bool ask(QWidget*, const QString&, const QString&) override { return true; }
     void showModal(QDialog&) override {}
-    bool notice(QWidget*, const QString&, const QString&, const QString&) override { return false; }
-    void openInViewer(const QString&) override {}
+    bool open(const QString&) override { return true; }
 
 private:
     static void report(const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); }
@@ -61,7 +68,7 @@ int main(int argc, char** argv) {
 
     FixedAnswers dialogs(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     brelin::DiskFileSystem disk;
-    brelin::MainWindow window(brelin::Public::openStagingDatabase(files + "/brelin.db"),
+    brelin::MainWindow window(brelin::RunDatabase::open(files + "/brelin.db"),
                               files + "/Logbrelin.log", disk, dialogs);
     window.show();
     double seconds = 0;

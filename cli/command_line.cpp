@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "attention.h"
+#include "command_words.h"
 #include "conversion_run.h"
+#include "error_text.h"
 #include "file_system.h"
 #include "messages.h"
 #include "process.h"
 #include "program_paths.h"
-#include "public.h"
+#include "report_json.h"
+#include "report_text.h"
 #include "run_database.h"
 
 namespace brelin {
@@ -30,55 +34,52 @@ struct Arguments {
 };
 
 std::optional<Arguments> parse(int argc, const char* const* argv, std::ostream& err) {
+    const CommandWords words = splitCommandLine(argc, argv);
     Arguments arguments;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (options && word == "--") {
-            options = false;
-        } else if (options && (word == "-f" || word == "--force")) {
+    for (const std::string& option : words.options) {
+        if (option == "-f" || option == "--force") {
             arguments.force = true;
-        } else if (options && word == "--conc") {
+        } else if (option == "--conc") {
             arguments.conc = true;
-        } else if (options && word == "--report") {
+        } else if (option == "--report") {
             arguments.report = true;
-        } else if (options && word == "--json") {
+        } else if (option == "--json") {
             arguments.json = true;
-        } else if (options && (word == "-h" || word == "--help")) {
+        } else if (option == "-h" || option == "--help") {
             arguments.help = true;
-        } else if (options && word == "--version") {
+        } else if (option == "--version") {
             arguments.version = true;
-        } else if (options && word.size() > 1 && word[0] == '-') {
-            err << text::cliUnknownOption(word) << "\n" << text::kCliUsage;
-            return std::nullopt;
         } else {
-            arguments.files.push_back(word);
+            err << text::cliUnknownOption(option) << "\n" << text::kCliUsage;
+            return std::nullopt;
         }
     }
+    arguments.files = words.files;
     if (!arguments.help && !arguments.version && arguments.files.size() != 2) {
-        err << text::kCliUsage;
+        err << text::cliFileCount(arguments.files.size()) << "\n" << text::kCliUsage;
         return std::nullopt;
     }
     return arguments;
 }
 
-// Answers the run's questions from the command line: the files are given, a stop request
+// Answers the run's questions from the command line: the output is given, a stop request
 // (Ctrl+C) is always confirmed. Progress goes to a terminal only.
-class CommandLineFrontend : public RunFrontend {
+class CommandLineFrontend : public RunFrontend, public RunQuestions {
 public:
-    CommandLineFrontend(std::string input, std::string output, std::ostream& err)
-        : input_(std::move(input)),
-          output_(std::move(output)),
-          err_(err),
-          showProgress_(errorStreamIsTerminal()) {}
+    CommandLineFrontend(std::string output, std::ostream& err)
+        : output_(std::move(output)), err_(err), showProgress_(errorStreamIsTerminal()) {}
 
-    std::optional<std::string> chooseInput() override { return input_; }
-    std::optional<std::string> chooseOutput(const std::string&) override { return output_; }
+    std::optional<std::string> chooseOutput(const std::string&, const RunError*) override {
+        return output_;
+    }
+    bool stopRequested() override { return interruptRequested(); }
+    bool confirmStop() override { return true; }
 
     void runStarted(const std::string& inputPath) override {
+        clearInterruptRequest();
         name_ = std::filesystem::path(inputPath).filename().string();
     }
-    void setState(RunState) override {}
+    void setState(RunState state) override { pass_ = text::progressPass(state); }
     void inputMeasured(const InputMeasure&) override {}
     void showProgress(bool visible) override {
         if (!showProgress_) return;
@@ -90,21 +91,18 @@ public:
         const int whole = static_cast<int>(std::floor(percent));
         if (whole == lastPercent_) return;
         lastPercent_ = whole;
-        err_ << "\r" << name_ << " : " << whole << " %" << std::flush;
+        err_ << "\r" << name_ << " : " << pass_ << " " << whole << " %" << std::flush;
     }
+    void handlePending() override {}
     void runEnded(const RunResult&) override {}
 
-    bool stopRequested() override { return interruptRequested(); }
-    void clearStopRequest() override { clearInterruptRequest(); }
-    bool confirmStop() override { return true; }
-
 private:
-    std::string input_;
     std::string output_;
     std::ostream& err_;
     bool showProgress_;
     int lastPercent_ = -1;
     std::string name_;
+    std::string pass_;
 };
 
 // A completed run prints its summary, then one short line for each thing that deserves
@@ -119,10 +117,9 @@ int report(const RunResult& result, const Arguments& arguments, const std::strin
             }
             out << text::completedLine(result) << "\n";
             out << text::cliWritten(result.outputPath) << "\n";
-            if (result.linesCut > 0) out << text::cliLinesCut(result.linesCut, logPath) << "\n";
-            if (result.linesContinued > 0)
-                out << text::cliLinesContinued(result.linesContinued, logPath) << "\n";
-            for (const std::string& line : text::attentionLines(result.report)) out << line << "\n";
+            for (const std::string& line :
+                 text::attentionLines(result.report, text::Voice::CommandLine, logPath))
+                out << line << "\n";
             if (arguments.report) out << "\n" << text::reportText(result);
             return kExitOk;
         case RunOutcome::Abandoned:
@@ -130,16 +127,15 @@ int report(const RunResult& result, const Arguments& arguments, const std::strin
             return kExitInterrupted;
         case RunOutcome::Failed:
             err << text::describe(*result.error) << "\n";
-            if (result.linesCut > 0) err << text::cliLinesCutBeforeFailure(logPath) << "\n";
             return kExitFailure;
-        case RunOutcome::InputCancelled:
         case RunOutcome::OutputCancelled:
             break;
     }
     return kExitFailure;
 }
 
-int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+int convert(const Arguments& arguments, const std::string& executablePath, std::ostream& out,
+            std::ostream& err) {
     const std::string& input = arguments.files[0];
     const std::string& output = arguments.files[1];
     if (sameFile(input, output)) {
@@ -153,26 +149,24 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         return kExitRefused;
     }
 
-    const ProgramFiles files = programFiles(currentExecutablePath());
-    std::unique_ptr<StagingDatabase> database;
+    const ProgramFiles files = programFiles(executablePath);
+    std::unique_ptr<RunDatabase> database;
     try {
-        database = openDatabase(files.databasePath);
+        database = RunDatabase::open(files.databasePath);
     } catch (const RunError& error) {
         err << text::describe(error) << "\n";
         return kExitFailure;
     }
 
-    catchInterrupt();
-    letWritesFailPastFileSizeLimit();
     DiskFileSystem disk;
-    CommandLineFrontend frontend(input, output, err);
+    CommandLineFrontend frontend(output, err);
     RunOptions options;
-    options.continueLongLines = arguments.conc;
-    ConversionRun run(*database, disk, frontend, files.logPath, options);
-    const RunResult result = run.start();
+    options.conc = arguments.conc;
+    ConversionRun run(*database, disk, frontend, frontend, files.logPath, options);
+    const RunResult result = run.start(input);
     try {
-        Public::closeStagingDatabase(database);
-    } catch (const StoreError&) {
+        database->close();
+    } catch (const RunError&) {
         // The run's outcome stands; the database file is replaced at the next start.
     }
     return report(result, arguments, files.logPath, out, err);
@@ -180,7 +174,8 @@ int convert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int runCommandLine(int argc, const char* const* argv, const std::string& executablePath,
+                   std::ostream& out, std::ostream& err) {
     const std::optional<Arguments> arguments = parse(argc, argv, err);
     if (!arguments) return kExitRefused;
     if (arguments->help) {
@@ -191,7 +186,7 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
         out << text::kVersion << "\n";
         return kExitOk;
     }
-    return convert(*arguments, out, err);
+    return convert(*arguments, executablePath, out, err);
 }
 
 }  // namespace brelin

@@ -51,6 +51,7 @@ add_library(SQLite::SQLite3 ALIAS brelin_sqlite)
 
 add_subdirectory(store)
 add_subdirectory(engine)
+add_subdirectory(text)
 add_subdirectory(web)
 
 if(BRELIN_BUILD_TESTS)

@@ -4,8 +4,7 @@
 // NOTETRI. A block is staged when the next record begins, or at finish(); it is written line by
 // line straight into the database's batch (StagingDatabase::beginBlock), never copied whole.
 //
-// A record begins at a level-0 line "0 @I…" (individual), "0 @F…" (family), "0 @N…" (note) or
-// "0 @S…" whose tag, trailing blanks aside, is SOUR (source). Every other line, other level-0
+// A record begins at a record line (gedcom::classifyLine). Every other line, other level-0
 // records included (submitter, repository, media…), joins the block in progress. The trailer
 // ("0 TRLR…") is not staged: the run writes it last.
 #pragma once
@@ -15,24 +14,15 @@
 #include <string>
 #include <string_view>
 
+#include "gedcom_line.h"
 #include "staging_database.h"
 
 namespace brelin {
 
-enum class LineKind { Ordinary, Individual, Family, Source, Note, Trailer };
-
-// The kind of a line, by its first characters and, for "0 @S", its tag.
-LineKind classifyLine(std::string_view line);
+using gedcom::LineKind;
 
 // The table a record line's block goes to; nullopt for the other kinds.
 std::optional<Table> tableOf(LineKind kind);
-
-// The record number of a record line: the text after its four-character prefix up to the next
-// "@" (or the end of the line).
-std::string_view recordNumberText(std::string_view line);
-
-// The value of a whole number, 1 to 18 ASCII digits and nothing else; nullopt otherwise.
-std::optional<int64_t> wholeNumber(std::string_view text);
 
 class BlockStager {
 public:

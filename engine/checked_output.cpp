@@ -3,13 +3,9 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "gedcom_line.h"
+
 namespace brelin {
-
-namespace {
-
-constexpr std::string_view kCrLf = "\r\n";
-
-}  // namespace
 
 CheckedOutput::CheckedOutput(OutputFile& file, ReportGatherer& gatherer)
     : file_(file), gatherer_(gatherer) {
@@ -18,7 +14,7 @@ CheckedOutput::CheckedOutput(OutputFile& file, ReportGatherer& gatherer)
 
 void CheckedOutput::writeLines(std::string_view lines) {
     buffer_.append(lines);
-    buffer_.append(kCrLf);
+    buffer_.append(gedcom::kLineEnd);
     if (buffer_.size() >= kBufferSize) handOver();
 }
 

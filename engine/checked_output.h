@@ -13,7 +13,7 @@
 
 #include "batch_thread.h"
 #include "file_system.h"
-#include "run_report.h"
+#include "report_gatherer.h"
 
 namespace brelin {
 

@@ -1,11 +1,12 @@
-// Implementation details: the run reads its input twice when it is counted (the count pass, then
-// the staging pass) and once when its size is only estimated. Every non-empty line of the
-// staging pass is cut if longer than 255 bytes (and reported to the truncation log first),
-// handed to the block stager and to the report's gatherer, and followed every 100 lines by a
-// progress step. Past the trailer the pass reads on only to count the lines left out. The whole
-// pass runs inside one transaction; anything that goes wrong rolls it back, and the output,
-// written through an OutputFile, only appears once complete and checked against the lines
-// staged.
+// Implementation details: the input is opened once. Under 20 MiB a count pass reads it from its
+// start by position, then the staging pass reads it as a stream; a long line continued on CONC
+// lines, and the rare run that must find the lines of xrefs it met twice, read it again by
+// position. Every non-empty line of the staging pass is cut if longer than 255 bytes, or
+// continued (and reported to the truncation log first), handed to the block stager and to the
+// report's gatherer; progress steps come every 100 lines, and every 100 blocks of the write-out.
+// Past the trailer the pass reads on only to count the lines left out. The whole pass runs
+// inside one transaction; anything that goes wrong rolls it back, and the output, written
+// through an OutputFile, only appears once complete and checked against the lines staged.
 #include "conversion_run.h"
 
 #include <new>
@@ -15,33 +16,28 @@
 #include "checked_output.h"
 #include "line_continuation.h"
 #include "line_reader.h"
+#include "report_gatherer.h"
 #include "run_database.h"
+#include "staging_database.h"
+#include "store_failure.h"
 #include "truncation_log.h"
 
 namespace brelin {
 
+using gedcom::kLineEnd;
+using gedcom::kLineLimit;
+using gedcom::LineKind;
+
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
-bool declaresUtf8(std::string_view line) {
-    const auto last = line.find_last_not_of(" \t");
-    line = line.substr(0, last == std::string_view::npos ? 0 : last + 1);
-    return line == "1 CHAR UTF-8" || line == "1 CHAR UTF8";
-}
-
-// UTF-16 without a byte-order mark shows a NUL beside the level digit of "0 HEAD".
-bool looksLikeUtf16(std::string_view head) {
-    return head.size() >= 2 &&
-           ((head[0] == '0' && head[1] == '\0') || (head[0] == '\0' && head[1] == '0'));
-}
+// A long line is read again in pieces of this size.
+constexpr size_t kRereadBufferSize = 64 * 1024;
 
 // Reads the whole of line, which is longer than the reader keeps, into continuer. The input is
 // read again where the line starts; a line end met there (the file changed under the run) ends
 // the line.
 void readLine(ByteSource& source, const Line& line, LineContinuer& continuer) {
-    char buffer[64 * 1024];
+    char buffer[kRereadBufferSize];
     uint64_t offset = line.offset;
     uint64_t left = line.length;
     while (left > 0) {
@@ -67,18 +63,6 @@ struct ConversionRun::Staged {
     std::optional<std::string> trailer;
 };
 
-size_t cutLength(std::string_view head, uint64_t length, bool utf8) {
-    constexpr size_t kLimit = ConversionRun::kLineLimit;
-    if (length <= kLimit) return static_cast<size_t>(length);
-    if (!utf8 || head.size() <= kLimit) return kLimit;
-    // The cut [0, k) keeps whole characters when head[k] does not continue one.
-    size_t k = kLimit;
-    for (int step = 0; step < 4; ++step, --k) {
-        if ((static_cast<unsigned char>(head[k]) & 0xC0) != 0x80) return k;
-    }
-    return kLimit;  // not UTF-8 after all: a plain cut
-}
-
 std::string lockPathFor(const std::string& logPath) {
     const auto slash = logPath.find_last_of('/');
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -89,46 +73,54 @@ std::string lockPathFor(const std::string& logPath) {
     return logPath.substr(0, nameStart) + name + ".lock";
 }
 
-ConversionRun::ConversionRun(StagingDatabase& database, FileSystem& files, RunFrontend& frontend,
-                             std::string logPath, RunOptions options)
+ConversionRun::ConversionRun(RunDatabase& database, FileSystem& files, RunFrontend& frontend,
+                             RunQuestions& questions, std::string logPath, RunOptions options)
     : database_(database),
       files_(files),
       frontend_(frontend),
+      questions_(questions),
       logPath_(std::move(logPath)),
       options_(options) {}
 
-RunResult ConversionRun::start() {
+RunResult ConversionRun::start(const std::string& inputPath) {
     RunResult result;
-    const std::optional<std::string> input = frontend_.chooseInput();
-    if (!input) return result;
-    begin(*input, result);
+    begin(inputPath, result);
 
     TruncationLog log(files_, logPath_);
     ReportGatherer gatherer;
-    const auto end = [&](RunOutcome outcome) {
-        result.linesCut = log.cutCount();
-        result.linesContinued = log.continuedCount();
-        return finish(result, outcome, gatherer);
-    };
+    // Held until the run has ended, failures included: the log is this run's alone meanwhile.
+    std::unique_ptr<FileLock> lock;
     try {
         // One run at a time per log: another run of the same program in the same folder would
         // mix its list with this one's.
-        const std::unique_ptr<FileLock> lock = files_.tryLock(lockPathFor(logPath_));
+        lock = files_.tryLock(lockPathFor(logPath_));
         if (!lock) throw RunError(FailedStep::RunLocked, logPath_);
         log.reset();
-        database_.clearTables();
-        result.measure = measure();
+        database_.staging().clearTables();
+        const std::unique_ptr<ByteSource> source = files_.openInput(inputPath_);
+        {
+            SourceFromStart counted(*source);
+            result.measure = measureInput(counted, source->size());
+        }
         frontend_.inputMeasured(result.measure);
 
         Staged staged;
-        if (!stagingPass(log, result, staged, gatherer)) return end(RunOutcome::Abandoned);
+        if (!stagingPass(*source, log, result, staged, gatherer))
+            return finish(result, RunOutcome::Abandoned, gatherer, &log);
 
         frontend_.setState(RunState::Writing);
-        const std::optional<std::string> output = frontend_.chooseOutput(inputPath_);
-        if (!output) return end(RunOutcome::OutputCancelled);
-        result.outputPath = *output;
-        if (!writeOut(*output, staged, gatherer)) return end(RunOutcome::Abandoned);
-        locateReported(gatherer);
+        const std::optional<bool> written = chooseAndWrite(staged, result, gatherer);
+        if (!written) return finish(result, RunOutcome::OutputCancelled, gatherer, &log);
+        if (!*written) return finish(result, RunOutcome::Abandoned, gatherer, &log);
+        if (gatherer.wantsLines()) {
+            try {
+                SourceFromStart again(*source);
+                gatherer.locate(again);
+            } catch (const RunError&) {
+                // The output is written: an input that can no longer be read leaves the report
+                // without those lines.
+            }
+        }
     } catch (const RunError& error) {
         result.error = error;
     } catch (const StoreError& error) {
@@ -140,32 +132,27 @@ RunResult ConversionRun::start() {
     }
     if (result.error) {
         frontend_.showProgress(false);
-        return end(RunOutcome::Failed);
+        // A run refused for want of the lock leaves the log of the run that holds it alone.
+        return finish(result, RunOutcome::Failed, gatherer, lock ? &log : nullptr);
     }
-    return end(RunOutcome::Completed);
+    return finish(result, RunOutcome::Completed, gatherer, &log);
 }
 
-void ConversionRun::begin(const std::string& input, RunResult& result) {
-    inputPath_ = input;
-    result.inputPath = input;
-    frontend_.runStarted(input);
-    frontend_.clearStopRequest();
+void ConversionRun::begin(const std::string& inputPath, RunResult& result) {
+    inputPath_ = inputPath;
+    result.inputPath = inputPath;
+    frontend_.runStarted(inputPath);
     frontend_.setState(RunState::Running);
     startTime_ = std::chrono::steady_clock::now();
 }
 
-InputMeasure ConversionRun::measure() {
-    auto source = files_.openInput(inputPath_);
-    return measureInput(*source, source->size());
-}
-
-bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& staged,
-                                ReportGatherer& gatherer) {
+bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResult& result,
+                                Staged& staged, ReportGatherer& gatherer) {
     frontend_.showProgress(true);
-    auto source = files_.openInput(inputPath_);
-    LineReader reader(*source);
-    Transaction transaction(database_);
-    BlockStager stager(database_);
+    LineReader reader(source);
+    StagingDatabase& database = database_.staging();
+    Transaction transaction(database);
+    BlockStager stager(database);
     stager.reset();
 
     const InputMeasure& measure = result.measure;
@@ -175,11 +162,12 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     // The lines read count up to the trailer, as the count pass does; those after it are told
     // apart.
     int64_t lineNumber = 0;
+    int64_t linesRead = 0;
     Line line;
     while (reader.next(line)) {
         ++lineNumber;
         if (lineNumber == 1) {
-            if (reader.byteOrderMark() == ByteOrderMark::Utf16 || looksLikeUtf16(line.head))
+            if (reader.byteOrderMark() == ByteOrderMark::Utf16 || gedcom::looksLikeUtf16(line.head))
                 throw RunError(FailedStep::InputEncoding, inputPath_);
             utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
             gatherer.begin(utf8);
@@ -202,24 +190,30 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
                 }
             }
             const LineKind kind =
-                stageLine(line, lineNumber, utf8, *source, stager, log, staged, gatherer);
-            if (stager.inHeader() && declaresUtf8(line.head.substr(0, kLineLimit))) utf8 = true;
+                stageLine(line, lineNumber, utf8, source, stager, log, staged, gatherer);
+            if (stager.inHeader()) {
+                const auto declaration = gedcom::charDeclaration(line.head.substr(0, kLineLimit));
+                if (declaration && gedcom::namesUtf8(*declaration)) utf8 = true;
+            }
             pastTrailer = kind == LineKind::Trailer;
-            result.linesRead = lineNumber;
+            linesRead = lineNumber;
         }
 
         if (lineNumber % kProgressStep == 0) {
             // An estimated count is only a guess: the bar follows the bytes read instead.
-            frontend_.updateProgress(measure.estimated
-                                         ? progressValue(static_cast<int64_t>(reader.position()),
-                                                         static_cast<int64_t>(measure.sizeInBytes))
-                                         : progressValue(lineNumber, measure.lineTotal));
+            progress(measure.estimated ? progressValue(static_cast<int64_t>(reader.position()),
+                                                       static_cast<int64_t>(measure.sizeInBytes))
+                                       : progressValue(lineNumber, measure.lineTotal));
         }
-        if (stopConfirmed()) return false;  // the transaction rolls back; nothing is written
+        if (stopConfirmed()) {
+            // The transaction rolls back; nothing is written. The report tells how far it went.
+            gatherer.staged(linesRead);
+            return false;
+        }
     }
-    if (!pastTrailer) result.linesRead = lineNumber;
+    if (!pastTrailer) linesRead = lineNumber;
     if (!contentSeen) throw RunError(FailedStep::InputEmpty, inputPath_);
-    if (measure.estimated) frontend_.updateProgress(100.0f);
+    if (measure.estimated) progress(100.0f);
     stager.finish();
     // The report looks for the xrefs staged twice while the last batch goes into the store.
     struct NoBatch {};
@@ -229,7 +223,7 @@ bool ConversionRun::stagingPass(TruncationLog& log, RunResult& result, Staged& s
     transaction.commit();
     duplicates.wait();
     frontend_.showProgress(false);
-    gatherer.staged(result.linesRead);
+    gatherer.staged(linesRead);
 
     staged.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
     staged.sourcesSeen = stager.sourcesSeen();
@@ -243,12 +237,12 @@ LineKind ConversionRun::stageLine(const Line& line, int64_t lineNumber, bool utf
     const auto accept = [&](std::string_view text) {
         const LineKind kind = stager.accept(text);
         gatherer.line(kind, text, lineNumber);
-        if (kind != LineKind::Trailer) staged.bytes += text.size() + kCrLf.size();
+        if (kind != LineKind::Trailer) staged.bytes += text.size() + kLineEnd.size();
         return kind;
     };
     if (line.length <= kLineLimit) return accept(line.head);
     // The trailer is cut, never continued: nothing may follow it.
-    if (options_.continueLongLines && classifyLine(line.head) != LineKind::Trailer) {
+    if (options_.conc && gedcom::classifyLine(line.head) != LineKind::Trailer) {
         if (const auto plan = planContinuation(line.head)) {
             log.reportContinued(lineNumber);
             std::optional<LineKind> kind;
@@ -263,33 +257,60 @@ LineKind ConversionRun::stageLine(const Line& line, int64_t lineNumber, bool utf
         }
     }
     log.reportCut(lineNumber);
-    const LineKind kind = accept(line.head.substr(0, cutLength(line.head, line.length, utf8)));
+    const LineKind kind =
+        accept(line.head.substr(0, gedcom::cutLength(line.head, line.length, utf8)));
     gatherer.lineCut(lineNumber);
     return kind;
 }
 
+std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, RunResult& result,
+                                                  ReportGatherer& gatherer) {
+    std::optional<RunError> failure;
+    for (;;) {
+        const std::optional<std::string> output =
+            questions_.chooseOutput(inputPath_, failure ? &*failure : nullptr);
+        if (!output) {
+            result.outputPath.clear();
+            return std::nullopt;
+        }
+        result.outputPath = *output;
+        try {
+            return writeOut(*output, staged, gatherer);
+        } catch (const RunError& error) {
+            // The staged records stay in the store: another place only needs another write-out.
+            if (error.step() != FailedStep::WriteOutput || !questions_.asksAgainAfterFailedWrite())
+                throw;
+            frontend_.showProgress(false);
+            failure = error;
+        }
+    }
+}
+
 bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
                              ReportGatherer& gatherer) {
+    // A write-out after a failed one reports and checks only its own lines.
+    gatherer.beginWriteOut();
     auto file = files_.createOutput(output);
     frontend_.showProgress(true);
-    if (staged.utf8Mark) file->write(kUtf8Mark);
+    if (staged.utf8Mark) file->write(gedcom::kUtf8Mark);
     // The lines go to the file through the self-check's thread.
     CheckedOutput checked(*file, gatherer);
     uint64_t written = 0;
     int64_t blocks = 0;
     const auto write = [&](std::string_view lines) {
         checked.writeLines(lines);
-        written += lines.size() + kCrLf.size();
+        written += lines.size() + kLineEnd.size();
     };
+    StagingDatabase& database = database_.staging();
     for (const Table table : kAllTables) {
         if (table == Table::Sources && !staged.sourcesSeen) continue;
-        auto rows = database_.selectOrdered(table);
+        auto rows = database.selectOrdered(table);
         if (!rows) continue;
         for (; !rows->isPastEnd(); rows->moveNext()) {
             write(rows->columnValue(0));
             if (++blocks % kWriteProgressStep != 0) continue;
             // The window stays alive during a long write-out, and a stop abandons it.
-            frontend_.updateProgress(
+            progress(
                 progressValue(static_cast<int64_t>(written), static_cast<int64_t>(staged.bytes)));
             if (stopConfirmed()) return false;  // the output file is discarded
         }
@@ -304,23 +325,24 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
     return true;
 }
 
-void ConversionRun::locateReported(ReportGatherer& gatherer) {
-    if (!gatherer.wantsLines()) return;
-    try {
-        gatherer.locate(*files_.openInput(inputPath_));
-    } catch (const RunError&) {
-        // The output is written: an input gone since leaves the report without those lines.
-    }
+void ConversionRun::progress(float percent) {
+    frontend_.updateProgress(percent);
+    frontend_.handlePending();
 }
 
 bool ConversionRun::stopConfirmed() {
-    if (!frontend_.stopRequested()) return false;
-    if (frontend_.confirmStop()) return true;
-    frontend_.clearStopRequest();
-    return false;
+    return questions_.stopRequested() && questions_.confirmStop();
 }
 
-RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer) {
+RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer,
+                                TruncationLog* ownLog) {
+    if (outcome != RunOutcome::Completed && ownLog != nullptr) {
+        try {
+            ownLog->reset();
+        } catch (const RunError&) {
+            // A log that cannot be removed changes nothing to the run's outcome, told already.
+        }
+    }
     result.outcome = outcome;
     result.report = std::move(gatherer.report());
     result.seconds =

@@ -1,128 +1,145 @@
-// One conversion run: from the input choice to the written output. The run stages every record
-// of the input by its number in the staging database, then writes the header part, the
-// individuals, families, sources and notes, each group in ascending number, and the trailer.
+// One conversion run of a given input: the run stages every record of the input by its number in
+// the staging database, then writes the header part, the individuals, families, sources and
+// notes, each group in ascending number, and the trailer. A line longer than 255 bytes is cut, or
+// continued on CONC lines when the options ask for it, and told to the truncation log.
 //
-// The run talks to its front end only through RunFrontend, and tells it facts (the input's
-// measure, the state, the progress, the result); the front end words them. A failure never
-// escapes start(): it ends the run with outcome Failed, leaves no output behind and the
-// database ready for the next run.
+// The run tells its front end facts through RunFrontend (the input's measure, the state, the
+// progress, the result with its report), and asks its user two things through RunQuestions (the
+// output's name, whether to stop); the front ends word the facts. A failure never escapes
+// start(): it ends the run with outcome Failed, leaves no output behind and the database ready
+// for the next run. A run that writes no output leaves no truncation log either: the log would
+// list lines of a file that does not exist.
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "file_system.h"
+#include "gedcom_line.h"
 #include "line_count.h"
 #include "run_error.h"
 #include "run_report.h"
-#include "staging_database.h"
 
 namespace brelin {
 
 class BlockStager;
+class ReportGatherer;
+class RunDatabase;
 class TruncationLog;
 struct Line;
-enum class LineKind;
 
 enum class RunState { Idle, Running, Writing };
 
-enum class RunOutcome { InputCancelled, OutputCancelled, Completed, Abandoned, Failed };
+enum class RunOutcome { OutputCancelled, Completed, Abandoned, Failed };
 
-// What a run did. Past the input choice, the input, its measure, the lines read and cut and the
-// time are known whatever the outcome (as far as the run got); the report is complete for a
-// completed run.
+// What a run did. The input, its measure and the time are known whatever the outcome; the report
+// holds what the run got to (the lines cut and continued; the lines read, once the staging pass
+// ended or was stopped), and is complete for a completed run.
 struct RunResult {
-    RunOutcome outcome = RunOutcome::InputCancelled;
+    RunOutcome outcome = RunOutcome::Failed;
     std::string inputPath;
     std::string outputPath;
     InputMeasure measure;
-    int64_t linesRead = 0;
-    int64_t linesCut = 0;
-    int64_t linesContinued = 0;
     double seconds = 0;
     std::optional<RunError> error;
     RunReport report;
 };
 
+// What happens during a run, in this order: runStarted, setState(Running), inputMeasured,
+// progress, setState(Writing), runEnded, setState(Idle). A failure skips to runEnded; a run the
+// user abandons gets no setState(Idle), since its front end ends.
 class RunFrontend {
 public:
     virtual ~RunFrontend() = default;
 
-    // The user's choices. nullopt when the user cancels.
-    virtual std::optional<std::string> chooseInput() = 0;
-    // Asked after the staging pass. The front end refuses the input itself (sameFile) and asks
-    // before replacing a file.
-    virtual std::optional<std::string> chooseOutput(const std::string& inputPath) = 0;
-
-    // What happens, in this order: runStarted, setState(Running), inputMeasured, progress,
-    // setState(Writing), runEnded, setState(Idle). A failure skips to runEnded; a run the user
-    // abandons gets no setState(Idle), since its front end ends.
     virtual void runStarted(const std::string& inputPath) = 0;
     virtual void setState(RunState state) = 0;
     virtual void inputMeasured(const InputMeasure& measure) = 0;
     virtual void showProgress(bool visible) = 0;
-    // Moves the progress to percent (0 to 100), then lets the front end handle what is pending
-    // (a click on stop, the help window). Called every 100 lines.
+    // Moves the progress to percent (0 to 100): every 100 lines of the staging pass, every 100
+    // blocks of the write-out.
     virtual void updateProgress(float percent) = 0;
-    // Not called when the input choice is cancelled.
+    // Right after each progress step: the front end handles what is pending for its user (a
+    // click on stop, the help window), so that it stays alive during a long run.
+    virtual void handlePending() = 0;
     virtual void runEnded(const RunResult& result) = 0;
+};
 
-    // The stop request: polled after every line, answered by the stop question.
+// The two things a run asks its user.
+class RunQuestions {
+public:
+    virtual ~RunQuestions() = default;
+
+    // Asked after the staging pass, with failure null; nullopt when the user cancels. The front
+    // end refuses the input itself (sameFile) and asks before replacing a file. Where
+    // asksAgainAfterFailedWrite(), a write-out that fails for its output (FailedStep::WriteOutput:
+    // a folder that cannot be written, a full disk…) asks again, with that failure, and the same
+    // staged records are written where the user then says; nullopt there ends the run as
+    // OutputCancelled.
+    virtual std::optional<std::string> chooseOutput(const std::string& inputPath,
+                                                    const RunError* failure) = 0;
+    // False: a failed write-out fails the run (the output was given once and for all).
+    virtual bool asksAgainAfterFailedWrite() const { return false; }
+
+    // Polled after every line and every block: whether the user asked to stop.
     virtual bool stopRequested() = 0;
-    virtual void clearStopRequest() = 0;
-    // True abandons the run.
+    // The stop question, asked when a stop was requested: true abandons the run; false goes on,
+    // and the front end forgets that request.
     virtual bool confirmStop() = 0;
 };
 
-// How a run treats its input, chosen by the user.
+// How a run treats its input, chosen by the user (--conc, the check box "Conserver la fin des
+// lignes longues (CONC)").
 struct RunOptions {
     // A line longer than 255 bytes is continued on CONC lines instead of being cut.
-    bool continueLongLines = false;
+    bool conc = false;
 };
 
 class ConversionRun {
 public:
-    static constexpr size_t kLineLimit = 255;
     static constexpr int64_t kProgressStep = 100;
     // The write-out shows its progress, and answers a stop request, every so many blocks.
     static constexpr int64_t kWriteProgressStep = 100;
 
     // Everything given must outlive the run object. logPath is the truncation log's file; the
     // run holds the lock file beside it (lockPathFor) for its whole length.
-    ConversionRun(StagingDatabase& database, FileSystem& files, RunFrontend& frontend,
-                  std::string logPath, RunOptions options = {});
+    ConversionRun(RunDatabase& database, FileSystem& files, RunFrontend& frontend,
+                  RunQuestions& questions, std::string logPath, RunOptions options = {});
 
-    RunResult start();
-
-    // The path of the last run's input, kept between runs.
-    const std::string& inputPath() const { return inputPath_; }
+    // Runs on the file at inputPath.
+    RunResult start(const std::string& inputPath);
 
 private:
     struct Staged;
 
-    void begin(const std::string& input, RunResult& result);
-    InputMeasure measure();
+    void begin(const std::string& inputPath, RunResult& result);
     // False when the user abandons the run.
-    bool stagingPass(TruncationLog& log, RunResult& result, Staged& staged,
+    bool stagingPass(ByteSource& source, TruncationLog& log, RunResult& result, Staged& staged,
                      ReportGatherer& gatherer);
+    // Asks for the output and writes it, asking again after a failed write where the front end
+    // does. Nullopt when the user cancels; otherwise whether the output was written (false: the
+    // user abandoned the run).
+    std::optional<bool> chooseAndWrite(const Staged& staged, RunResult& result,
+                                       ReportGatherer& gatherer);
     // Fails with SelfCheck, writing nothing, when the lines written are not those staged.
     bool writeOut(const std::string& output, const Staged& staged, ReportGatherer& gatherer);
     // Stages line, cut or continued where it is longer than 255 bytes. Returns its kind.
-    LineKind stageLine(const Line& line, int64_t lineNumber, bool utf8, ByteSource& source,
-                       BlockStager& stager, TruncationLog& log, Staged& staged,
-                       ReportGatherer& gatherer);
-    // The lines of the xrefs the report found twice, read again from the input.
-    void locateReported(ReportGatherer& gatherer);
+    gedcom::LineKind stageLine(const Line& line, int64_t lineNumber, bool utf8, ByteSource& source,
+                               BlockStager& stager, TruncationLog& log, Staged& staged,
+                               ReportGatherer& gatherer);
+    // One progress step: the bar moves, the front end handles what is pending.
+    void progress(float percent);
     // True when a stop was requested and the user confirms it.
     bool stopConfirmed();
-    RunResult finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer);
+    // Ends the run. A run without output removes the log it began, unless another run holds it.
+    RunResult finish(RunResult& result, RunOutcome outcome, ReportGatherer& gatherer,
+                     TruncationLog* ownLog);
 
-    StagingDatabase& database_;
+    RunDatabase& database_;
     FileSystem& files_;
     RunFrontend& frontend_;
+    RunQuestions& questions_;
     std::string logPath_;
     RunOptions options_;
     std::string inputPath_;
@@ -131,9 +148,5 @@ private:
 
 // The file a run locks, beside the truncation log at logPath: "NAME.lock" for "LogNAME.log".
 std::string lockPathFor(const std::string& logPath);
-
-// How many bytes of a line of length bytes, whose head is given, stay after the cut: the whole
-// line up to 255 bytes; in UTF-8 the longest prefix of whole characters of at most 255 bytes.
-size_t cutLength(std::string_view head, uint64_t length, bool utf8);
 
 }  // namespace brelin

@@ -25,6 +25,12 @@ private:
 
 }  // namespace
 
+size_t SourceFromStart::read(char* buffer, size_t capacity) {
+    const size_t got = source_.readAt(position_, buffer, capacity);
+    position_ += got;
+    return got;
+}
+
 std::unique_ptr<AppendFile> FileSystem::openAppend(const std::string& path, bool create) {
     return std::make_unique<AppendThroughFileSystem>(*this, path, create);
 }

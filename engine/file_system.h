@@ -25,6 +25,23 @@ public:
     virtual size_t readAt(uint64_t offset, char* buffer, size_t capacity) = 0;
 };
 
+// Reads another source from its start by position (readAt), leaving that source's own stream
+// where it is: a pass over an input that is also read as a stream, without opening it again.
+class SourceFromStart : public ByteSource {
+public:
+    // source must outlive this object.
+    explicit SourceFromStart(ByteSource& source) : source_(source) {}
+    size_t read(char* buffer, size_t capacity) override;
+    uint64_t size() const override { return source_.size(); }
+    size_t readAt(uint64_t offset, char* buffer, size_t capacity) override {
+        return source_.readAt(offset, buffer, capacity);
+    }
+
+private:
+    ByteSource& source_;
+    uint64_t position_ = 0;
+};
+
 // An output file that appears whole or not at all: its bytes become visible under its name
 // only when commit() returns. Destroying it uncommitted leaves any older file of that name
 // as it was, and no trace of the new one.

@@ -1,16 +1,16 @@
 #include "line_continuation.h"
 
+#include "gedcom_line.h"
+
 namespace brelin {
+
+using gedcom::isBlank;
+using gedcom::kLineLimit;
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool continuesUtf8(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
+// A level has at most two digits.
+constexpr size_t kMaxLevelDigits = 2;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -24,7 +24,7 @@ std::optional<ContinuationPlan> planContinuation(std::string_view head) {
     while (i < head.size() && isBlank(head[i])) ++i;
     const size_t levelStart = i;
     while (i < head.size() && isDigit(head[i])) ++i;
-    if (i == levelStart || i - levelStart > 2 || i >= head.size() || head[i] != ' ')
+    if (i == levelStart || i - levelStart > kMaxLevelDigits || i >= head.size() || head[i] != ' ')
         return std::nullopt;
     const int level = std::stoi(std::string(head.substr(levelStart, i - levelStart)));
     ++i;
@@ -39,7 +39,7 @@ std::optional<ContinuationPlan> planContinuation(std::string_view head) {
     if (i == tagStart || i >= head.size()) return std::nullopt;  // no tag, or no value
     const std::string_view tag = head.substr(tagStart, i - tagStart);
     const size_t valueStart = i + 1;
-    if (valueStart >= LineContinuer::kLineLimit) return std::nullopt;
+    if (valueStart >= kLineLimit) return std::nullopt;
     const bool continuation = tag == "CONC" || tag == "CONT";
     ContinuationPlan plan;
     plan.valueStart = valueStart;
@@ -70,7 +70,7 @@ void LineContinuer::finish() {
 
 size_t LineContinuer::splitPoint(size_t capacity, size_t minimum) const {
     // pending_ holds more than capacity bytes, so pending_[k] exists for every k <= capacity.
-    const auto whole = [&](size_t k) { return !utf8_ || !continuesUtf8(pending_[k]); };
+    const auto whole = [&](size_t k) { return gedcom::isCharacterBoundary(pending_, k, utf8_); };
     for (size_t k = capacity; k >= minimum; --k) {
         if (whole(k) && !isBlank(pending_[k - 1]) && !isBlank(pending_[k])) return k;
     }

@@ -1,8 +1,8 @@
-// Continues a GEDCOM line longer than 255 bytes on CONC lines instead of cutting it, so that no
-// character is lost. The first part keeps the line's level, xref and tag; each continuation is
-// "N CONC text", N the line's level + 1, or the same level for a line that is itself a CONC or
-// CONT line. Every part is at most 255 bytes; joined back, the parts' values give the line's
-// value byte for byte.
+// Continues a GEDCOM line longer than 255 bytes (gedcom::kLineLimit) on CONC lines instead of
+// cutting it, so that no character is lost. The first part keeps the line's level, xref and tag;
+// each continuation is "N CONC text", N the line's level + 1, or the same level for a line that is
+// itself a CONC or CONT line. Every part is at most 255 bytes; joined back, the parts' values give
+// the line's value byte for byte.
 //
 // A split never falls inside a UTF-8 character (in a UTF-8 file) and never next to a blank: the
 // byte before it and the byte after it are not blanks, unless the part has no other place to
@@ -29,8 +29,6 @@ std::optional<ContinuationPlan> planContinuation(std::string_view head);
 
 class LineContinuer {
 public:
-    static constexpr size_t kLineLimit = 255;
-
     // emit receives each output line, without its line end, as soon as it is settled.
     LineContinuer(ContinuationPlan plan, bool utf8, std::function<void(std::string_view)> emit);
 

@@ -25,7 +25,7 @@ InputMeasure measureInput(ByteSource& source, uint64_t sizeInBytes) {
     Line line;
     while (reader.next(line)) {
         ++measure.lineTotal;
-        if (line.head.substr(0, 6) == "0 TRLR") break;
+        if (line.head.starts_with(gedcom::kTrailerStart)) break;
     }
     return measure;
 }

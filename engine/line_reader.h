@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "file_system.h"
+#include "gedcom_line.h"
 
 namespace brelin {
 
@@ -30,7 +31,7 @@ class LineReader {
 public:
     // One byte more than the longest line that is kept whole, so that a cut can see whether the
     // byte after it continues a UTF-8 character.
-    static constexpr size_t kKeptBytes = 256;
+    static constexpr size_t kKeptBytes = gedcom::kLineLimit + 1;
 
     // source must outlive the reader.
     explicit LineReader(ByteSource& source, size_t bufferSize = 256 * 1024);

@@ -19,6 +19,12 @@ std::string reportPathBeside(const std::string& logPath) {
     return (log.parent_path() / ("Rapport" + name + ".txt")).string();
 }
 
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
 ProgramFiles programFiles(const std::string& executablePath) {
     const std::string name = executableName(executablePath);
     std::error_code ignored;
@@ -30,7 +36,6 @@ ProgramFiles programFiles(const std::string& executablePath) {
     if (isSystemProgramFolder(folder) || !canWriteFolder(folder)) {
         folder = userDataFolder();
         std::filesystem::create_directories(folder, ignored);
-        files.inUserDataFolder = true;
     }
     files.databasePath = folder + "/" + name + ".db";
     files.logPath = folder + "/Log" + name + ".log";

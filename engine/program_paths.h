@@ -12,8 +12,11 @@ namespace brelin {
 struct ProgramFiles {
     std::string databasePath;
     std::string logPath;
-    bool inUserDataFolder = false;
 };
+
+// path made absolute from the current folder, as a file dialog would give it; path itself when
+// the current folder cannot be known.
+std::string absolutePath(const std::string& path);
 
 // The report's file beside a log "…/LogNAME.log": "…/RapportNAME.txt".
 std::string reportPathBeside(const std::string& logPath);

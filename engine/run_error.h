@@ -1,5 +1,5 @@
 // The one error type of the engine: which step failed, on which file, and why, as facts. The
-// front ends word it for the user once, with describe() (messages.h); nothing below the front
+// front ends word it for the user once, with the wording's describe(); nothing below the front
 // ends holds a sentence for the user.
 #pragma once
 
@@ -23,49 +23,55 @@ enum class FailedStep {
     Internal,        // anything else (memory exhausted…)
 };
 
-// Why the step failed.
+// Why the step failed. The system's refusals and the database's faults that mean the same to
+// the user (a full disk, an input-output error, no memory) share one value.
 enum class Cause {
     None,            // the step says it all
-    System,          // the system refused: systemError() holds its errno value
+    NotFound,        // no such file or folder
+    AccessDenied,    // the system refused the access
+    DiskFull,        // the disk, or the database's disk, is full
+    QuotaExceeded,   // the user's disk quota is reached
+    FileTooLarge,    // past the size a file may have
+    ReadOnlyMedium,  // the file system is mounted read-only
     Folder,          // the path names a folder
+    NotAFolder,      // a part of the path is not a folder
+    NameTooLong,     // the path or a name in it is too long
+    DiskIo,          // an input-output error, of the disk or of the database's file
+    TooManyFiles,    // too many files open
+    OutOfMemory,     // memory exhausted
+    SystemRefused,   // another refusal of the system: detail() holds the system's words
     NotRegularFile,  // the path names a device, a pipe or a socket
-    DiskFull,        // the database's faults, as the store reports them
-    DiskIo,
-    CannotOpen,
-    ReadOnly,
-    OutOfMemory,
-    Corrupt,
-    Busy,
-    Unexpected,  // detail() says what
+    CannotOpen,      // the database cannot be opened or created
+    ReadOnly,        // the database cannot be written
+    Corrupt,         // the database's file is damaged
+    Busy,            // another program holds the database
+    Unexpected,      // detail() says what
 };
 
 class RunError : public std::runtime_error {
 public:
     // detail: the system's or the database's own words, in English, for the curious user.
-    RunError(FailedStep step, std::string path, Cause cause = Cause::None, std::string detail = {},
-             int systemError = 0)
+    RunError(FailedStep step, std::string path, Cause cause = Cause::None, std::string detail = {})
         : std::runtime_error(path + (detail.empty() ? "" : ": " + detail)),
           step_(step),
           cause_(cause),
           path_(std::move(path)),
-          detail_(std::move(detail)),
-          systemError_(systemError) {}
+          detail_(std::move(detail)) {}
 
-    // The system refused with errno value error.
+    // The system refused with the error number error (errno), told as a Cause by the platform's
+    // file (system_error.h).
     static RunError fromSystem(FailedStep step, std::string path, int error);
 
     FailedStep step() const { return step_; }
     Cause cause() const { return cause_; }
     const std::string& path() const { return path_; }
     const std::string& detail() const { return detail_; }
-    int systemError() const { return systemError_; }
 
 private:
     FailedStep step_;
     Cause cause_;
     std::string path_;
     std::string detail_;
-    int systemError_;
 };
 
 }  // namespace brelin

@@ -1,8 +1,33 @@
 #include "truncation_log.h"
 
-#include "messages.h"
+#include <cstdint>
 
 namespace brelin {
+
+namespace {
+
+// The log's fixed texts, in Windows-1252 bytes ("è" is E8, "é" E9) on every platform, as
+// docs/file-formats.md gives them: its banner, then one line per line cut or continued.
+constexpr std::string_view kBanner =
+    "   ###############################################\r\n"
+    "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
+    "   ###############################################\r\n";
+constexpr std::string_view kLineStart = "La ligne ";
+constexpr std::string_view kCutEnd =
+    " comporte plus de 255 caract\xE8res et a \xE9t\xE9 tronqu\xE9"
+    "e.\r\n";
+constexpr std::string_view kContinuedEnd =
+    " comporte plus de 255 caract\xE8res et a \xE9t\xE9 continu\xE9"
+    "e sur des lignes CONC.\r\n";
+
+std::string logLine(int64_t lineNumber, std::string_view end) {
+    std::string line(kLineStart);
+    line += std::to_string(lineNumber);
+    line += end;
+    return line;
+}
+
+}  // namespace
 
 TruncationLog::TruncationLog(FileSystem& files, std::string logPath)
     : files_(files), path_(std::move(logPath)) {}
@@ -16,19 +41,19 @@ void TruncationLog::reset() {
 }
 
 void TruncationLog::reportCut(int64_t lineNumber) {
-    report(text::logLineCut(lineNumber));
+    report(logLine(lineNumber, kCutEnd));
     ++cutCount_;
 }
 
 void TruncationLog::reportContinued(int64_t lineNumber) {
-    report(text::logLineContinued(lineNumber));
+    report(logLine(lineNumber, kContinuedEnd));
     ++continuedCount_;
 }
 
 void TruncationLog::report(const std::string& message) {
     if (firstCut_) {
         file_ = files_.openAppend(path_, true);
-        file_->append(text::kLogBanner);
+        file_->append(kBanner);
         firstCut_ = false;
     }
     try {
@@ -48,7 +73,7 @@ void TruncationLog::report(const std::string& message) {
 
 void TruncationLog::beginAgain(const std::string& message) {
     file_ = files_.openAppend(path_, true);
-    file_->append(std::string(text::kLogBanner) + message);
+    file_->append(std::string(kBanner) + message);
 }
 
 }  // namespace brelin

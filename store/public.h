@@ -10,7 +10,7 @@ namespace brelin::Public {
 
 // Deletes any old file at databasePath, opens a fresh database on it and creates the four
 // staging tables. Throws StoreError only: an old file that cannot be deleted is a CannotOpen
-// fault with the system's English text.
+// fault that carries the system's error number.
 std::unique_ptr<StagingDatabase> openStagingDatabase(const std::string& databasePath);
 
 // Closes the database and empties the reference; throws StoreError when closing fails. Does

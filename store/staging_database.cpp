@@ -9,29 +9,37 @@ namespace brelin {
 
 namespace {
 
-const char* const kCreateStatements[] = {
-    "CREATE TEMPORARY TABLE INDITRI (GedIndex INTEGER, GedBloc BLOB)",
-    "CREATE TEMPORARY TABLE FAMTRI (GedIndex INTEGER, GedBloc BLOB)",
-    "CREATE TEMPORARY TABLE SOURTRI (GedIndex INTEGER, GedBloc BLOB)",
-    "CREATE TEMPORARY TABLE NOTETRI (GedIndex INTEGER, GedBloc BLOB)",
-};
+// The statements about one table. Their texts, down to the case of each word, are the ones the
+// store has always sent.
+std::string createStatement(Table table) {
+    return std::string("CREATE TEMPORARY TABLE ") + tableName(table) +
+           " (GedIndex INTEGER, GedBloc BLOB)";
+}
 
-const char* const kDeleteStatements[] = {
-    "DELETE from INDITRI",
-    "DELETE from FAMTRI",
-    "DELETE from SOURTRI",
-    "DELETE from NOTETRI",
-};
+std::string deleteStatement(Table table) {
+    return std::string("DELETE from ") + tableName(table);
+}
 
-constexpr const char* kNotOpen = "the database is not open";
+std::string insertStatement(Table table) {
+    return std::string("INSERT INTO ") + tableName(table) +
+           " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)";
+}
 
-[[noreturn]] void fail(sqlite3* db, int code) {
-    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    throw StoreError(code, message);
+// One sorted run of a table, by its rowids (?1 to ?2).
+std::string selectRunStatement(Table table) {
+    return std::string("SELECT GedIndex, GedBloc FROM ") + tableName(table) +
+           " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid";
+}
+
+// The whole table in order: rowid keeps ties in staging order, since runs take increasing
+// rowids in staging order.
+std::string selectSortedStatement(Table table) {
+    return std::string("SELECT GedIndex, GedBloc FROM ") + tableName(table) +
+           " ORDER BY GedIndex IS NULL, GedIndex, rowid";
 }
 
 void check(sqlite3* db, int code) {
-    if (code != SQLITE_OK) fail(db, code);
+    if (code != SQLITE_OK) throwStoreError(db, code);
 }
 
 // Asks for the first kilobyte of data to be brought into the cache, where the compiler can.
@@ -44,111 +52,6 @@ void prefetch(const char* data, size_t size) {
 }
 
 }  // namespace
-
-const char* tableName(Table table) {
-    switch (table) {
-        case Table::Individuals:
-            return "INDITRI";
-        case Table::Families:
-            return "FAMTRI";
-        case Table::Sources:
-            return "SOURTRI";
-        case Table::Notes:
-            return "NOTETRI";
-    }
-    return "";
-}
-
-void StatementDeleter::operator()(sqlite3_stmt* statement) const noexcept {
-    sqlite3_finalize(statement);
-}
-
-void ConnectionDeleter::operator()(sqlite3* connection) const noexcept {
-    sqlite3_close_v2(connection);
-}
-
-// --- Rowset
-
-Rowset::Rowset(StatementHandle statement) : statement_(std::move(statement)) {
-    step();
-}
-
-std::string_view Rowset::columnValue(int index) const {
-    assert(!pastEnd_);
-    const void* data = sqlite3_column_blob(statement_.get(), index);
-    const int size = sqlite3_column_bytes(statement_.get(), index);
-    if (data == nullptr) return {};
-    return {static_cast<const char*>(data), static_cast<size_t>(size)};
-}
-
-void Rowset::moveNext() {
-    step();
-}
-
-void Rowset::moveFirst() {
-    sqlite3_reset(statement_.get());
-    pastEnd_ = false;
-    step();
-}
-
-void Rowset::step() {
-    const int code = sqlite3_step(statement_.get());
-    if (code == SQLITE_ROW) return;
-    pastEnd_ = true;
-    if (code != SQLITE_DONE) fail(sqlite3_db_handle(statement_.get()), code);
-}
-
-// --- OrderedRows
-
-OrderedRows::OrderedRows(std::vector<StatementHandle> runs) {
-    cursors_.reserve(runs.size());
-    for (auto& statement : runs) cursors_.push_back({std::move(statement)});
-    for (size_t i = 0; i < cursors_.size(); ++i) {
-        if (advance(cursors_[i])) heap_.push_back(i);
-    }
-    std::make_heap(heap_.begin(), heap_.end(), [this](size_t a, size_t b) { return after(a, b); });
-}
-
-std::string_view OrderedRows::columnValue(int index) const {
-    assert(!heap_.empty() && index == 0);
-    sqlite3_stmt* statement = cursors_[heap_.front()].statement.get();
-    const void* data = sqlite3_column_blob(statement, index + 1);
-    const int size = sqlite3_column_bytes(statement, index + 1);
-    if (data == nullptr) return {};
-    return {static_cast<const char*>(data), static_cast<size_t>(size)};
-}
-
-void OrderedRows::moveNext() {
-    const auto later = [this](size_t a, size_t b) { return after(a, b); };
-    std::pop_heap(heap_.begin(), heap_.end(), later);
-    if (advance(cursors_[heap_.back()])) {
-        std::push_heap(heap_.begin(), heap_.end(), later);
-    } else {
-        heap_.pop_back();
-    }
-}
-
-bool OrderedRows::advance(Cursor& cursor) {
-    sqlite3_stmt* statement = cursor.statement.get();
-    const int code = sqlite3_step(statement);
-    if (code == SQLITE_DONE) return false;
-    if (code != SQLITE_ROW) fail(sqlite3_db_handle(statement), code);
-    cursor.whole = sqlite3_column_type(statement, 0) == SQLITE_INTEGER;
-    cursor.number = cursor.whole ? sqlite3_column_int64(statement, 0) : 0;
-    return true;
-}
-
-// True when cursor a's row comes after cursor b's: whole numbers first and ascending, then the
-// rest; among equals, the earlier run first.
-bool OrderedRows::after(size_t a, size_t b) const {
-    const Cursor& x = cursors_[a];
-    const Cursor& y = cursors_[b];
-    if (x.whole != y.whole) return y.whole;
-    if (x.whole && x.number != y.number) return x.number > y.number;
-    return a > b;
-}
-
-// --- StagingDatabase
 
 StagingDatabase::StagingDatabase(StagingLimits limits) : limits_(limits) {}
 
@@ -169,7 +72,7 @@ void StagingDatabase::openFile(const std::string& path) {
         sqlite3_open_v2(path.c_str(), &opened,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     ConnectionHandle connection(opened);  // even a failed open gives a handle to close
-    if (code != SQLITE_OK) fail(connection.get(), code);
+    if (code != SQLITE_OK) throwStoreError(connection.get(), code);
     db_ = std::move(connection);
     path_ = path;
     sqlite3_extended_result_codes(db_.get(), 1);
@@ -192,6 +95,8 @@ void StagingDatabase::openFile(const std::string& path) {
 void StagingDatabase::close() {
     // First, even when never opened: a batch may be inserted still, or have failed to be.
     rollbackTransaction();
+    // The tables go with the connection.
+    forgetRuns();
     if (db_ == nullptr) return;
     for (auto& insert : inserts_) insert.reset();
     const int code = sqlite3_close_v2(db_.release());
@@ -222,10 +127,16 @@ bool StagingDatabase::inTransaction() const {
 std::unique_ptr<Rowset> StagingDatabase::executeStatement(const std::string& statement,
                                                           int /*option*/) {
     flushStaged();
-    StatementHandle prepared = prepare(statement);
+    const char* rest = nullptr;
+    StatementHandle prepared = prepare(statement, &rest);
+    // SQLite would take a text without a statement for one that does nothing, and leave what
+    // follows the first statement unrun: either is refused, before anything is run.
+    if (prepared == nullptr) throw StoreError(SQLITE_MISUSE, "no statement to run");
+    if (*rest != '\0' && prepare(rest) != nullptr)
+        throw StoreError(SQLITE_MISUSE, "more than one statement to run");
     if (sqlite3_column_count(prepared.get()) == 0) {
         const int code = sqlite3_step(prepared.get());
-        if (code != SQLITE_DONE && code != SQLITE_ROW) fail(db_.get(), code);
+        if (code != SQLITE_DONE && code != SQLITE_ROW) throwStoreError(db_.get(), code);
         return nullptr;
     }
     auto rows = std::make_unique<Rowset>(std::move(prepared));
@@ -234,14 +145,13 @@ std::unique_ptr<Rowset> StagingDatabase::executeStatement(const std::string& sta
 }
 
 void StagingDatabase::createTables() {
-    for (const char* sql : kCreateStatements) executeStatement(sql);
+    for (const Table table : kAllTables) executeStatement(createStatement(table));
 }
 
 void StagingDatabase::clearTables() {
     discardStaged();
-    for (auto& runs : runs_) runs.clear();
-    stagedBytes_ = 0;
-    for (const char* sql : kDeleteStatements) executeStatement(sql);
+    forgetRuns();
+    for (const Table table : kAllTables) executeStatement(deleteStatement(table));
 }
 
 void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::string_view block) {
@@ -264,7 +174,7 @@ void StagingDatabase::beginBlock(Table table, std::optional<int64_t> number) {
 void StagingDatabase::endBlock() {
     assert(open_);
     openBlock_.size = blockSize();
-    pending_.blocks[static_cast<size_t>(openTable_)].push_back(openBlock_);
+    pending_.blocks[tableIndex(openTable_)].push_back(openBlock_);
     open_ = false;
     if (!batchReady()) return;
     // The batch is inserted on a thread of its own while the caller gathers the next one:
@@ -272,12 +182,12 @@ void StagingDatabase::endBlock() {
     // while the previous batch is inserted: the insertion is the longer task. The connection is
     // the owner's again once the previous batch is in, and whether a transaction is open is
     // read then, not by the insertion thread.
-    sortPending();
+    pending_.sort(sortScratch_);
     insertion_.wait();
     const bool ownTransaction = !inTransaction();
     const size_t size = pending_.bytes.size();
-    insertion_.start(pending_,
-                     [this, ownTransaction](Batch& batch) { insertRun(batch, ownTransaction); });
+    insertion_.start(
+        pending_, [this, ownTransaction](BlockBatch& batch) { insertRun(batch, ownTransaction); });
     stagedBytes_ += size;
 }
 
@@ -291,49 +201,10 @@ bool StagingDatabase::batchReady() const {
     return size >= std::max(limits_.firstRunBytes, stagedBytes_ / 8) && insertion_.idle();
 }
 
-void StagingDatabase::sortPending() {
-    std::vector<PendingBlock>& scratch = sortScratch_;
-    for (auto& blocks : pending_.blocks) {
-        if (blocks.size() < 2) continue;
-        // The blocks go back and forth between blocks and scratch, each keeping its buffer: no
-        // buffer grows beyond the largest table's share of a batch.
-        scratch.resize(blocks.size());
-        auto* from = &blocks;
-        auto* to = &scratch;
-        // The blocks that are not whole go last, in staging order.
-        const auto notWhole = std::copy_if(blocks.begin(), blocks.end(), scratch.begin(),
-                                           [](const PendingBlock& block) { return block.whole; });
-        const auto whole = static_cast<size_t>(notWhole - scratch.begin());
-        std::copy_if(blocks.begin(), blocks.end(), notWhole,
-                     [](const PendingBlock& block) { return !block.whole; });
-        std::swap(from, to);
-        // The whole ones, by number: a radix sort, one stable pass per byte that differs between
-        // numbers (three for numbers up to 16 million), keeps ties in staging order. The sign
-        // bit is turned over so that numbers order as unsigned ones.
-        const auto key = [](const PendingBlock& block) {
-            return static_cast<uint64_t>(block.number) ^ (uint64_t{1} << 63);
-        };
-        uint64_t differing = 0;
-        for (size_t i = 1; i < whole; ++i) differing |= key((*from)[i]) ^ key((*from)[0]);
-        for (int shift = 0; shift < 64; shift += 8) {
-            if (((differing >> shift) & 0xFF) == 0) continue;
-            size_t start[257] = {};
-            for (size_t i = 0; i < whole; ++i) ++start[((key((*from)[i]) >> shift) & 0xFF) + 1];
-            for (size_t digit = 1; digit <= 256; ++digit) start[digit] += start[digit - 1];
-            for (size_t i = 0; i < whole; ++i)
-                (*to)[start[(key((*from)[i]) >> shift) & 0xFF]++] = (*from)[i];
-            std::copy(from->begin() + static_cast<std::ptrdiff_t>(whole), from->end(),
-                      to->begin() + static_cast<std::ptrdiff_t>(whole));
-            std::swap(from, to);
-        }
-        if (from != &blocks) std::copy(from->begin(), from->end(), blocks.begin());
-    }
-}
-
 void StagingDatabase::flushStaged() {
     checkNoOpenBlock();
     insertion_.wait();
-    sortPending();
+    pending_.sort(sortScratch_);
     insertRun(pending_, !inTransaction());
 }
 
@@ -343,36 +214,31 @@ void StagingDatabase::discardStaged() noexcept {
     } catch (...) {
         // What failed is being thrown away with the rest.
     }
-    for (auto& blocks : pending_.blocks) blocks.clear();
-    pending_.bytes.clear();
+    pending_.clear();
     open_ = false;
 }
 
-void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
-    // The batch is spent whatever happens below (a failure ends the run); its buffers keep
-    // their memory for the next batch.
+void StagingDatabase::forgetRuns() noexcept {
+    for (auto& runs : runs_) runs.clear();
+    stagedBytes_ = 0;
+}
+
+void StagingDatabase::insertRun(BlockBatch& batch, bool ownTransaction) {
+    // The batch is spent whatever happens below (a failure ends the run).
     struct Spend {
-        Batch& batch;
-        ~Spend() {
-            for (auto& blocks : batch.blocks) blocks.clear();
-            batch.bytes.clear();
-        }
+        BlockBatch& batch;
+        ~Spend() { batch.clear(); }
     } spend{batch};
-    if (std::all_of(std::begin(batch.blocks), std::end(batch.blocks),
-                    [](const auto& blocks) { return blocks.empty(); }))
-        return;
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
-    sqlite3* db = db_.get();
+    if (!batch.hasBlocks()) return;
+    sqlite3* db = connection();
 
     if (ownTransaction) exec("BEGIN");
     try {
         for (const Table table : kAllTables) {
-            const std::vector<PendingBlock>& blocks = batch.blocks[static_cast<size_t>(table)];
+            const std::vector<PendingBlock>& blocks = batch.blocks[tableIndex(table)];
             if (blocks.empty()) continue;
-            auto& insert = inserts_[static_cast<size_t>(table)];
-            if (!insert)
-                insert = prepare(std::string("INSERT INTO ") + tableName(table) +
-                                 " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)");
+            auto& insert = inserts_[tableIndex(table)];
+            if (!insert) insert = prepare(insertStatement(table));
             sqlite3_stmt* statement = insert.get();
             const int64_t first = nextRowid_;
             for (size_t i = 0; i < blocks.size(); ++i) {
@@ -389,10 +255,10 @@ void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
                 check(db, sqlite3_bind_blob64(statement, 3, data, block.size, SQLITE_STATIC));
                 const int code = sqlite3_step(statement);
                 sqlite3_reset(statement);
-                if (code != SQLITE_DONE) fail(db, code);
+                if (code != SQLITE_DONE) throwStoreError(db, code);
             }
             sqlite3_clear_bindings(statement);
-            runs_[static_cast<size_t>(table)].push_back({first, nextRowid_ - 1});
+            runs_[tableIndex(table)].push_back({first, nextRowid_ - 1});
         }
         if (ownTransaction) exec("COMMIT");
     } catch (...) {
@@ -403,20 +269,19 @@ void StagingDatabase::insertRun(Batch& batch, bool ownTransaction) {
 
 std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
     flushStaged();
-    const std::vector<Run>& runs = runs_[static_cast<size_t>(table)];
-    const std::string name = tableName(table);
+    // Refused even for a table that never had a run: without a database, it is not empty.
+    sqlite3* db = connection();
+    const std::vector<Run>& runs = runs_[tableIndex(table)];
     std::vector<StatementHandle> statements;
     if (runs.size() > limits_.maxMergedRuns) {
-        // Too many runs to hold a cursor on each: let SQLite sort the whole table. rowid keeps
-        // ties in staging order, since runs take increasing rowids in staging order.
-        statements.push_back(prepare("SELECT GedIndex, GedBloc FROM " + name +
-                                     " ORDER BY GedIndex IS NULL, GedIndex, rowid"));
+        // Too many runs to hold a cursor on each: let SQLite sort the whole table.
+        statements.push_back(prepare(selectSortedStatement(table)));
     } else {
+        const std::string sql = selectRunStatement(table);
         for (const Run& run : runs) {
-            StatementHandle statement = prepare("SELECT GedIndex, GedBloc FROM " + name +
-                                                " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
-            check(db_.get(), sqlite3_bind_int64(statement.get(), 1, run.first));
-            check(db_.get(), sqlite3_bind_int64(statement.get(), 2, run.last));
+            StatementHandle statement = prepare(sql);
+            check(db, sqlite3_bind_int64(statement.get(), 1, run.first));
+            check(db, sqlite3_bind_int64(statement.get(), 2, run.last));
             statements.push_back(std::move(statement));
         }
     }
@@ -425,18 +290,23 @@ std::unique_ptr<OrderedRows> StagingDatabase::selectOrdered(Table table) {
     return rows;
 }
 
-void StagingDatabase::exec(const char* sql) {
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
-    check(db_.get(), sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr));
+sqlite3* StagingDatabase::connection() const {
+    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, "the database is not open");
+    return db_.get();
 }
 
-StatementHandle StagingDatabase::prepare(const std::string& sql) {
-    if (db_ == nullptr) throw StoreError(SQLITE_MISUSE, kNotOpen);
+void StagingDatabase::exec(const char* sql) {
+    sqlite3* db = connection();
+    check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
+}
+
+StatementHandle StagingDatabase::prepare(const std::string& sql, const char** rest) {
+    sqlite3* db = connection();
     sqlite3_stmt* statement = nullptr;
-    const int code = sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size() + 1),
-                                        &statement, nullptr);
+    const int code =
+        sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size() + 1), &statement, rest);
     StatementHandle handle(statement);
-    if (code != SQLITE_OK) fail(db_.get(), code);
+    if (code != SQLITE_OK) throwStoreError(db, code);
     return handle;
 }
 

@@ -7,7 +7,12 @@
 // gathered (StagingLimits says when it is handed over); the object itself is used by one thread
 // at a time, its owner's.
 //
-// Every failure of the database is thrown as StoreError; destructors never throw.
+// openFile, close, beginTransaction, commitTransaction and executeStatement(statement, option),
+// with the Rowset it returns and the opening and closing in public.h, are the store's interface
+// for any use of the tables; the rest serves the program's own staging and read-back.
+//
+// Every failure of the database is thrown as StoreError; destructors never throw. Without an
+// open database, every call that reaches its tables is refused as a misuse (SQLITE_MISUSE).
 // Nothing built from the input ever becomes SQL text: the inserts are prepared once and their
 // values bound, so any byte of a block (quotes, NUL, 8-bit) comes back exactly.
 #pragma once
@@ -21,82 +26,13 @@
 #include <vector>
 
 #include "batch_thread.h"
+#include "block_batch.h"
+#include "rowset.h"
+#include "sqlite_handles.h"
+#include "staging_tables.h"
 #include "store_error.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 namespace brelin {
-
-// The staging tables, in the order in which they are created and written out.
-enum class Table { Individuals, Families, Sources, Notes };
-constexpr Table kAllTables[] = {Table::Individuals, Table::Families, Table::Sources, Table::Notes};
-const char* tableName(Table table);
-
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const noexcept;
-};
-using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
-// Closes the connection with sqlite3_close_v2, which waits for its last statement to be finalized.
-struct ConnectionDeleter {
-    void operator()(sqlite3* connection) const noexcept;
-};
-using ConnectionHandle = std::unique_ptr<sqlite3, ConnectionDeleter>;
-
-// The result of one query, walked forward from its first row. A Rowset is never empty:
-// StagingDatabase::executeStatement returns no Rowset for a query without rows.
-// It must not outlive the StagingDatabase that made it. Stepping it uses the connection: once a
-// block is staged, it is stepped again only after a flush (flushStaged, or any call that flushes).
-class Rowset {
-public:
-    explicit Rowset(StatementHandle statement);
-    Rowset(const Rowset&) = delete;
-    Rowset& operator=(const Rowset&) = delete;
-
-    // The bytes of a column in the current row, empty for an empty or NULL value. The view
-    // stays valid until the next moveNext or moveFirst.
-    std::string_view columnValue(int index) const;
-    void moveNext();
-    void moveFirst();
-    bool isPastEnd() const { return pastEnd_; }
-
-private:
-    void step();
-
-    StatementHandle statement_;
-    bool pastEnd_ = false;
-};
-
-// The blocks of one staging table in order, merged from the table's sorted runs: each run is
-// read in rowid order, which is its order by number, and the runs are merged by number, earlier
-// runs first among equal numbers. Never empty. It must not outlive its StagingDatabase, and like
-// a Rowset is stepped again after a block is staged only once the staged blocks are flushed.
-class OrderedRows {
-public:
-    // Each statement selects (GedIndex, GedBloc) of one run in order; earlier runs first.
-    explicit OrderedRows(std::vector<StatementHandle> runs);
-    OrderedRows(const OrderedRows&) = delete;
-    OrderedRows& operator=(const OrderedRows&) = delete;
-
-    // The current row's block (index 0). Valid until the next moveNext.
-    std::string_view columnValue(int index) const;
-    void moveNext();
-    bool isPastEnd() const { return heap_.empty(); }
-
-private:
-    struct Cursor {
-        StatementHandle statement;
-        bool whole = false;
-        int64_t number = 0;
-    };
-    // Steps a cursor; false when its run is done.
-    bool advance(Cursor& cursor);
-    bool after(size_t a, size_t b) const;
-
-    std::vector<Cursor> cursors_;
-    std::vector<size_t> heap_;  // cursors with a current row, the smallest first
-};
 
 // How staged blocks are batched: the bytes gathered before a batch is inserted as one sorted
 // run, and the runs of one table beyond which the read-back sorts the whole table instead of
@@ -124,9 +60,8 @@ public:
     // one in memory.
     void openFile(const std::string& path);
     // Closes the database; it succeeds with a transaction still open, which is rolled back.
-    // Blocks staged but not yet in a table are discarded.
+    // Blocks staged but not yet in a table are discarded. Closing a closed database does nothing.
     void close();
-    bool isOpen() const { return db_ != nullptr; }
 
     void beginTransaction();
     void commitTransaction();
@@ -136,7 +71,9 @@ public:
     bool inTransaction() const;
 
     // Runs one statement. For a query, returns its rows in the order it asks for, or nothing
-    // when it selects no row; for any other statement, returns nothing.
+    // when it selects no row; for any other statement, returns nothing. A text that holds no
+    // statement, or more than one, is refused as a misuse before anything is run. option belongs to
+    // the store's interface, where it is always 0: no option is defined, and it changes nothing.
     std::unique_ptr<Rowset> executeStatement(const std::string& statement, int option = 0);
 
     void createTables();
@@ -176,22 +113,13 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    // The open connection; throws a misuse when the database is not open.
+    sqlite3* connection() const;
     void exec(const char* sql);
-    StatementHandle prepare(const std::string& sql);
+    // Prepares the first statement of sql, or gives nothing when sql holds none (only blanks or
+    // comments). rest, when given, is set to the text after that statement, within sql.
+    StatementHandle prepare(const std::string& sql, const char** rest = nullptr);
 
-    // A block staged but not yet inserted: its bytes are at offset in its batch's bytes.
-    struct PendingBlock {
-        int64_t number;  // 0 when not whole
-        bool whole;
-        size_t offset;
-        size_t size;
-    };
-    // Blocks gathered to be inserted together, each table's in order (see insertRun) once the
-    // batch is handed over.
-    struct Batch {
-        std::vector<PendingBlock> blocks[std::size(kAllTables)];
-        std::string bytes;
-    };
     // The rowids of one sorted run of a table, first to last.
     struct Run {
         int64_t first;
@@ -202,34 +130,35 @@ private:
     void checkNoOpenBlock() const;
     // True when the pending batch is to be inserted now (see StagingLimits).
     bool batchReady() const;
-    // Sorts the pending batch's blocks by number, ties in staging order.
-    void sortPending();
     // Inserts the batch and empties it, whatever happens. Runs on the insertion thread or the
     // owner's; ownTransaction (no transaction open) is decided on the owner's thread.
-    void insertRun(Batch& batch, bool ownTransaction);
+    void insertRun(BlockBatch& batch, bool ownTransaction);
     void discardStaged() noexcept;
+    // Forgets the runs of the tables, once emptied or gone with the connection.
+    void forgetRuns() noexcept;
 
     StagingLimits limits_;
     ConnectionHandle db_;
     std::string path_;
-    StatementHandle inserts_[std::size(kAllTables)];
-    Batch pending_;
-    // The block being written into pending_, if open_; its size is not known yet.
-    // Room for sortPending, kept between batches.
+    StatementHandle inserts_[kTableCount];
+    // The blocks gathered for the next batch, each table's in staging order.
+    BlockBatch pending_;
+    // Room for sorting pending_, kept between batches.
     std::vector<PendingBlock> sortScratch_;
+    // The block being written into pending_, if open_; its size is not known yet.
     bool open_ = false;
     Table openTable_ = Table::Individuals;
     PendingBlock openBlock_{};
-    std::vector<Run> runs_[std::size(kAllTables)];
+    std::vector<Run> runs_[kTableCount];
     // Rowids are given by the program and never reused, so that a run's range holds only the
     // rows of that run, whatever was deleted or rolled back since.
     int64_t nextRowid_ = 1;
-    // Bytes handed to the insertion thread since the tables were last cleared.
+    // Bytes handed to the insertion thread since the tables were last cleared or closed.
     size_t stagedBytes_ = 0;
     // While a batch is inserted, the connection, inserts_, runs_ and nextRowid_ are its task's:
     // the owner waits for it (insertion_.wait) before any other use of them. Last, so that it
     // is destroyed first and its task ends before what the task uses goes away.
-    BatchThread<Batch> insertion_;
+    BatchThread<BlockBatch> insertion_;
 };
 
 // A transaction that is rolled back unless committed.

@@ -1,5 +1,6 @@
-// The one exception the store throws: SQLite's result code with SQLite's own English text, and
-// the kind of fault the program's user can act on.
+// The one exception the store throws: SQLite's result code with SQLite's own English text, or,
+// where the system refused (an old database file that cannot be removed), its error number. The
+// engine tells the user what either means.
 #pragma once
 
 #include <stdexcept>
@@ -7,30 +8,19 @@
 
 namespace brelin {
 
-// What went wrong with the database, as the program's user can act on it.
-enum class StoreFault {
-    DiskFull,
-    IoError,
-    CannotOpen,
-    ReadOnly,
-    OutOfMemory,
-    Corrupt,
-    Busy,
-    Other
-};
-
-// what() is SQLite's text (sqlite3_errmsg, sqlite3_errstr), or the system's for an old database
-// file that could not be removed, always in English: the program words it for its user.
+// what() is SQLite's text (sqlite3_errmsg, sqlite3_errstr), in English: the program words the
+// fault for its user.
 class StoreError : public std::runtime_error {
 public:
-    // code: SQLite's result code (extended codes allowed).
-    StoreError(int code, const std::string& message);
-    int code() const;
-    // Taken from the primary code (code & 0xFF), so any extended code of a kind maps alike.
-    StoreFault fault() const;
+    // code: SQLite's result code (extended codes allowed); systemError: the system's error
+    // number, where the system refused.
+    StoreError(int code, const std::string& message, int systemError = 0);
+    int code() const { return code_; }
+    int systemError() const { return systemError_; }
 
 private:
     int code_;
+    int systemError_;
 };
 
 }  // namespace brelin

@@ -1,26 +1,26 @@
 #include "desktop_command_line.h"
 
+#include <cstdlib>
+#include <string_view>
+
+#include "command_words.h"
 #include "messages.h"
 
 namespace brelin {
 
 DesktopCommandLine parseDesktopCommandLine(int argc, const char* const* argv) {
+    CommandWords words = splitCommandLine(argc, argv);
     DesktopCommandLine line;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (options && word == "--") {
-            options = false;
-        } else if (options && (word == "-h" || word == "--help")) {
+    for (const std::string& option : words.options) {
+        if (option == "-h" || option == "--help") {
             line.help = true;
-        } else if (options && word == "--version") {
+        } else if (option == "--version") {
             line.version = true;
-        } else if (options && word.size() > 1 && word[0] == '-') {
-            line.unknownOptions.push_back(word);
         } else {
-            line.files.push_back(word);
+            line.unknownOptions.push_back(option);
         }
     }
+    line.files = std::move(words.files);
     return line;
 }
 
@@ -43,10 +43,51 @@ std::optional<int> refusal(const DesktopCommandLine& line, std::ostream& err) {
         return 2;
     }
     if (line.files.size() > 1) {
-        err << text::kDesktopUsage;
+        err << text::desktopFileCount(line.files.size()) << "\n" << text::kDesktopUsage;
         return 2;
     }
     return std::nullopt;
+}
+
+namespace {
+
+bool variableSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// The platforms named, as Qt reads them: "xcb", "wayland;xcb", "offscreen:fontengine=…".
+bool anyHasDisplay(std::string_view platforms) {
+    while (!platforms.empty()) {
+        const size_t end = platforms.find(';');
+        std::string_view name = platforms.substr(0, end);
+        name = name.substr(0, name.find(':'));
+        if (name.starts_with("xcb")) {
+            if (variableSet("DISPLAY")) return true;
+        } else if (name.starts_with("wayland")) {
+            if (variableSet("WAYLAND_DISPLAY")) return true;
+        } else if (!name.empty()) {
+            return true;
+        }
+        if (end == std::string_view::npos) break;
+        platforms.remove_prefix(end + 1);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool displayNamed(int argc, const char* const* argv) {
+    // Qt takes "-platform" and "--platform", the last one given winning.
+    const char* platform = nullptr;
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--") break;
+        if (word == "-platform" || word == "--platform") platform = argv[i + 1];
+    }
+    if (platform == nullptr) platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && *platform != '\0') return anyHasDisplay(platform);
+    return variableSet("DISPLAY") || variableSet("WAYLAND_DISPLAY");
 }
 
 }  // namespace brelin

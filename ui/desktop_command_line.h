@@ -23,8 +23,13 @@ DesktopCommandLine parseDesktopCommandLine(int argc, const char* const* argv);
 // nullopt when the window is to open. Unknown words are left for refusal().
 std::optional<int> helpOrVersion(const DesktopCommandLine& line, std::ostream& out);
 
-// Once Qt has taken its options: an unknown option or more than one file is told to err with the
+// Once Qt has taken its options: an unknown option or more than one file is told to err, then the
 // usage, and gives the exit status 2; nullopt when the command line is sound.
 std::optional<int> refusal(const DesktopCommandLine& line, std::ostream& err);
+
+// Before Qt starts: whether the platform Qt is to use (-platform NAME, QT_QPA_PLATFORM, or X11
+// and Wayland by default) has its display named (DISPLAY, WAYLAND_DISPLAY). Platforms that
+// need none (offscreen, vnc…) always have one.
+bool displayNamed(int argc, const char* const* argv);
 
 }  // namespace brelin

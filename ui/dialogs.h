@@ -36,14 +36,12 @@ public:
     virtual void warn(QWidget* parent, const QString& title, const QString& text) = 0;
     // A question with the buttons "Oui" (the default) and "Non"; true for "Oui".
     virtual bool ask(QWidget* parent, const QString& title, const QString& text) = 0;
-    // Shows one of the program's windows modally; returns once it is closed.
+    // Shows one of the program's windows modally (the help, the notice at the end of a run);
+    // returns once it is closed.
     virtual void showModal(QDialog& dialog) = 0;
-    // What a completed run has to tell: a message with the buttons openLabel and "OK" (the
-    // default); true for openLabel.
-    virtual bool notice(QWidget* parent, const QString& title, const QString& text,
-                        const QString& openLabel) = 0;
-    // Opens a file in the desktop's viewer for its type, without waiting for it.
-    virtual void openInViewer(const QString& path) = 0;
+    // Opens a file with the desktop's program for its type, or a folder in its file manager,
+    // without waiting for that program; false when the desktop has none for it.
+    virtual bool open(const QString& path) = 0;
 };
 
 }  // namespace brelin

@@ -1,12 +1,16 @@
 #include "file_choice.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QUrl>
+#include <algorithm>
 
 #include "messages.h"
+#include "program_paths.h"
 
 namespace brelin {
 
@@ -14,6 +18,17 @@ namespace {
 
 const QString kInputFolderKey = QStringLiteral("inputFolder");
 const QString kGedcomExtension = QStringLiteral(".ged");
+
+bool writable(const QString& folder) {
+    return QFileInfo(folder).isDir() && canWriteFolder(QFile::encodeName(folder).toStdString());
+}
+
+// Where an output goes when the place at hand cannot take it: the user's own documents.
+QString usersFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && writable(documents)) return documents;
+    return QDir::homePath();
+}
 
 }  // namespace
 
@@ -24,6 +39,14 @@ std::optional<QString> droppedFile(const QMimeData* data) {
     const QFileInfo file(urls.first().toLocalFile());
     if (!file.isFile()) return std::nullopt;
     return file.absoluteFilePath();
+}
+
+bool droppedSeveralFiles(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return false;
+    const QList<QUrl> urls = data->urls();
+    return urls.size() > 1 && std::all_of(urls.begin(), urls.end(), [](const QUrl& url) {
+               return url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile();
+           });
 }
 
 QString inputFolder() {
@@ -38,8 +61,13 @@ void rememberInputFolder(const QString& inputPath) {
 
 QString suggestedOutput(const QString& inputPath) {
     const QFileInfo input(inputPath);
-    return input.absolutePath() + QLatin1Char('/') + input.completeBaseName() +
+    const QString folder = writable(input.absolutePath()) ? input.absolutePath() : usersFolder();
+    return folder + QLatin1Char('/') + input.completeBaseName() +
            QString::fromUtf8(text::kOutputNameEnding) + kGedcomExtension;
+}
+
+QString outputAfterFailure(const QString& failedPath) {
+    return usersFolder() + QLatin1Char('/') + QFileInfo(failedPath).fileName();
 }
 
 QString withGedcomExtension(const QString& path) {

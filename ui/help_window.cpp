@@ -1,27 +1,30 @@
 #include "help_window.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextDocument>
 
+#include "point_size.h"
+#include "program_paths.h"
 #include "ui_help_window.h"
 
 namespace brelin {
 
-namespace {
-
-// Designer keeps whole point sizes only; these sizes are not.
-void setPointSize(QWidget* widget, qreal points) {
-    QFont font = widget->font();
-    font.setPointSizeF(points);
-    widget->setFont(font);
-}
-
-}  // namespace
-
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::HelpWindow>()) {
+HelpWindow::HelpWindow(const QString& logPath, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::HelpWindow>()) {
     ui_->setupUi(this);
-    setPointSize(ui_->Label1, 13.5);
-    setPointSize(ui_->Text1, 9.75);
-    setPointSize(ui_->Annuler, 9.75);
+    // The form's text names the folder, the log and the report as %1, %2 and %3. Its raw text
+    // keeps the no-break spaces of French punctuation, which toPlainText() would turn to spaces.
+    const QFileInfo log(logPath);
+    const QString report = QFileInfo(QFile::decodeName(QByteArray::fromStdString(reportPathBeside(
+                                         QFile::encodeName(logPath).toStdString()))))
+                               .fileName();
+    ui_->Text1->setPlainText(
+        ui_->Text1->document()->toRawText().arg(log.absolutePath(), log.fileName(), report));
+    setPointSize(ui_->Label1, kLargePoints);
+    setPointSize(ui_->Text1, kButtonPoints);
+    setPointSize(ui_->Annuler, kButtonPoints);
 
     // Black on the pale colour of the desktop's tool tips.
     QPalette palette = ui_->Text1->palette();

@@ -1,6 +1,7 @@
-// FormAide, the help window: a few lines on what the program does; "Fermer" (Alt+F), Escape and
-// the frame close it. A new one is made for every showing, so it always opens with its text as
-// written, whatever was typed into it before.
+// FormAide, the help window: what the program does, where it writes its log and its report, and
+// how to keep the end of long lines; "Fermer" (Alt+F), Escape and the frame close it. A new one
+// is made for every showing, so it always opens with its text as written, whatever was typed
+// into it before.
 #pragma once
 
 #include <QDialog>
@@ -16,7 +17,8 @@ class HelpWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit HelpWindow(QWidget* parent = nullptr);
+    // logPath: the truncation log's file, beside which the report is written.
+    explicit HelpWindow(const QString& logPath, QWidget* parent = nullptr);
     ~HelpWindow() override;
 
 private:

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -11,19 +12,26 @@
 #include <QSettings>
 #include <QTimer>
 
+#include "attention.h"
 #include "dialogs.h"
+#include "error_text.h"
 #include "file_choice.h"
 #include "help_window.h"
 #include "messages.h"
+#include "point_size.h"
 #include "program_paths.h"
-#include "public.h"
+#include "report_text.h"
+#include "run_database.h"
+#include "run_notice.h"
 #include "ui_main_window.h"
 
 namespace brelin {
 
 namespace {
 
-const QString kContinueLongLinesKey = QStringLiteral("continueLongLines");
+// The CONC check box's setting; its first name is still read, so that an earlier choice holds.
+const QString kConcKey = QStringLiteral("conc");
+const QString kEarlierConcKey = QStringLiteral("continueLongLines");
 
 // The engine's texts are UTF-8.
 QString fromEngine(const std::string& text) {
@@ -40,6 +48,11 @@ const QStringList& filters() {
 // a stray character.
 QString messageText(const char* text) {
     return fromEngine(text).replace("\r\n", "\n");
+}
+
+// A file the message is about, on a line of its own after it.
+QString namedFile(const QString& path) {
+    return QStringLiteral("\n\n« ") + QDir::toNativeSeparators(path) + QStringLiteral(" »");
 }
 
 std::string toPath(const QString& path) {
@@ -64,16 +77,9 @@ bool acceptAsCopy(QDropEvent& event) {
     return false;
 }
 
-// Designer keeps whole point sizes only; these sizes are not.
-void setPointSize(QWidget* widget, qreal points) {
-    QFont font = widget->font();
-    font.setPointSizeF(points);
-    widget->setFont(font);
-}
-
 }  // namespace
 
-MainWindow::MainWindow(std::unique_ptr<StagingDatabase> database, std::string logPath,
+MainWindow::MainWindow(std::unique_ptr<RunDatabase> database, std::string logPath,
                        FileSystem& files, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::MainWindow>()),
@@ -82,20 +88,22 @@ MainWindow::MainWindow(std::unique_ptr<StagingDatabase> database, std::string lo
       files_(files),
       dialogs_(dialogs) {
     ui_->setupUi(this);
-    setPointSize(ui_->btnFile, 9.75);
-    setPointSize(ui_->Label4, 6.75);
+    setPointSize(ui_->btnFile, kButtonPoints);
+    setPointSize(ui_->Label4, kSmallPoints);
     ui_->lblVersion->setText(fromEngine(text::kVersion));
 
-    connect(ui_->btnFile, &QPushButton::clicked, this, &MainWindow::startRun);
+    connect(ui_->btnFile, &QPushButton::clicked, this, &MainWindow::chooseAndRun);
     connect(ui_->btnAide, &QPushButton::clicked, this, &MainWindow::openHelp);
     connect(ui_->btnStop, &QPushButton::clicked, this, &MainWindow::requestStop);
     connect(ui_->btnQuit, &QPushButton::clicked, this, &MainWindow::quit);
     setAcceptDrops(true);
 
     // The CONC choice is the user's, kept from one start of the program to the next.
-    ui_->chkConc->setChecked(QSettings().value(kContinueLongLinesKey, false).toBool());
+    QSettings settings;
+    ui_->chkConc->setChecked(
+        settings.value(kConcKey, settings.value(kEarlierConcKey, false)).toBool());
     connect(ui_->chkConc, &QCheckBox::toggled, this,
-            [](bool checked) { QSettings().setValue(kContinueLongLinesKey, checked); });
+            [](bool checked) { QSettings().setValue(kConcKey, checked); });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -119,16 +127,31 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::startRunOn(const std::string& inputPath) {
-    if (running_) return;
-    givenInput_ = inputPath;
-    startRun();
-    givenInput_.reset();
+    if (running_ || !database_) return;
+    rememberInputFolder(fromPath(inputPath));
+    // Every run starts with the GEDCOM filter, whatever the last run chose.
+    filter_ = filters().first();
+    runOn(inputPath);
+}
+
+void MainWindow::chooseAndRun() {
+    if (running_ || !database_) return;
+    const std::optional<std::string> input = chooseInput();
+    if (input) runOn(*input);
+}
+
+bool MainWindow::takesDrops() const {
+    // A message box or the help window open over the idle window holds it as a run would.
+    return !running_ && database_ && QApplication::activeModalWidget() == nullptr;
 }
 
 std::optional<QString> MainWindow::acceptableDrop(const QDropEvent& event) const {
-    // A message box or the help window open over the idle window holds it as a run would.
-    if (running_ || !database_ || QApplication::activeModalWidget() != nullptr) return std::nullopt;
+    if (!takesDrops()) return std::nullopt;
     return droppedFile(event.mimeData());
+}
+
+bool MainWindow::severalFilesDropped(const QDropEvent& event) const {
+    return takesDrops() && droppedSeveralFiles(event.mimeData());
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -136,7 +159,8 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (acceptableDrop(*event)) {
+    // Several files are taken too, to say on the drop that one at a time is.
+    if (acceptableDrop(*event) || severalFilesDropped(*event)) {
         acceptAsCopy(*event);
     } else {
         event->ignore();
@@ -144,26 +168,31 @@ void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const std::optional<QString> path = acceptableDrop(*event);
-    if (!path) {
+    // The drop ends at once, so that the program the files came from waits for nothing; the
+    // run, or the message, comes from the event loop.
+    if (const std::optional<QString> path = acceptableDrop(*event)) {
+        if (acceptAsCopy(*event))
+            QTimer::singleShot(0, this, [this, input = toPath(*path)] { startRunOn(input); });
+    } else if (severalFilesDropped(*event)) {
+        if (acceptAsCopy(*event)) {
+            QTimer::singleShot(0, this, [this] {
+                dialogs_.inform(this, fromEngine(text::kAttention),
+                                fromEngine(text::kOneFileAtATime));
+            });
+        }
+    } else {
         event->ignore();
-        return;
     }
-    if (!acceptAsCopy(*event)) return;
-    // The drop ends at once, so that the program the file came from waits for nothing; the
-    // run starts from the event loop.
-    QTimer::singleShot(0, this, [this, input = toPath(*path)] { startRunOn(input); });
 }
 
-void MainWindow::startRun() {
-    if (running_ || !database_) return;
+void MainWindow::runOn(const std::string& inputPath) {
     running_ = true;
     RunOptions options;
-    options.continueLongLines = ui_->chkConc->isChecked();
-    ConversionRun run(*database_, files_, *this, logPath_, options);
-    const RunResult result = run.start();
+    options.conc = ui_->chkConc->isChecked();
+    ConversionRun run(*database_, files_, *this, *this, logPath_, options);
+    const RunResult result = run.start(inputPath);
     running_ = false;
-    if (result.outcome != RunOutcome::InputCancelled) reportRun(result);
+    reportRun(result, options);
 
     if (result.outcome == RunOutcome::Abandoned) {
         quit();
@@ -173,8 +202,8 @@ void MainWindow::startRun() {
     }
 }
 
-void MainWindow::reportRun(const RunResult& result) {
-    const std::string reportPath = reportPathBeside(logPath_);
+void MainWindow::reportRun(const RunResult& result, const RunOptions& options) {
+    std::string reportPath = reportPathBeside(logPath_);
     try {
         if (result.outcome != RunOutcome::Completed) {
             files_.removeFile(reportPath);
@@ -184,28 +213,14 @@ void MainWindow::reportRun(const RunResult& result) {
         file->write(text::reportText(result));
         file->commit();
     } catch (const RunError& error) {
-        const RunError failure(FailedStep::WriteReport, reportPath, error.cause(), error.detail(),
-                               error.systemError());
+        const RunError failure(FailedStep::WriteReport, reportPath, error.cause(), error.detail());
         dialogs_.warn(this, fromEngine(text::kAttention), fromEngine(text::describe(failure)));
-        return;
+        if (result.outcome != RunOutcome::Completed) return;
+        // The output is written all the same: the notice still names it.
+        reportPath.clear();
     }
-
-    const RunReport& report = result.report;
-    if (!report.deservesAttention()) return;
-    QStringList lines;
-    if (!report.cutLines.empty())
-        lines.append(
-            fromEngine(text::noticeLinesCut(static_cast<int64_t>(report.cutLines.size()))));
-    if (!report.continuedLines.empty())
-        lines.append(fromEngine(
-            text::noticeLinesContinued(static_cast<int64_t>(report.continuedLines.size()))));
-    for (const std::string& line : text::attentionLines(report)) lines.append(fromEngine(line));
-    // The log lists the lines cut or continued; without them the report says the rest.
-    const bool cut = !report.cutLines.empty() || !report.continuedLines.empty();
-    const QString text = fromEngine(text::kNoticeIntro) + "\n\n" + lines.join("\n");
-    if (dialogs_.notice(this, fromEngine(text::kNoticeTitle), text,
-                        fromEngine(cut ? text::kOpenLog : text::kOpenReport)))
-        dialogs_.openInViewer(fromPath(cut ? logPath_ : reportPath));
+    RunNotice notice(result, options, logPath_, reportPath, dialogs_, this);
+    dialogs_.showModal(notice);
 }
 
 void MainWindow::openHelp() {
@@ -213,7 +228,7 @@ void MainWindow::openHelp() {
     // busy pointer over it.
     const bool busy = busyPointer_;
     setBusyPointer(false);
-    HelpWindow help(this);
+    HelpWindow help(fromPath(logPath_), this);
     dialogs_.showModal(help);
     setBusyPointer(busy);
 }
@@ -231,13 +246,14 @@ void MainWindow::quit() {
 }
 
 void MainWindow::closeDatabase() {
+    if (!database_) return;
     try {
-        Public::closeStagingDatabase(database_);
-    } catch (const std::exception&) {
+        database_->close();
+    } catch (const RunError&) {
         // Nothing of a run lives in the database once the run has ended, and the next start
         // replaces its file: the program can end all the same.
-        database_.reset();
     }
+    database_.reset();
 }
 
 void MainWindow::setBusyPointer(bool busy) {
@@ -253,10 +269,6 @@ void MainWindow::setBusyPointer(bool busy) {
 std::optional<std::string> MainWindow::chooseInput() {
     // Every run starts with the GEDCOM filter, whatever the last run chose.
     filter_ = filters().first();
-    if (givenInput_) {
-        rememberInputFolder(fromPath(*givenInput_));
-        return givenInput_;
-    }
     FileRequest request{fromEngine(text::kInputTitle), inputFolder(), QString(), filters(),
                         filter_};
     const std::optional<QString> path = dialogs_.chooseFile(this, request);
@@ -266,10 +278,18 @@ std::optional<std::string> MainWindow::chooseInput() {
     return toPath(*path);
 }
 
-std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath) {
-    const QString input = fromPath(inputPath);
-    FileRequest request{fromEngine(text::kOutputTitle), QFileInfo(input).absolutePath(),
-                        suggestedOutput(input), filters(), filter_};
+std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath,
+                                                    const RunError* failure) {
+    QString suggestion = suggestedOutput(fromPath(inputPath));
+    if (failure != nullptr) {
+        // The records read wait in the store: the user only picks another place.
+        dialogs_.warn(
+            this, fromEngine(text::kAttention),
+            fromEngine(text::describe(*failure)) + "\n\n" + fromEngine(text::kChooseAnotherPlace));
+        suggestion = outputAfterFailure(fromPath(failure->path()));
+    }
+    FileRequest request{fromEngine(text::kOutputTitle), QFileInfo(suggestion).absolutePath(),
+                        suggestion, filters(), filter_};
     request.save = true;
     for (;;) {
         const std::optional<QString> path = dialogs_.chooseFile(this, request);
@@ -280,11 +300,13 @@ std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath
         request.fileName = named;
         const std::string candidate = toPath(named);
         if (sameFile(candidate, inputPath)) {
-            dialogs_.inform(this, fromEngine(text::kAttention), messageText(text::kSameAsInput));
+            dialogs_.inform(this, fromEngine(text::kAttention),
+                            messageText(text::kSameAsInput) + namedFile(named));
             continue;
         }
         if (fileExists(candidate) &&
-            !dialogs_.ask(this, fromEngine(text::kAttention), messageText(text::kReplaceQuestion)))
+            !dialogs_.ask(this, fromEngine(text::kAttention),
+                          messageText(text::kReplaceQuestion) + namedFile(named)))
             continue;
         return candidate;
     }
@@ -306,6 +328,7 @@ void MainWindow::setState(RunState state) {
 }
 
 void MainWindow::runStarted(const std::string& inputPath) {
+    stopRequested_ = false;
     ui_->panel2->setText(QFileInfo(fromPath(inputPath)).fileName());
     ui_->panel1->clear();
     ui_->panel3->clear();
@@ -322,6 +345,9 @@ void MainWindow::showProgress(bool visible) {
 
 void MainWindow::updateProgress(float percent) {
     ui_->ProgressBar1->setValue(static_cast<int>(percent));
+}
+
+void MainWindow::handlePending() {
     QCoreApplication::processEvents();
 }
 
@@ -337,7 +363,6 @@ void MainWindow::runEnded(const RunResult& result) {
         case RunOutcome::Failed:
             ui_->panel2->setText(fromEngine(text::kFailed));
             break;
-        case RunOutcome::InputCancelled:
         case RunOutcome::Abandoned:
             break;
     }
@@ -349,6 +374,7 @@ bool MainWindow::confirmStop() {
     const bool yes =
         dialogs_.ask(this, fromEngine(text::kStopTitle), fromEngine(text::kStopQuestion));
     setBusyPointer(busy);
+    if (!yes) stopRequested_ = false;
     return yes;
 }
 

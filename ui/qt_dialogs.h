@@ -13,9 +13,9 @@ public:
     void warn(QWidget* parent, const QString& title, const QString& text) override;
     bool ask(QWidget* parent, const QString& title, const QString& text) override;
     void showModal(QDialog& dialog) override;
-    bool notice(QWidget* parent, const QString& title, const QString& text,
-                const QString& openLabel) override;
-    void openInViewer(const QString& path) override;
+    // Through xdg-open where the desktop has it, whose exit status tells whether it found a
+    // program; through Qt's own means elsewhere.
+    bool open(const QString& path) override;
 };
 
 }  // namespace brelin

@@ -2,9 +2,9 @@
 
 #include <QFont>
 #include <QString>
-#include <filesystem>
 
 #include "dialogs.h"
+#include "error_text.h"
 #include "main_window.h"
 #include "messages.h"
 #include "run_database.h"
@@ -23,12 +23,6 @@ void addFontSubstitutes() {
     QFont::insertSubstitutions(QStringLiteral("Arial"), sansSerif);
 }
 
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
-}
-
 }  // namespace
 
 std::unique_ptr<MainWindow> startUp(const ProgramFiles& paths, FileSystem& files,
@@ -38,9 +32,9 @@ std::unique_ptr<MainWindow> startUp(const ProgramFiles& paths, FileSystem& files
     // at start-up, even where the program could only name them relative to it.
     const std::string databasePath = absolutePath(paths.databasePath);
     const std::string logPath = absolutePath(paths.logPath);
-    std::unique_ptr<StagingDatabase> database;
+    std::unique_ptr<RunDatabase> database;
     try {
-        database = openDatabase(databasePath);
+        database = RunDatabase::open(databasePath);
     } catch (const RunError& failure) {
         dialogs.warn(nullptr, QString::fromStdString(text::kAttention),
                      QString::fromStdString(text::describe(failure)));

@@ -47,7 +47,7 @@ public:
     size_t readAt(uint64_t offset, char* buffer, size_t capacity) override {
         const double got =
             brelin_host_read(static_cast<double>(offset), buffer, std::min(capacity, kMaxRead));
-        if (got < 0) throw RunError(FailedStep::ReadInput, path_, Cause::System, {}, EIO);
+        if (got < 0) throw RunError::fromSystem(FailedStep::ReadInput, path_, EIO);
         return static_cast<size_t>(got);
     }
 
@@ -80,7 +80,7 @@ public:
 private:
     // The host keeps the bytes in the browser's memory: refusing them means there is none left.
     [[noreturn]] void fail() const {
-        throw RunError(FailedStep::WriteOutput, path_, Cause::System, {}, ENOMEM);
+        throw RunError::fromSystem(FailedStep::WriteOutput, path_, ENOMEM);
     }
 
     std::string path_;

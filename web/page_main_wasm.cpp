@@ -10,11 +10,14 @@
 #include <new>
 #include <string>
 
+#include "attention.h"
 #include "conversion_run.h"
+#include "error_text.h"
 #include "messages.h"
 #include "page_file_system_wasm.h"
 #include "page_texts.h"
-#include "public.h"
+#include "report_json.h"
+#include "report_text.h"
 #include "run_database.h"
 
 // clang-format off
@@ -54,13 +57,18 @@ std::string outputNameFor(const std::string& inputName) {
 
 // The page's answers to the run: the files are given, a stop never comes through the engine.
 // Progress goes to the host once per whole percent.
-class PageFrontend : public RunFrontend {
+class PageFrontend : public RunFrontend, public RunQuestions {
 public:
-    PageFrontend(std::string input, std::string output)
-        : input_(std::move(input)), output_(std::move(output)) {}
+    explicit PageFrontend(std::string output) : output_(std::move(output)) {}
 
-    std::optional<std::string> chooseInput() override { return input_; }
-    std::optional<std::string> chooseOutput(const std::string&) override { return output_; }
+    // The output is kept in memory: a failed write is the browser's lack of memory, which a
+    // second try would not cure.
+    std::optional<std::string> chooseOutput(const std::string&, const RunError*) override {
+        return output_;
+    }
+    bool stopRequested() override { return false; }
+    bool confirmStop() override { return true; }
+
     void runStarted(const std::string&) override {}
     void setState(RunState state) override {
         if (state == RunState::Idle) return;
@@ -77,13 +85,10 @@ public:
         lastPercent_ = whole;
         brelin_host_progress(whole);
     }
+    void handlePending() override {}
     void runEnded(const RunResult&) override {}
-    bool stopRequested() override { return false; }
-    void clearStopRequest() override {}
-    bool confirmStop() override { return true; }
 
 private:
-    std::string input_;
     std::string output_;
     int lastPercent_ = -1;
 };
@@ -92,12 +97,8 @@ private:
 // is nothing to tell.
 std::string noticeLines(const RunReport& report) {
     std::string lines;
-    const auto add = [&lines](const std::string& line) { lines += line + "\n"; };
-    if (!report.cutLines.empty())
-        add(text::noticeLinesCut(static_cast<int64_t>(report.cutLines.size())));
-    if (!report.continuedLines.empty())
-        add(text::noticeLinesContinued(static_cast<int64_t>(report.continuedLines.size())));
-    for (const std::string& line : text::attentionLines(report)) add(line);
+    for (const std::string& line : text::attentionLines(report, text::Voice::Notice))
+        lines += line + "\n";
     return lines;
 }
 
@@ -112,7 +113,7 @@ void tellResult(const RunResult& result, PageFileSystem& files) {
         return;
     }
     tell("status", text::completedLine(result));
-    if (result.report.deservesAttention()) {
+    if (!findings(result.report).empty()) {
         tell("noticeIntro", text::kPageNoticeIntro);
         tell("notice", noticeLines(result.report));
     }
@@ -142,7 +143,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_texts() {
 }
 
 // One run on the host's input, known as inputName; its facts go to the host as they come.
-extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int continueLongLines) {
+extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc) {
     const std::string input = inputName;
     const std::string output = outputNameFor(input);
     tell("output", output);
@@ -154,15 +155,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conti
     try {
         const uint64_t size = files.openInput(input)->size();
         if (size > kMaxInputBytes) return failed(text::pageTooLarge(input, size, kMaxInputBytes));
-        std::unique_ptr<StagingDatabase> database = openDatabase(kDatabasePath);
-        PageFrontend frontend(input, output);
+        const std::unique_ptr<RunDatabase> database = RunDatabase::open(kDatabasePath);
+        PageFrontend frontend(output);
         RunOptions options;
-        options.continueLongLines = continueLongLines != 0;
-        ConversionRun run(*database, files, frontend, kLogPath, options);
-        const RunResult result = run.start();
+        options.conc = conc != 0;
+        ConversionRun run(*database, files, frontend, frontend, kLogPath, options);
+        const RunResult result = run.start(input);
         try {
-            Public::closeStagingDatabase(database);
-        } catch (const StoreError&) {
+            database->close();
+        } catch (const RunError&) {
             // The run's outcome stands; the database goes with the worker.
         }
         tellResult(result, files);

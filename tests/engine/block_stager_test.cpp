@@ -25,7 +25,7 @@ TEST(ClassifyLine, ByPrefixAndSourceTag) {
         {"0 TRAILER", LineKind::Ordinary},        {"0 @i1@ INDI", LineKind::Ordinary},
         {"1 @I1@ INDI", LineKind::Ordinary},      {"0 @S", LineKind::Ordinary},
     };
-    for (const auto& c : cases) EXPECT_EQ(classifyLine(c.line), c.kind) << c.line;
+    for (const auto& c : cases) EXPECT_EQ(gedcom::classifyLine(c.line), c.kind) << c.line;
 }
 
 TEST(RecordNumber, IsTheTextUpToTheNextAt) {
@@ -39,16 +39,17 @@ TEST(RecordNumber, IsTheTextUpToTheNextAt) {
         {"0 @I", ""},
         {"0 @N\"1\"@ NOTE", "\"1\""},
     };
-    for (const auto& [line, number] : cases) EXPECT_EQ(recordNumberText(line), number) << line;
+    for (const auto& [line, number] : cases)
+        EXPECT_EQ(gedcom::recordNumberText(line), number) << line;
 }
 
 TEST(WholeNumber, IsOneToEighteenDigits) {
-    EXPECT_EQ(wholeNumber("007"), 7);
-    EXPECT_EQ(wholeNumber("0"), 0);
-    EXPECT_EQ(wholeNumber("999999999999999999"), 999999999999999999);
+    EXPECT_EQ(gedcom::wholeNumber("007"), 7);
+    EXPECT_EQ(gedcom::wholeNumber("0"), 0);
+    EXPECT_EQ(gedcom::wholeNumber("999999999999999999"), 999999999999999999);
     for (const char* text :
          {"", "1234567890123456789", "-5", "+5", "1e3", " 12", "12 ", "12@", "IV"})
-        EXPECT_EQ(wholeNumber(text), std::nullopt) << text;
+        EXPECT_EQ(gedcom::wholeNumber(text), std::nullopt) << text;
 }
 
 class BlockStagerTest : public ::testing::Test {

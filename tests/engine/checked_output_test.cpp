@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "memory_file_system.h"
+#include "report_gatherer.h"
 
 namespace brelin {
 namespace {
@@ -70,7 +71,7 @@ TEST(CheckedOutput, AWriteThatFailsOnItsThreadIsThrownToTheWriter) {
     } catch (const RunError& error) {
         thrown = true;
         EXPECT_EQ(error.step(), FailedStep::WriteOutput);
-        EXPECT_EQ(error.systemError(), ENOSPC);
+        EXPECT_EQ(error.cause(), Cause::DiskFull);
     }
     EXPECT_TRUE(thrown);
     EXPECT_FALSE(files.has("/out.ged"));

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "conversion_run.h"
+#include "error_text.h"
 #include "memory_file_system.h"
-#include "messages.h"
+#include "report_gatherer.h"
+#include "report_json.h"
 #include "run_fixture.h"
 #include "scripted_frontend.h"
 
@@ -67,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(r.emptyLines, 1);
                        EXPECT_TRUE(r.trailer);
                        EXPECT_EQ(r.declaredChar, "ANSEL");
-                       EXPECT_FALSE(r.deservesAttention());
+                       EXPECT_TRUE(findings(r).empty());
                        EXPECT_EQ(r.linesWritten, 13);
                    }},
         ReportCase{"InOrder",
@@ -104,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(r.cutLines,
                                  (std::vector<ReportedLine>{
                                      {2, "HEAD"}, {3, "@I1@"}, {4, "@I1@"}, {6, "@R1@"}}));
-                       EXPECT_TRUE(r.deservesAttention());
+                       EXPECT_EQ(findings(r), std::vector<Finding>{Finding::LinesCut});
                    }},
         ReportCase{"LinesAfterTheTrailerAreCountedNotWritten",
                    crlf({"0 HEAD", "0 TRLR", "", "0 @I1@ INDI", "1 NOTE " + k300, "junk"}),
@@ -118,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"NoTrailer", crlf({"0 HEAD", "0 @I1@ INDI"}),
                    [](const RunReport& r) {
                        EXPECT_FALSE(r.trailer);
-                       EXPECT_TRUE(r.deservesAttention());
+                       EXPECT_EQ(findings(r), std::vector<Finding>{Finding::NoTrailer});
                    }},
         ReportCase{"Utf8ByMark",
                    "\xEF\xBB\xBF" +
@@ -248,17 +250,6 @@ TEST(Json, KeysInOrder) {
               "\"empty_lines\":0,\"lines_after_trailer\":0,\"trailer\":false,"
               "\"byte_order_mark\":false,\"declared_char\":\"UTF-8\",\"invalid_utf8_lines\":[],"
               "\"verified\":false}");
-}
-
-TEST(ReportText, ListsStopAtTwentyThenSayHowManyMore) {
-    RunResult result;
-    for (int64_t i = 1; i <= 23; ++i) result.report.cutLines.push_back({i * 10, "@I1@"});
-    result.report.trailer = true;
-    const std::string text = text::reportText(result);
-    EXPECT_NE(text.find("  ligne 200 (@I1@)\n  et 3 autres\n"), std::string::npos) << text;
-    EXPECT_EQ(text.find("ligne 210"), std::string::npos);
-    EXPECT_TRUE(text::attentionLines(result.report).empty());
-    EXPECT_EQ(text::noticeLinesCut(23).substr(0, 9), "23 lignes");
 }
 
 }  // namespace

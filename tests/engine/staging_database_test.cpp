@@ -6,15 +6,25 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "public.h"
+#include "store_failure.h"
 #include "temp_dir.h"
 
 namespace brelin {
 namespace {
+
+// The blocks of a table as selectOrdered gives them.
+std::vector<std::string> readBack(StagingDatabase& db, Table table) {
+    std::vector<std::string> blocks;
+    auto rows = db.selectOrdered(table);
+    for (; rows && !rows->isPastEnd(); rows->moveNext()) blocks.emplace_back(rows->columnValue(0));
+    return blocks;
+}
 
 class StagingDatabaseTest : public ::testing::Test {
 protected:
@@ -23,13 +33,7 @@ protected:
         db.createTables();
     }
 
-    std::vector<std::string> readBack(Table table) {
-        std::vector<std::string> blocks;
-        auto rows = db.selectOrdered(table);
-        if (!rows) return blocks;
-        for (; !rows->isPastEnd(); rows->moveNext()) blocks.emplace_back(rows->columnValue(0));
-        return blocks;
-    }
+    std::vector<std::string> readBack(Table table) { return brelin::readBack(db, table); }
 
     StagingDatabase db;
 };
@@ -65,20 +69,54 @@ TEST_F(StagingDatabaseTest, EmptyTableGivesNoRowset) {
     EXPECT_EQ(db.executeStatement("SELECT GedBloc FROM SOURTRI order by GedIndex"), nullptr);
 }
 
-TEST_F(StagingDatabaseTest, StatementsAsWrittenAreAccepted) {
-    db.stage(Table::Individuals, 10, "b");
-    db.stage(Table::Individuals, 9, "a");
-    auto rows = db.executeStatement("SELECT GedBloc FROM INDITRI order by GedIndex");
-    ASSERT_NE(rows, nullptr);
-    EXPECT_EQ(rows->columnValue(0), "a");
-    rows->moveNext();
-    EXPECT_EQ(rows->columnValue(0), "b");
-    rows->moveNext();
-    EXPECT_TRUE(rows->isPastEnd());
-    rows->moveFirst();
-    EXPECT_EQ(rows->columnValue(0), "a");
-    EXPECT_EQ(db.executeStatement("DELETE from INDITRI"), nullptr);
-    EXPECT_EQ(db.selectOrdered(Table::Individuals), nullptr);
+// The tables as the statements sent to the store name them: each made with its two columns,
+// read in order and emptied by these very texts.
+TEST_F(StagingDatabaseTest, TablesAreMadeAndAddressedByTheirNames) {
+    const std::pair<Table, std::string> cases[] = {
+        {Table::Individuals, "INDITRI"},
+        {Table::Families, "FAMTRI"},
+        {Table::Sources, "SOURTRI"},
+        {Table::Notes, "NOTETRI"},
+    };
+    for (const auto& [table, name] : cases) {
+        EXPECT_EQ(tableName(table), name);
+        // SQLite keeps the text a table was created with, less its TEMPORARY.
+        auto schema =
+            db.executeStatement("SELECT sql FROM sqlite_temp_master WHERE name = '" + name + "'");
+        ASSERT_NE(schema, nullptr) << name;
+        EXPECT_EQ(schema->columnValue(0),
+                  "CREATE TABLE " + name + " (GedIndex INTEGER, GedBloc BLOB)");
+        db.stage(table, 10, "b");
+        db.stage(table, 9, "a");
+        auto rows = db.executeStatement("SELECT GedBloc FROM " + name + " order by GedIndex", 0);
+        ASSERT_NE(rows, nullptr) << name;
+        EXPECT_EQ(rows->columnValue(0), "a") << name;
+        rows->moveNext();
+        EXPECT_EQ(rows->columnValue(0), "b") << name;
+        rows->moveNext();
+        EXPECT_TRUE(rows->isPastEnd()) << name;
+        EXPECT_EQ(db.executeStatement("DELETE from " + name, 0), nullptr) << name;
+        EXPECT_EQ(db.selectOrdered(table), nullptr) << name;
+    }
+}
+
+// moveFirst runs the query again from its first row, wherever the rowset stands, as often as asked.
+TEST_F(StagingDatabaseTest, MoveFirstGoesBackToTheFirstRow) {
+    db.stage(Table::Individuals, 3, "c");
+    db.stage(Table::Individuals, 1, "a");
+    db.stage(Table::Individuals, 2, "b");
+    const std::vector<std::string> all = {"a", "b", "c"};
+    for (const size_t stepsBefore : {0, 1, 2, 3}) {  // 3: past the end
+        auto rows = db.executeStatement("SELECT GedBloc FROM INDITRI order by GedIndex");
+        ASSERT_NE(rows, nullptr);
+        for (size_t i = 0; i < stepsBefore; ++i) rows->moveNext();
+        for (int pass = 0; pass < 2; ++pass) {
+            rows->moveFirst();
+            std::vector<std::string> got;
+            for (; !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
+            EXPECT_EQ(got, all) << stepsBefore << " steps, pass " << pass;
+        }
+    }
 }
 
 TEST_F(StagingDatabaseTest, ClearTablesEmptiesAllFour) {
@@ -124,13 +162,6 @@ TEST_F(StagingDatabaseTest, AnOpenBlockIsEndedOrDroppedBeforeAnythingElse) {
     EXPECT_EQ(readBack(Table::Notes), std::vector<std::string>{"kept"});
 }
 
-TEST_F(StagingDatabaseTest, ClosesWithATransactionOpen) {
-    db.beginTransaction();
-    db.stage(Table::Individuals, 1, "x");
-    EXPECT_NO_THROW(db.close());
-    EXPECT_FALSE(db.isOpen());
-}
-
 TEST_F(StagingDatabaseTest, FailuresAreThrownWithTheDatabaseMessage) {
     db.beginTransaction();
     EXPECT_THROW(db.beginTransaction(), StoreError);
@@ -143,15 +174,108 @@ TEST_F(StagingDatabaseTest, FailuresAreThrownWithTheDatabaseMessage) {
     }
 }
 
-TEST(StagingDatabase, UsedUnopenedThrowsAMisuse) {
-    StagingDatabase db;
-    try {
-        db.createTables();
-        ADD_FAILURE() << "no StoreError";
-    } catch (const StoreError& error) {
-        EXPECT_EQ(error.code(), SQLITE_MISUSE);
-        EXPECT_EQ(error.fault(), StoreFault::Other);
+// executeStatement runs exactly one statement: a text with none, or with more than one, is
+// refused before any of it is run; empty statements and comments around one are no more.
+TEST_F(StagingDatabaseTest, ExecuteStatementRunsOneStatementOrRefuses) {
+    struct Case {
+        std::string text;
+        const char* refusal;  // nullptr when the statement is run
+    };
+    const Case cases[] = {
+        {"", "no statement to run"},
+        {"  -- only a comment\n;", "no statement to run"},
+        {"DELETE from FAMTRI; DELETE from INDITRI", "more than one statement to run"},
+        {"DELETE from FAMTRI; ; -- then\n DELETE from INDITRI", "more than one statement to run"},
+        {"DELETE from FAMTRI", nullptr},
+        {" ; DELETE from FAMTRI ; ; -- done", nullptr},
+    };
+    for (const Case& c : cases) {
+        db.stage(Table::Individuals, 1, "individual");
+        db.stage(Table::Families, 1, "family");
+        try {
+            EXPECT_EQ(db.executeStatement(c.text), nullptr) << c.text;
+            EXPECT_EQ(c.refusal, nullptr) << c.text << ": run";
+            EXPECT_EQ(db.selectOrdered(Table::Families), nullptr) << c.text;
+        } catch (const StoreError& error) {
+            ASSERT_NE(c.refusal, nullptr) << c.text << ": " << error.what();
+            EXPECT_EQ(error.code(), SQLITE_MISUSE) << c.text;
+            EXPECT_STREQ(error.what(), c.refusal) << c.text;
+            EXPECT_EQ(readBack(Table::Families), std::vector<std::string>{"family"}) << c.text;
+        }
+        EXPECT_NE(db.selectOrdered(Table::Individuals), nullptr) << c.text;
+        db.clearTables();
     }
+}
+
+// A database never opened, or closed (here with a transaction and a staged block still open),
+// refuses every use of its tables as a misuse, rather than answering as if they were empty.
+// Closing it (again) and asking whether a transaction is open stay harmless.
+TEST(StagingDatabase, WithoutAnOpenDatabaseEveryUseIsAMisuse) {
+    struct State {
+        const char* name;
+        std::function<void(StagingDatabase&)> reach;
+    };
+    const State states[] = {
+        {"never opened", [](StagingDatabase&) {}},
+        {"closed",
+         [](StagingDatabase& db) {
+             db.openFile(":memory:");
+             db.createTables();
+             db.stage(Table::Notes, 1, "staged before");
+             db.flushStaged();
+             db.beginTransaction();
+             db.stage(Table::Notes, 2, "pending");
+             db.close();
+         }},
+    };
+    struct Use {
+        const char* name;
+        std::function<void(StagingDatabase&)> call;
+    };
+    const Use uses[] = {
+        {"createTables", [](StagingDatabase& db) { db.createTables(); }},
+        {"clearTables", [](StagingDatabase& db) { db.clearTables(); }},
+        {"beginTransaction", [](StagingDatabase& db) { db.beginTransaction(); }},
+        {"commitTransaction", [](StagingDatabase& db) { db.commitTransaction(); }},
+        {"executeStatement", [](StagingDatabase& db) { db.executeStatement("SELECT 1", 0); }},
+        {"selectOrdered of a table staged in",
+         [](StagingDatabase& db) { db.selectOrdered(Table::Notes); }},
+        {"selectOrdered of a table never staged in",
+         [](StagingDatabase& db) { db.selectOrdered(Table::Sources); }},
+        {"stage, then flushStaged",
+         [](StagingDatabase& db) {
+             db.stage(Table::Notes, 3, "x");
+             db.flushStaged();
+         }},
+    };
+    for (const State& state : states) {
+        for (const Use& use : uses) {
+            StagingDatabase db;
+            state.reach(db);
+            try {
+                use.call(db);
+                ADD_FAILURE() << state.name << ", " << use.name << ": no StoreError";
+            } catch (const StoreError& error) {
+                EXPECT_EQ(error.code(), SQLITE_MISUSE) << state.name << ", " << use.name;
+            }
+            EXPECT_FALSE(db.inTransaction()) << state.name << ", " << use.name;
+            EXPECT_NO_THROW(db.close()) << state.name << ", " << use.name;
+        }
+    }
+}
+
+// A database opened again after close starts with empty tables, whatever the first one held.
+TEST(StagingDatabase, ReopenedAfterCloseHoldsOnlyWhatIsStagedAnew) {
+    StagingDatabase db(StagingLimits{16, 512});
+    db.openFile(":memory:");
+    db.createTables();
+    for (int i = 0; i < 20; ++i) db.stage(Table::Families, i, "before " + std::to_string(i));
+    db.flushStaged();
+    db.close();
+    db.openFile(":memory:");
+    db.createTables();
+    db.stage(Table::Families, 5, "after");
+    EXPECT_EQ(readBack(db, Table::Families), std::vector<std::string>{"after"});
 }
 
 TEST(StagingDatabase, AFileThatIsNotADatabaseIsCorrupt) {
@@ -164,28 +288,26 @@ TEST(StagingDatabase, AFileThatIsNotADatabaseIsCorrupt) {
         db.createTables();
         ADD_FAILURE() << "no StoreError";
     } catch (const StoreError& error) {
-        EXPECT_EQ(error.fault(), StoreFault::Corrupt) << error.code() << " " << error.what();
+        EXPECT_EQ(databaseFailure(error, path).cause(), Cause::Corrupt)
+            << error.code() << " " << error.what();
     }
 }
 
-// Every code of a kind, extended or not, gives the same fault.
-// The primary codes are worded through their fault in Describe.FrenchCauseThenTheDetailsInBrackets;
+// Every code of a kind, extended or not, gives the same cause.
+// The primary codes are worded through their cause in Describe.FrenchCauseThenTheDetailsInBrackets;
 // here, the extended codes and those the program has no words for.
-TEST(StoreError, FaultFollowsThePrimaryCode) {
-    const std::pair<int, StoreFault> cases[] = {
-        {SQLITE_IOERR_FSYNC, StoreFault::IoError},
-        {SQLITE_CANTOPEN_ISDIR, StoreFault::CannotOpen},
-        {SQLITE_READONLY_DBMOVED, StoreFault::ReadOnly},
-        {SQLITE_PERM, StoreFault::ReadOnly},
-        {SQLITE_CORRUPT_INDEX, StoreFault::Corrupt},
-        {SQLITE_BUSY_SNAPSHOT, StoreFault::Busy},
-        {SQLITE_MISUSE, StoreFault::Other},
-        {SQLITE_CONSTRAINT_UNIQUE, StoreFault::Other},
+TEST(StoreError, CauseFollowsThePrimaryCode) {
+    const std::pair<int, Cause> cases[] = {
+        {SQLITE_IOERR_FSYNC, Cause::DiskIo},        {SQLITE_CANTOPEN_ISDIR, Cause::CannotOpen},
+        {SQLITE_READONLY_DBMOVED, Cause::ReadOnly}, {SQLITE_PERM, Cause::ReadOnly},
+        {SQLITE_CORRUPT_INDEX, Cause::Corrupt},     {SQLITE_BUSY_SNAPSHOT, Cause::Busy},
+        {SQLITE_MISUSE, Cause::Unexpected},         {SQLITE_CONSTRAINT_UNIQUE, Cause::Unexpected},
     };
-    for (const auto& [code, fault] : cases) {
-        const StoreError error(code, sqlite3_errstr(code));
-        EXPECT_EQ(error.code(), code);
-        EXPECT_EQ(error.fault(), fault) << sqlite3_errstr(code);
+    for (const auto& [code, cause] : cases) {
+        const RunError error = databaseFailure(StoreError(code, sqlite3_errstr(code)), "/p/b.db");
+        EXPECT_EQ(error.step(), FailedStep::Database);
+        EXPECT_EQ(error.cause(), cause) << sqlite3_errstr(code);
+        EXPECT_EQ(error.detail(), sqlite3_errstr(code));
     }
 }
 
@@ -212,8 +334,9 @@ TEST(OpenStagingDatabase, FailsAsCannotOpen) {
             Public::openStagingDatabase(path);
             ADD_FAILURE() << path << ": no StoreError";
         } catch (const StoreError& error) {
-            EXPECT_EQ(error.fault(), StoreFault::CannotOpen) << path << ": " << error.what();
-            EXPECT_NE(std::string(error.what()), "") << path;
+            const RunError failure = databaseFailure(error, path);
+            EXPECT_EQ(failure.cause(), Cause::CannotOpen) << path << ": " << error.what();
+            EXPECT_NE(failure.detail(), "") << path;
         }
     }
     EXPECT_EQ(testing::readFile(dir.file("taken/brelin.db")), "x");
@@ -270,10 +393,7 @@ TEST_P(StagedRunsTest, MergeInNumberOrderWithTiesInStagingOrder) {
         });
         std::vector<std::string> want;
         for (const auto& s : expected) want.push_back(s.block);
-        std::vector<std::string> got;
-        auto rows = db.selectOrdered(table);
-        for (; rows && !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
-        EXPECT_EQ(got, want) << tableName(table);
+        EXPECT_EQ(readBack(db, table), want) << tableName(table);
     }
 }
 
@@ -290,10 +410,7 @@ TEST_P(StagedRunsTest, RolledBackBatchesLeaveNoTrace) {
     db.stage(Table::Families, 2, "b");
     db.stage(Table::Families, 1, "a");
     transaction.commit();
-    auto rows = db.selectOrdered(Table::Families);
-    std::vector<std::string> got;
-    for (; rows && !rows->isPastEnd(); rows->moveNext()) got.emplace_back(rows->columnValue(0));
-    EXPECT_EQ(got, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(readBack(db, Table::Families), (std::vector<std::string>{"a", "b"}));
 }
 
 // Batches handed over early (from 64 bytes, while the insertion thread is idle) make runs of

@@ -38,12 +38,13 @@ TEST(TruncationLog, BannerOncePerRunThenOneLinePerCut) {
 TEST(TruncationLog, WritesEachReportThroughToDisk) {
     testing::TempDir dir;
     DiskFileSystem disk;
-    TruncationLog log(disk, dir.file("Logbrelin.log"));
+    const std::string path = dir.file("Logbrelin.log");
+    TruncationLog log(disk, path);
     log.reset();
     log.reportCut(3);
-    EXPECT_EQ(testing::readFile(log.path()), kBanner + message(3));
+    EXPECT_EQ(testing::readFile(path), kBanner + message(3));
     log.reportCut(4);
-    EXPECT_EQ(testing::readFile(log.path()), kBanner + message(3) + message(4));
+    EXPECT_EQ(testing::readFile(path), kBanner + message(3) + message(4));
 }
 
 TEST(TruncationLog, UnwritableFolderIsAClearFailure) {
@@ -64,17 +65,18 @@ TEST(TruncationLog, UnwritableFolderIsAClearFailure) {
 TEST(TruncationLog, ReportsAfterTheFileIsRemovedOrReplacedReachTheFileUnderItsName) {
     testing::TempDir dir;
     DiskFileSystem disk;
-    TruncationLog log(disk, dir.file("Logbrelin.log"));
+    const std::string path = dir.file("Logbrelin.log");
+    TruncationLog log(disk, path);
     log.reset();
     log.reportCut(3);
-    std::remove(log.path().c_str());
+    std::remove(path.c_str());
     log.reportCut(4);
-    EXPECT_EQ(testing::readFile(log.path()), kBanner + message(4));
+    EXPECT_EQ(testing::readFile(path), kBanner + message(4));
 
-    std::remove(log.path().c_str());
-    testing::writeFile(log.path(), kBanner + message(100));  // the other program's log
+    std::remove(path.c_str());
+    testing::writeFile(path, kBanner + message(100));  // the other program's log
     log.reportCut(5);
-    EXPECT_EQ(testing::readFile(log.path()), kBanner + message(100) + message(5));
+    EXPECT_EQ(testing::readFile(path), kBanner + message(100) + message(5));
     EXPECT_EQ(log.cutCount(), 3);
 }
 

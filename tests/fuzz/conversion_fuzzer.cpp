@@ -12,6 +12,7 @@
 #include "conversion_run.h"
 #include "invariant.h"
 #include "memory_file_system.h"
+#include "run_database.h"
 #include "scripted_frontend.h"
 #include "staging_database.h"
 
@@ -71,10 +72,10 @@ std::optional<std::string> convert(const std::string& bytes, size_t readChunk, b
     files.readChunk = readChunk;
     files.put(kInput, bytes);
     ScriptedFrontend frontend;
-    frontend.input = kInput;
     frontend.output = kOutput;
-    brelin::ConversionRun run(database(smallRuns), files, frontend, kLog);
-    const brelin::RunResult result = run.start();
+    brelin::RunDatabase runDatabase(database(smallRuns));
+    brelin::ConversionRun run(runDatabase, files, frontend, frontend, kLog);
+    const brelin::RunResult result = run.start(kInput);
 
     const bool written = files.has(kOutput);
     if (result.outcome == brelin::RunOutcome::Completed) {
@@ -91,15 +92,14 @@ std::optional<std::string> convert(const std::string& bytes, size_t readChunk, b
     for (const float percent : frontend.progress) {
         if (!(percent >= 0.0f && percent <= 100.0f)) finding("progress out of range");
     }
-    cuts = result.linesCut;
+    cuts = static_cast<int64_t>(result.report.cutLines.size());
     if (!written) return std::nullopt;
     const std::string log = files.has(kLog) ? files.at(kLog) : std::string();
     size_t reports = 0;
     for (size_t at = log.find("La ligne "); at != std::string::npos;
          at = log.find("La ligne ", at + 1))
         ++reports;
-    if (static_cast<int64_t>(reports) != result.linesCut)
-        finding("the log does not list every cut");
+    if (static_cast<int64_t>(reports) != cuts) finding("the log does not list every cut");
     return files.at(kOutput);
 }
 

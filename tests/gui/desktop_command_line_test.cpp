@@ -1,7 +1,9 @@
 // brelin's command line as a user types it: the help and the version without a display, and
 // the refusal of what brelin does not know, before any window.
-#include <QProcess>
 #include <QTest>
+#include <cstdlib>
+
+#include "child_process.h"
 
 namespace {
 
@@ -12,24 +14,23 @@ struct Finished {
 };
 
 // Runs brelin where no display is reachable: only Qt's offscreen platform, when asked for, lets
-// it start Qt.
-Finished runBrelin(const QStringList& arguments, const QString& platform = "xcb") {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
-    environment.insert("QT_QPA_PLATFORM", platform);
-    QProcess brelin;
-    brelin.setProcessEnvironment(environment);
-    brelin.start(BRELIN_PATH, arguments);
+// it start Qt. display: a DISPLAY to give, where no X server answers.
+Finished runBrelin(const QStringList& arguments, const std::string& platform = "xcb",
+                   const std::string& display = {}) {
+    std::vector<std::string> words;
+    for (const QString& argument : arguments) words.push_back(argument.toStdString());
+    const brelin::testing::ProcessResult result =
+        brelin::testing::runProcess(BRELIN_PATH, words, ".", [&platform, &display] {
+            ::unsetenv("DISPLAY");
+            ::unsetenv("WAYLAND_DISPLAY");
+            ::unsetenv("QT_QPA_PLATFORM");
+            if (!platform.empty()) ::setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+            if (!display.empty()) ::setenv("DISPLAY", display.c_str(), 1);
+        });
     Finished finished;
-    if (!brelin.waitForFinished(30000)) {
-        brelin.kill();
-        brelin.waitForFinished();
-        return finished;
-    }
-    finished.status = brelin.exitStatus() == QProcess::NormalExit ? brelin.exitCode() : -1;
-    finished.out = QString::fromUtf8(brelin.readAllStandardOutput());
-    finished.err = QString::fromUtf8(brelin.readAllStandardError());
+    finished.status = result.exitCode;
+    finished.out = QString::fromStdString(result.out);
+    finished.err = QString::fromStdString(result.err);
     return finished;
 }
 
@@ -43,6 +44,8 @@ private slots:
     void helpAndVersionNeedNoDisplay();
     void refusedBeforeAnyWindow_data();
     void refusedBeforeAnyWindow();
+    void withoutADisplayOneFrenchLine_data();
+    void withoutADisplayOneFrenchLine();
 };
 
 void DesktopCommandLineTest::helpAndVersionNeedNoDisplay_data() {
@@ -70,7 +73,7 @@ void DesktopCommandLineTest::refusedBeforeAnyWindow_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("told");
     QTest::newRow("unknown option") << QStringList({"--bogus"}) << "« --bogus »";
-    QTest::newRow("two files") << QStringList({"un.ged", "deux.ged"}) << "Usage : brelin ";
+    QTest::newRow("two files") << QStringList({"un.ged", "deux.ged"}) << "un seul FICHIER";
 }
 
 void DesktopCommandLineTest::refusedBeforeAnyWindow() {
@@ -78,7 +81,40 @@ void DesktopCommandLineTest::refusedBeforeAnyWindow() {
     QFETCH(QString, told);
     const Finished finished = runBrelin(arguments, "offscreen");
     QCOMPARE(finished.status, 2);
-    QVERIFY2(finished.err.contains(told), qPrintable(finished.err));
+    // What was wrong, then the usage.
+    const qsizetype usage = finished.err.indexOf("Usage : brelin ");
+    QVERIFY2(usage > 0 && finished.err.left(usage).contains(told), qPrintable(finished.err));
+    QCOMPARE(finished.out, QString());
+}
+
+void DesktopCommandLineTest::withoutADisplayOneFrenchLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("display");
+    QTest::newRow("no display named") << QStringList({"x.ged"}) << ""
+                                      << "";
+    QTest::newRow("X11 asked, no display") << QStringList({"x.ged"}) << "xcb"
+                                           << "";
+    QTest::newRow("Wayland asked") << QStringList() << "wayland"
+                                   << "";
+    QTest::newRow("-platform xcb") << QStringList({"-platform", "xcb", "x.ged"}) << "offscreen"
+                                   << "";
+    // Named, but no X server answers there: Qt's own abort is caught.
+    QTest::newRow("display out of reach") << QStringList({"x.ged"}) << "xcb"
+                                          << ":198";
+}
+
+void DesktopCommandLineTest::withoutADisplayOneFrenchLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, platform);
+    QFETCH(QString, display);
+    const Finished finished = runBrelin(arguments, platform.toStdString(), display.toStdString());
+    QCOMPARE(finished.status, 1);
+    // One line, in French, that points to the program which needs no display; nothing of Qt's.
+    QCOMPARE(finished.err.count('\n'), 1);
+    QVERIFY2(finished.err.endsWith('\n') && finished.err.contains("affichage graphique") &&
+                 finished.err.contains("brelin-cli"),
+             qPrintable(finished.err));
     QCOMPARE(finished.out, QString());
 }
 

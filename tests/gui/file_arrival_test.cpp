@@ -66,6 +66,7 @@ private slots:
     void oneFileDroppedStartsARun();
     void otherDropsAreRefusedWithoutAWord_data();
     void otherDropsAreRefusedWithoutAWord();
+    void severalFilesAreToldOneAtATime();
     void dropsDuringARunAreRefused();
     void dropsUnderAModalWindowAreRefused();
 };
@@ -150,7 +151,6 @@ void FileArrivalTest::oneFileDroppedStartsARun() {
 void FileArrivalTest::otherDropsAreRefusedWithoutAWord_data() {
     QTest::addColumn<QStringList>("urls");  // names in the test's folder, or whole addresses
     QTest::addColumn<QString>("text");
-    QTest::newRow("two files") << QStringList({"famille.ged", "autre.ged"}) << "";
     QTest::newRow("a folder") << QStringList({"dossier"}) << "";
     QTest::newRow("a missing file") << QStringList({"absent.ged"}) << "";
     QTest::newRow("a web address") << QStringList({"https://example.org/famille.ged"}) << "";
@@ -175,6 +175,24 @@ void FileArrivalTest::otherDropsAreRefusedWithoutAWord() {
     QTest::qWait(20);
     QVERIFY(rig.dialogs.fileRequests.empty());
     QVERIFY(rig.dialogs.messages.empty());
+    QCOMPARE(rig.panel(2), QString());
+    QVERIFY(idle(rig));
+}
+
+void FileArrivalTest::severalFilesAreToldOneAtATime() {
+    WindowRig rig;
+    QVERIFY(rig.showActive());
+    const QList<QUrl> files = {QUrl::fromLocalFile(rig.input("famille.ged", gedcomWithLines(20))),
+                               QUrl::fromLocalFile(rig.input("autre.ged", gedcomWithLines(20)))};
+    rig.dialogs.fileAnswers = {rig.path("sortie.ged")};
+
+    const DropAnswer answer = dragAndDrop(rig.window(), files);
+    QVERIFY(answer.dropAccepted);
+    QCOMPARE(answer.dropAction, Qt::CopyAction);
+    QTRY_COMPARE(rig.dialogs.messages.size(), size_t(1));
+    QCOMPARE(rig.dialogs.messages[0].kind, QString("inform"));
+    QVERIFY(rig.dialogs.messages[0].text.contains("un seul fichier à la fois"));
+    QVERIFY(rig.dialogs.fileRequests.empty());
     QCOMPARE(rig.panel(2), QString());
     QVERIFY(idle(rig));
 }

@@ -1,9 +1,12 @@
 // The two file choices of a run as the window makes them: what the dialogs open with, the
 // refusal of the input as output, the question before replacing a file, and the cancels.
+#include "file_choice.h"
+
 #include <QDir>
 #include <QTest>
 #include <filesystem>
 
+#include "program_paths.h"
 #include "window_rig.h"
 
 using namespace brelin;
@@ -36,6 +39,10 @@ private slots:
     void inputRefusedAsOutputAgainAndAgain();
     void replaceQuestionAskedAgainAndAgain();
     void cancelledOutputReturnsToIdle();
+    void outputIsSuggestedWhereItCanBeWritten_data();
+    void outputIsSuggestedWhereItCanBeWritten();
+    void failedWriteOpensTheDialogAgain_data();
+    void failedWriteOpensTheDialogAgain();
 };
 
 void FileChoiceTest::dialogsOpenWithTheirTitleFiltersAndFolders() {
@@ -75,7 +82,7 @@ void FileChoiceTest::inputDialogOpensWhereTheLastInputWas() {
     // The next start of the program reads the folder from its settings, while it exists.
     DiskFileSystem files;
     auto nextStart = [&] {
-        MainWindow window(Public::openStagingDatabase(rig.dir.file("suivant.db")),
+        MainWindow window(RunDatabase::open(rig.dir.file("suivant.db")),
                           rig.dir.file("suivant.log"), files, rig.dialogs);
         window.findChild<QPushButton*>("btnFile")->click();
         return rig.dialogs.fileRequests.back().folder;
@@ -187,7 +194,7 @@ void FileChoiceTest::inputRefusedAsOutputAgainAndAgain() {
     for (const auto& message : rig.dialogs.messages) {
         QCOMPARE(message.kind, QString("inform"));
         QCOMPARE(message.title, kAttention);
-        QCOMPARE(message.text, kSameAsInput);
+        QCOMPARE(message.text, kSameAsInput + "\n\n« " + refused + " »");
     }
     QCOMPARE(readFile(input.toStdString()), original);
     QVERIFY(QFile::exists(rig.path("sortie.ged")));
@@ -207,7 +214,7 @@ void FileChoiceTest::replaceQuestionAskedAgainAndAgain() {
     for (const auto& message : rig.dialogs.messages) {
         QCOMPARE(message.kind, QString("ask"));
         QCOMPARE(message.title, kAttention);
-        QCOMPARE(message.text, kReplaceQuestion);
+        QCOMPARE(message.text, kReplaceQuestion + "\n\n« " + existing + " »");
     }
     QVERIFY(readFile(existing.toStdString()).starts_with("0 HEAD\r\n"));
     QCOMPARE(rig.panel(2), QString("Terminé"));
@@ -234,6 +241,86 @@ void FileChoiceTest::cancelledOutputReturnsToIdle() {
 
     rig.run(input, rig.path("sortie.ged"));  // and the next run goes through
     QCOMPARE(rig.panel(2), QString("Terminé"));
+}
+
+void FileChoiceTest::outputIsSuggestedWhereItCanBeWritten_data() {
+    QTest::addColumn<QString>("inputFolder");  // in the test's folder, the user's home
+    QTest::addColumn<bool>("documents");       // the home has a Documents folder
+    QTest::addColumn<QString>("suggested");    // the suggestion's folder, in the home
+    QTest::newRow("beside the input") << "arbre" << true << "arbre";
+    QTest::newRow("input's folder gone") << "parti" << true << "Documents";
+    QTest::newRow("input's folder read-only") << "protege" << true << "Documents";
+    QTest::newRow("no Documents folder") << "parti" << false << "";
+}
+
+void FileChoiceTest::outputIsSuggestedWhereItCanBeWritten() {
+    QFETCH(QString, inputFolder);
+    QFETCH(bool, documents);
+    QFETCH(QString, suggested);
+    TempDir home;
+    const QDir dir(QString::fromStdString(home.path()));
+    dir.mkdir("arbre");
+    dir.mkdir("protege");
+    if (documents) dir.mkdir("Documents");
+    QFile::setPermissions(dir.filePath("protege"), QFile::ReadOwner | QFile::ExeOwner);
+    if (inputFolder == "protege" && canWriteFolder(dir.filePath("protege").toStdString()))
+        QSKIP("the test runs as a user who writes in read-only folders (root)");
+    const QByteArray previous = qgetenv("HOME");
+    qputenv("HOME", dir.path().toLocal8Bit());
+    const QString output = suggestedOutput(dir.filePath(inputFolder + "/famille.ged"));
+    qputenv("HOME", previous);
+    QFile::setPermissions(dir.filePath("protege"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(output, QDir::cleanPath(dir.path() + "/" + suggested + "/famille-trie.ged"));
+}
+
+void FileChoiceTest::failedWriteOpensTheDialogAgain_data() {
+    QTest::addColumn<bool>("thenCancelled");
+    QTest::newRow("then written elsewhere") << false;
+    QTest::newRow("then cancelled") << true;
+}
+
+// A folder that does not exist: refused alike whoever runs the test, root included.
+void FileChoiceTest::failedWriteOpensTheDialogAgain() {
+    QFETCH(bool, thenCancelled);
+    WindowRig rig;
+    QVERIFY(rig.showActive());
+    // The user's own folders, where the dialog then suggests to write.
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", rig.path("").toLocal8Bit());
+    QDir(rig.path("")).mkdir("Documents");
+    const std::string input =
+        gedcomWithLines(300).insert(8, "1 NOTE " + std::string(300, 'x') + "\r\n");
+    const QString failed = rig.path("absent/sortie.ged");
+    rig.dialogs.fileAnswers = {rig.input("entree.ged", input), failed,
+                               thenCancelled ? std::optional<QString>() : rig.path("ailleurs.ged")};
+    rig.button("btnFile")->click();
+    qputenv("HOME", home);
+
+    const auto& requests = rig.dialogs.fileRequests;
+    QCOMPARE(requests.size(), size_t(3));
+    QCOMPARE(requests[2].title, kOutputTitle);
+    QCOMPARE(requests[2].fileName, rig.path("Documents/sortie.ged"));
+    QCOMPARE(rig.dialogs.messages.size(), size_t(1));
+    const QString& why = rig.dialogs.messages[0].text;
+    QCOMPARE(rig.dialogs.messages[0].kind, QString("warn"));
+    QVERIFY2(why.contains("« " + failed + " »") && why.contains("un autre emplacement"),
+             qPrintable(why));
+    QVERIFY(!QFile::exists(failed));
+    if (thenCancelled) {
+        QCOMPARE(rig.panel(2), QString("Annulé"));
+        // No output: no log of the line cut for it, no report.
+        QVERIFY(!QFile::exists(rig.path("Logbrelin.log")));
+        QVERIFY(!QFile::exists(rig.path("Rapportbrelin.txt")));
+        QVERIFY(rig.dialogs.modalWindows.isEmpty());
+        return;
+    }
+    QCOMPARE(rig.panel(2), QString("Terminé"));
+    QCOMPARE(rig.dialogs.modalWindows, QStringList{"RunNotice"});
+    // The same bytes as a run that wrote there at once.
+    rig.run(rig.path("entree.ged"), rig.path("directe.ged"));
+    QVERIFY(readFile(rig.dir.file("ailleurs.ged")) == readFile(rig.dir.file("directe.ged")));
+    QVERIFY(readFile(rig.dir.file("ailleurs.ged")).starts_with("0 HEAD\r\n"));
 }
 
 QTEST_MAIN(FileChoiceTest)

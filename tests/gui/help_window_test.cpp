@@ -14,14 +14,8 @@ using namespace brelin::testing;
 
 namespace {
 
-const QString kHelpText = QStringLiteral(
-    "Il n'y a pas grand chose à dire !\n"
-    "\n"
-    "Ce programme remet les blocs \"individu\" et les blocs \"famille\" d'un GEDCOM en ordre "
-    "croissant des index pour permettre de l'importer dans Arbre \n"
-    "Généalogique.\n"
-    "\n"
-    "Il ne fait rien d'autre.\n");
+// Where an installed program keeps its log; a name with a blank and an accent.
+const QString kLog = QStringLiteral("/home/anne/.local/share/mes données/Logbrelin.log");
 
 bool showActive(QDialog& dialog) {
     dialog.show();
@@ -40,7 +34,7 @@ private slots:
     void layout_data();
     void layout();
     void windowTextsAndFonts();
-    void helpTextWithItsBlankLines();
+    void helpSaysWhereItsFilesAreInWholePhrases();
     void keysThatClose_data();
     void keysThatClose();
     void everyOpeningShowsTheTextAfresh();
@@ -58,14 +52,14 @@ void HelpWindowTest::layout_data() {
 void HelpWindowTest::layout() {
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
-    HelpWindow help;
+    HelpWindow help(kLog);
     auto* widget = help.findChild<QWidget*>(name);
     QVERIFY(widget != nullptr);
     QCOMPARE(widget->geometry(), geometry);
 }
 
 void HelpWindowTest::windowTextsAndFonts() {
-    HelpWindow help;
+    HelpWindow help(kLog);
     QCOMPARE(help.objectName(), QString("FormAide"));
     QCOMPARE(help.windowTitle(), QString("Informations"));
     QCOMPARE(help.size(), QSize(621, 453));
@@ -91,14 +85,23 @@ void HelpWindowTest::windowTextsAndFonts() {
     QVERIFY(!help.findChild<QLabel*>("Label2")->text().isEmpty());
 }
 
-void HelpWindowTest::helpTextWithItsBlankLines() {
-    HelpWindow help;
+void HelpWindowTest::helpSaysWhereItsFilesAreInWholePhrases() {
+    HelpWindow help(kLog);
     const QString text = help.findChild<QPlainTextEdit*>("Text1")->toPlainText();
-    QCOMPARE(text, kHelpText);
-    QCOMPARE(QString(text).replace("\n", "\r\n").size(), 226);
     const QStringList lines = text.split('\n');
-    QCOMPARE(lines[1], QString());
-    QCOMPARE(lines[4], QString());
+    // The folder, on a line of its own after the phrase that announces it.
+    const qsizetype folder = lines.indexOf("/home/anne/.local/share/mes données");
+    QVERIFY2(folder > 0 && lines[folder - 1].endsWith(':'), qPrintable(text));
+    for (const char* name : {"(Logbrelin.log)", "(Rapportbrelin.txt)"})
+        QVERIFY2(text.contains(name), name);
+    QVERIFY(!text.contains('%'));
+    // Paragraphs apart, each on one line: no line break inside a phrase.
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (line.isEmpty() || i == folder) continue;
+        QVERIFY2(line.endsWith('.') || line.endsWith(':'), qPrintable(line));
+    }
+    QVERIFY(text.contains("Conserver la fin des lignes longues (CONC)"));
 }
 
 void HelpWindowTest::keysThatClose_data() {
@@ -112,7 +115,7 @@ void HelpWindowTest::keysThatClose_data() {
 void HelpWindowTest::keysThatClose() {
     QFETCH(Qt::Key, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
-    HelpWindow help;
+    HelpWindow help(kLog);
     QVERIFY(showActive(help));
     QVERIFY(help.focusWidget() != nullptr);
     QTest::keyClick(help.focusWidget(), key, modifiers);
@@ -129,7 +132,10 @@ void HelpWindowTest::everyOpeningShowsTheTextAfresh() {
     };
     rig.button("btnAide")->click();
     rig.button("btnAide")->click();
-    QCOMPARE(textsSeen, QStringList({kHelpText, kHelpText}));
+    QCOMPARE(textsSeen.size(), 2);
+    QCOMPARE(textsSeen[1], textsSeen[0]);
+    QVERIFY(textsSeen[0].contains(rig.path("Logbrelin.log").section('/', -1)));
+    QVERIFY(textsSeen[0].contains(QString::fromStdString(rig.dir.path()) + "\n"));
 }
 
 QTEST_MAIN(HelpWindowTest)

@@ -410,9 +410,16 @@ void MainWindowTest::concChoiceIsKeptAndUsed() {
 
     // The next start of the program finds the box as the user left it.
     DiskFileSystem disk;
-    MainWindow next(Public::openStagingDatabase(rig.dir.file("next.db")),
-                    rig.dir.file("Lognext.log"), disk, rig.dialogs);
+    MainWindow next(RunDatabase::open(rig.dir.file("next.db")), rig.dir.file("Lognext.log"), disk,
+                    rig.dialogs);
     QVERIFY(next.findChild<QCheckBox*>("chkConc")->isChecked());
+
+    // A choice kept under the setting's earlier name holds too.
+    QSettings().remove("conc");
+    QSettings().setValue("continueLongLines", true);
+    MainWindow earlier(RunDatabase::open(rig.dir.file("earlier.db")),
+                       rig.dir.file("Logearlier.log"), disk, rig.dialogs);
+    QVERIFY(earlier.findChild<QCheckBox*>("chkConc")->isChecked());
 }
 
 void MainWindowTest::failureIsToldInFrenchThenIdle() {
@@ -444,7 +451,8 @@ void MainWindowTest::helpOpenedDuringARunHoldsTheRun() {
     int valueWhileOpen = -1;
     bool busyWhileOpen = true;
     size_t dialogsWhileOpen = 0;
-    rig.dialogs.onModal = [&](QDialog&) {
+    rig.dialogs.onModal = [&](QDialog& dialog) {
+        if (dialog.objectName() != "FormAide") return;
         valueWhileOpen = rig.progressBar()->value();
         busyWhileOpen = busyPointer();
         dialogsWhileOpen = rig.dialogs.fileRequests.size();
@@ -452,7 +460,8 @@ void MainWindowTest::helpOpenedDuringARunHoldsTheRun() {
     atNextProgressStep(&rig.window(), [&] { rig.button("btnAide")->click(); });
     rig.run(rig.input("entree.ged", gedcomWithLines(1000)), rig.path("sortie.ged"));
 
-    QCOMPARE(rig.dialogs.modalWindows, QStringList({"FormAide"}));
+    // The help, then the notice at the run's end.
+    QCOMPARE(rig.dialogs.modalWindows, QStringList({"FormAide", "RunNotice"}));
     QCOMPARE(valueWhileOpen, 10);
     QVERIFY(!busyWhileOpen);
     QCOMPARE(dialogsWhileOpen, size_t(1));  // the output dialog came after

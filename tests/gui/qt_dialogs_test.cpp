@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -76,6 +77,8 @@ private slots:
     void fileDialogAcceptsANewNameAndAsksNothingBeforeReplacing();
     void cancelledFileDialog();
     void fileDialogSpeaksFrench();
+    void openTellsWhetherTheDesktopHadAProgram_data();
+    void openTellsWhetherTheDesktopHadAProgram();
 
 private:
     QString folder_;
@@ -271,6 +274,36 @@ void QtDialogsTest::fileDialogSpeaksFrench() {
     QCOMPARE(folderType, QString("Dossier"));
     if (!french.qtTranslationLoaded()) QSKIP("Debian's translation of Qt is not installed");
     QCOMPARE(lookIn, QString("Voir dans :"));
+}
+
+void QtDialogsTest::openTellsWhetherTheDesktopHadAProgram_data() {
+    QTest::addColumn<QString>("opener");  // what xdg-open does once it has written its argument
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("found a program") << "exit 0" << true;
+    QTest::newRow("no method available") << "exit 3" << false;
+    // Some desktops keep it running as long as the program it opened.
+    QTest::newRow("still running") << "exec /bin/sleep 3" << true;
+}
+
+void QtDialogsTest::openTellsWhetherTheDesktopHadAProgram() {
+    QFETCH(QString, opener);
+    QFETCH(bool, opened);
+    TempDir dir;
+    const std::string script = dir.file("xdg-open");
+    writeFile(script, "#!/bin/sh\nprintf '%s' \"$1\" > '" + dir.file("argument") + "'\n" +
+                          opener.toStdString() + "\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(dir.path()));
+    QtDialogs dialogs;
+    const QString file = QString::fromStdString(dir.file("Logbrelin.log"));
+    QElapsedTimer timer;
+    timer.start();
+    const bool answer = dialogs.open(file);
+    qputenv("PATH", path);
+    QCOMPARE(answer, opened);
+    QCOMPARE(QString::fromStdString(readFile(dir.file("argument"))), file);
+    QVERIFY(timer.elapsed() < 5000);
 }
 
 QTEST_MAIN(QtDialogsTest)

@@ -1,6 +1,10 @@
-// What the window tells after a run: the report written beside the log, and a notice only when
-// the run has something to tell, whose button opens the log or the report.
+// What the window tells after a run: the report written beside the log, then the notice, which
+// names the file written and the log's and the report's paths, says what deserves attention,
+// and opens the log, the report or their folder.
+#include <QCheckBox>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include "window_rig.h"
@@ -8,80 +12,143 @@
 using namespace brelin;
 using namespace brelin::testing;
 
+namespace {
+
+// The notice as the user sees it.
+struct NoticeSeen {
+    QString title;
+    QString text;  // its three paragraphs
+    QStringList buttons;
+    QString panel2;
+};
+
+// Records the notice when it shows, then clicks the buttons named, in order.
+void watchNotice(WindowRig& rig, std::optional<NoticeSeen>& seen, const QStringList& clicks = {}) {
+    rig.dialogs.onModal = [&rig, &seen, clicks](QDialog& dialog) {
+        if (dialog.objectName() != "RunNotice") return;
+        NoticeSeen notice{dialog.windowTitle(), {}, {}, rig.panel(2)};
+        for (const char* name : {"lblWritten", "lblFindings", "lblFiles"})
+            notice.text += dialog.findChild<QLabel*>(name)->text() + "\n\n";
+        for (auto* button : dialog.findChildren<QPushButton*>())
+            if (!button->isHidden()) notice.buttons.append(button->text());
+        notice.buttons.sort();
+        seen = notice;
+        for (const QString& name : clicks) dialog.findChild<QPushButton*>(name)->click();
+    };
+}
+
+const std::string kLongLine = "1 NOTE " + std::string(300, 'x') + "\r\n";
+
+}  // namespace
+
 class RunNoticeTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
-    void noticeOnlyWhenThereIsSomethingToTell_data();
-    void noticeOnlyWhenThereIsSomethingToTell();
-    void failedRunRemovesTheLastReport();
+    void noticeNamesTheFileAndWhereTheLogAndReportAre_data();
+    void noticeNamesTheFileAndWhereTheLogAndReportAre();
+    void buttonsOpenAndSayWhenTheDesktopCannot_data();
+    void buttonsOpenAndSayWhenTheDesktopCannot();
+    void failedRunRemovesTheLastReportAndShowsNoNotice();
 };
 
-void RunNoticeTest::noticeOnlyWhenThereIsSomethingToTell_data() {
+void RunNoticeTest::noticeNamesTheFileAndWhereTheLogAndReportAre_data() {
     QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QStringList>("told");  // words of the notice's lines; empty for no notice
-    QTest::addColumn<QString>("opens");     // the file its button opens
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("conc");
+    QTest::addColumn<QStringList>("told");
+    QTest::addColumn<QStringList>("notTold");
+    QTest::addColumn<bool>("log");
 
-    const std::string tail = "1 NOTE " + std::string(300, 'x') + "\r\n";
-    QTest::newRow("nothing to tell")
-        << QByteArray::fromStdString(gedcomWithLines(300)) << QStringList() << ""
-        << "";
-    QTest::newRow("lines cut") << QByteArray::fromStdString("0 HEAD\r\n" + tail + tail +
-                                                            "0 TRLR\r\n")
-                               << QStringList{"2 lignes de plus de 255 caractères"}
-                               << "Logbrelin.log"
-                               << "Ouvrir le journal";
-    QTest::newRow("no trailer")
-        << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n") << QStringList{"pas de ligne de fin"}
-        << "Rapportbrelin.txt"
-        << "Ouvrir le rapport";
-    QTest::newRow("after the trailer, duplicate")
-        << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n0 @I2@ INDI\r\n")
-        << QStringList{"1 ligne après la ligne de fin", "@I1@ (lignes 2 et 3)"}
-        << "Rapportbrelin.txt"
-        << "Ouvrir le rapport";
+    const QString concBox = "« Conserver la fin des lignes longues (CONC) »";
+    const QByteArray twoLong = QByteArray::fromStdString("0 HEAD\r\n" + kLongLine + kLongLine +
+                                                         "0 @I1@ INDI\r\n0 TRLR\r\n");
+    QTest::newRow("clean run") << QByteArray::fromStdString(gedcomWithLines(300)) << false
+                               << QStringList{"Rien à signaler.", "Journal : aucun"}
+                               << QStringList{"À noter", concBox} << false;
+    QTest::newRow("lines cut") << twoLong << false
+                               << QStringList{"2 lignes de plus de 255 caractères ont été coupées",
+                                              "leur fin n'est pas dans le fichier écrit", concBox}
+                               << QStringList{"Rien à signaler"} << true;
+    QTest::newRow("lines continued")
+        << twoLong << true
+        << QStringList{"2 lignes de plus de 255 caractères ont été continuées sur des lignes CONC"}
+        << QStringList{"coupée", concBox} << true;
+    QTest::newRow("no trailer") << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n") << false
+                                << QStringList{"pas de ligne de fin", "Journal : aucun"}
+                                << QStringList{concBox} << false;
 }
 
-void RunNoticeTest::noticeOnlyWhenThereIsSomethingToTell() {
+void RunNoticeTest::noticeNamesTheFileAndWhereTheLogAndReportAre() {
     QFETCH(QByteArray, input);
+    QFETCH(bool, conc);
     QFETCH(QStringList, told);
-    QFETCH(QString, opens);
-    QFETCH(QString, button);
+    QFETCH(QStringList, notTold);
+    QFETCH(bool, log);
 
     WindowRig rig;
     QVERIFY(rig.showActive());
-    rig.dialogs.noticeAnswers = {true};
-    QString panelAtNotice;
-    rig.dialogs.onNotice = [&](const ScriptedDialogs::Message&) { panelAtNotice = rig.panel(2); };
+    rig.find<QCheckBox>("chkConc")->setChecked(conc);
+    std::optional<NoticeSeen> notice;
+    watchNotice(rig, notice);
     rig.run(rig.input("entree.ged", input.toStdString()), rig.path("sortie.ged"));
 
-    QCOMPARE(rig.panel(2), QString("Terminé"));
     QVERIFY(rig.dialogs.messages.empty());
-    const std::string report = readFile(rig.dir.file("Rapportbrelin.txt"));
-    QVERIFY(report.find("Vérification : les ") != std::string::npos);
-    if (told.isEmpty()) {
-        QVERIFY(rig.dialogs.notices.empty());
-        QVERIFY(rig.dialogs.openedFiles.isEmpty());
-        return;
-    }
-    QCOMPARE(rig.dialogs.notices.size(), size_t(1));
-    QCOMPARE(panelAtNotice, QString("Terminé"));
-    for (const QString& words : told)
-        QVERIFY2(rig.dialogs.notices[0].text.contains(words, Qt::CaseInsensitive),
-                 qPrintable(rig.dialogs.notices[0].text));
-    QCOMPARE(rig.dialogs.noticeButtons, QStringList{button});
-    QCOMPARE(rig.dialogs.openedFiles, QStringList{rig.path(opens.toStdString())});
+    QVERIFY(notice.has_value());
+    QCOMPARE(notice->title, QString("Fin du traitement"));
+    QCOMPARE(notice->panel2, QString("Terminé"));
+    QVERIFY2(notice->text.startsWith("Le fichier a été écrit :\n" + rig.path("sortie.ged") + "\n"),
+             qPrintable(notice->text));
+    QVERIFY(notice->text.contains("Rapport : " + rig.path("Rapportbrelin.txt")));
+    QCOMPARE(notice->text.contains("Journal : " + rig.path("Logbrelin.log")), log);
+    QCOMPARE(QFile::exists(rig.path("Logbrelin.log")), log);
+    for (const QString& words : told) QVERIFY2(notice->text.contains(words), qPrintable(words));
+    for (const QString& words : notTold) QVERIFY2(!notice->text.contains(words), qPrintable(words));
+    QStringList buttons = {"OK", "Ouvrir le dossier", "Ouvrir le rapport"};
+    if (log) buttons.append("Ouvrir le journal");
+    buttons.sort();
+    QCOMPARE(notice->buttons, buttons);
 }
 
-void RunNoticeTest::failedRunRemovesTheLastReport() {
+void RunNoticeTest::buttonsOpenAndSayWhenTheDesktopCannot_data() {
+    QTest::addColumn<bool>("desktopOpens");
+    QTest::newRow("a program for each") << true;
+    QTest::newRow("no program") << false;
+}
+
+void RunNoticeTest::buttonsOpenAndSayWhenTheDesktopCannot() {
+    QFETCH(bool, desktopOpens);
+    WindowRig rig;
+    QVERIFY(rig.showActive());
+    rig.dialogs.desktopOpens = desktopOpens;
+    std::optional<NoticeSeen> notice;
+    watchNotice(rig, notice, {"btnOpenLog", "btnOpenReport", "btnOpenFolder"});
+    rig.run(rig.input("entree.ged", "0 HEAD\r\n" + kLongLine + "0 TRLR\r\n"),
+            rig.path("sortie.ged"));
+
+    QVERIFY(notice.has_value());
+    const QStringList opened = {rig.path("Logbrelin.log"), rig.path("Rapportbrelin.txt"),
+                                QString::fromStdString(rig.dir.path())};
+    QCOMPARE(rig.dialogs.openedFiles, opened);
+    if (desktopOpens) {
+        QVERIFY(rig.dialogs.messages.empty());
+        return;
+    }
+    // Each refusal says so and gives the path, which the user can then open by hand.
+    QCOMPARE(rig.dialogs.messages.size(), size_t(3));
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(rig.dialogs.messages[size_t(i)].kind, QString("warn"));
+        QVERIFY(rig.dialogs.messages[size_t(i)].text.contains("\n" + opened[i] + "\n"));
+    }
+}
+
+void RunNoticeTest::failedRunRemovesTheLastReportAndShowsNoNotice() {
     WindowRig rig;
     writeFile(rig.dir.file("Rapportbrelin.txt"), "the last run's report");
     rig.run(rig.input("entree.ged", "not GEDCOM\r\n"), rig.path("sortie.ged"));
     QCOMPARE(rig.dialogs.messages.size(), size_t(1));
-    QVERIFY(rig.dialogs.notices.empty());
+    QVERIFY(rig.dialogs.modalWindows.isEmpty());
     QVERIFY(!QFile::exists(rig.path("Rapportbrelin.txt")));
 }
 

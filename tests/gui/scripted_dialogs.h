@@ -25,24 +25,20 @@ public:
     // Answers to the questions, in order; no answer left is "Non".
     std::deque<bool> questionAnswers;
 
-    // Called when a file dialog opens, a message, question or notice shows, or a window is
-    // shown modally, before the answer is given: the place to act as the user would meanwhile.
+    // Called when a file dialog opens, a message or question shows, or a window (the help,
+    // the notice after a run) is shown modally, before the answer is given: the place to act
+    // as the user would meanwhile.
     std::function<void(const FileRequest&)> onFile;
     std::function<void(const Message&)> onMessage;
     std::function<void(QDialog&)> onModal;
-    std::function<void(const Message&)> onNotice;
 
-    // Answers to the notices after a run, in order; true clicks the button that opens a file,
-    // no answer left is "OK".
-    std::deque<bool> noticeAnswers;
+    // Whether the desktop has a program to open files and folders with.
+    bool desktopOpens = true;
 
     std::vector<FileRequest> fileRequests;
     std::vector<Message> messages;
     QStringList modalWindows;
-    // The notices shown, apart from the other messages, and their open buttons' labels; the
-    // files opened in the desktop's viewer.
-    std::vector<Message> notices;
-    QStringList noticeButtons;
+    // The files and folders the desktop was asked to open.
     QStringList openedFiles;
 
     // The filter the user picks in every file dialog; empty keeps the one offered.
@@ -76,17 +72,10 @@ public:
         modalWindows.append(dialog.objectName());
         if (onModal) onModal(dialog);
     }
-    bool notice(QWidget*, const QString& title, const QString& text,
-                const QString& openLabel) override {
-        notices.push_back({QStringLiteral("notice"), title, text});
-        noticeButtons.append(openLabel);
-        if (onNotice) onNotice(notices.back());
-        if (noticeAnswers.empty()) return false;
-        const bool answer = noticeAnswers.front();
-        noticeAnswers.pop_front();
-        return answer;
+    bool open(const QString& path) override {
+        openedFiles.append(path);
+        return desktopOpens;
     }
-    void openInViewer(const QString& path) override { openedFiles.append(path); }
 
     // How many messages of that title were shown.
     int count(const QString& title) const {

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <cstdlib>
 
+#include "child_process.h"
 #include "window_rig.h"
 
 using namespace brelin;
@@ -57,10 +58,9 @@ void WholeRunTest::sameBytesAsTheCommandLine() {
     QCOMPARE(rig.panel(2), QString("Terminé"));
     QVERIFY(rig.dialogs.messages.empty());
 
-    const std::string command = std::string("'") + BRELIN_CLI_PATH + "' '" +
-                                inputPath.toStdString() + "' '" + rig.dir.file("cli.ged") +
-                                "' >/dev/null";
-    QCOMPARE(std::system(command.c_str()), 0);
+    const testing::ProcessResult cli = testing::runProcess(
+        testing::copyCli(rig.dir.path()), {inputPath.toStdString(), rig.dir.file("cli.ged")});
+    QCOMPARE(cli.exitCode, 0);
 
     const std::string fromWindow = readFile(rig.dir.file("fenetre.ged"));
     QVERIFY(fromWindow.size() > 100);

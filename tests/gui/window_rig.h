@@ -17,7 +17,7 @@
 
 #include "file_system.h"
 #include "main_window.h"
-#include "public.h"
+#include "run_database.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
 #include "test_settings.h"
@@ -52,7 +52,7 @@ public:
     // files: the window's files; by default the disk. The settings start empty.
     explicit WindowRig(FileSystem* files = nullptr) : files_(files != nullptr ? files : &disk_) {
         startWithNoSettings();
-        window_ = std::make_unique<MainWindow>(Public::openStagingDatabase(dir.file("brelin.db")),
+        window_ = std::make_unique<MainWindow>(RunDatabase::open(dir.file("brelin.db")),
                                                dir.file("Logbrelin.log"), *files_, dialogs);
     }
 

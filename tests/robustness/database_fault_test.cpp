@@ -58,10 +58,8 @@ struct Scenario {
 
     RunResult run() {
         ScriptedFrontend frontend;
-        frontend.input = input;
         frontend.output = output;
-        ConversionRun conversion(database, disk, frontend, dir.file("Logbrelin.log"));
-        return conversion.start();
+        return runOnce(database, disk, frontend, input, dir.file("Logbrelin.log"));
     }
 };
 

@@ -13,6 +13,7 @@
 
 #include "child_process.h"
 #include "conversion_run.h"
+#include "error_text.h"
 #include "invariant.h"
 #include "memory_file_system.h"
 #include "messages.h"
@@ -137,9 +138,8 @@ TEST_P(HostileInputTest, ConvertsFaithfullyOrRefusesClearly) {
     MemoryFileSystem files;
     files.put("/d/arbre.ged", hostile.input);
     ScriptedFrontend frontend;
-    frontend.input = "/d/arbre.ged";
     frontend.output = "/d/sortie.ged";
-    const RunResult result = ConversionRun(database, files, frontend, "/p/Log.log").start();
+    const RunResult result = runOnce(database, files, frontend, "/d/arbre.ged", "/p/Log.log");
 
     EXPECT_EQ(files.at("/d/arbre.ged"), hostile.input);
     if (!hostile.refusal) {

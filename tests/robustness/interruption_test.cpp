@@ -48,14 +48,6 @@ std::optional<pid_t> leftoverWriter(const std::string& name) {
     return static_cast<pid_t>(std::stol(tail.substr(0, dash)));
 }
 
-// The process id of a process that has ended.
-pid_t endedProcessId() {
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(0);
-    ::waitpid(pid, nullptr, 0);
-    return pid;
-}
-
 TEST(Interruption, KilledAtRandomMomentsLeavesOldOrCompleteOutputOnly) {
     TempDir dir;
     const std::string cli = copyCli(dir.path());

@@ -10,6 +10,7 @@
 
 #include "child_process.h"
 #include "conversion_run.h"
+#include "error_text.h"
 #include "file_system.h"
 #include "invariant.h"
 #include "memory_file_system.h"
@@ -31,13 +32,15 @@ std::string sampleInput(int individuals) {
     return text + "0 @F1@ FAM\r\n0 TRLR\r\n";
 }
 
+// One database for the whole program, opened on first use: the runs leave it open.
 StagingDatabase& memoryDatabase() {
-    static StagingDatabase database;
-    if (!database.isOpen()) {
-        database.openFile(":memory:");
-        database.createTables();
-    }
-    return database;
+    static const auto database = [] {
+        auto opened = std::make_unique<StagingDatabase>();
+        opened->openFile(":memory:");
+        opened->createTables();
+        return opened;
+    }();
+    return *database;
 }
 
 // --- a full disk at every point of the write-out
@@ -63,9 +66,8 @@ TEST_P(DiskFullTest, KeepsTheOldFileAndSaysTheDiskIsFull) {
     files.outputSpace =
         static_cast<size_t>(static_cast<double>(expected.size()) * GetParam().fraction);
     ScriptedFrontend frontend;
-    frontend.input = "/d/in.ged";
     frontend.output = "/d/out.ged";
-    const RunResult result = ConversionRun(memoryDatabase(), files, frontend, "/p/log").start();
+    const RunResult result = runOnce(memoryDatabase(), files, frontend, "/d/in.ged", "/p/log");
 
     EXPECT_EQ(result.outcome, RunOutcome::Failed);
     ASSERT_TRUE(result.error.has_value());
@@ -150,11 +152,10 @@ struct FolderRun {
     FolderRun() {
         writeFile(input, content);
         std::filesystem::create_directory(folder);
-        frontend.input = input;
         frontend.output = output;
     }
     RunResult run(FileSystem& files) {
-        return ConversionRun(memoryDatabase(), files, frontend, dir.file("Log.log")).start();
+        return runOnce(memoryDatabase(), files, frontend, input, dir.file("Log.log"));
     }
 };
 

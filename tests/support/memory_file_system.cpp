@@ -27,6 +27,9 @@ public:
     }
     uint64_t size() const override { return size_; }
     size_t readAt(uint64_t offset, char* buffer, size_t capacity) override {
+        ++files_.reads;
+        if (files_.failReadAt && files_.reads == *files_.failReadAt)
+            throw RunError::fromSystem(FailedStep::ReadInput, path_, EIO);
         const auto it = files_.files.find(path_);
         if (it == files_.files.end() || offset >= it->second.size()) return 0;
         const size_t count =
@@ -67,6 +70,8 @@ std::unique_ptr<ByteSource> MemoryFileSystem::openInput(const std::string& path)
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::createOutput(const std::string& path) {
+    if (unwritableFolders.count(path.substr(0, path.find_last_of('/'))) > 0)
+        throw RunError::fromSystem(FailedStep::WriteOutput, path, EACCES);
     return std::make_unique<MemoryOutput>(*this, path);
 }
 

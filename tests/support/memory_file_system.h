@@ -18,6 +18,8 @@ public:
     std::optional<int> failReadAt;
     // Output writes fail once this many bytes have been written to one output.
     std::optional<size_t> outputSpace;
+    // Folders where no output can be created, as a read-only folder refuses it.
+    std::set<std::string> unwritableFolders;
     // Chunk size of reads, to cut lines across buffer refills.
     size_t readChunk = 1 << 20;
 

@@ -10,7 +10,9 @@
 
 #include "conversion_run.h"
 #include "memory_file_system.h"
+#include "run_database.h"
 #include "scripted_frontend.h"
+#include "staging_database.h"
 
 namespace brelin::testing {
 
@@ -30,14 +32,13 @@ protected:
     void SetUp() override {
         db.openFile(":memory:");
         db.createTables();
-        frontend.input = kInput;
         frontend.output = kOutput;
     }
 
     // One run of input, answered by the front end's script.
     RunResult convert(const std::string& input) {
         files.put(kInput, input);
-        return run.start();
+        return run.start(kInput);
     }
 
     std::optional<std::string> output() const {
@@ -50,7 +51,8 @@ protected:
     MemoryFileSystem files;
     ScriptedFrontend frontend;
     StagingDatabase db;
-    ConversionRun run{db, files, frontend, kLog};
+    RunDatabase database{db};
+    ConversionRun run{database, files, frontend, frontend, kLog};
 };
 
 }  // namespace brelin::testing

@@ -116,9 +116,9 @@ for (const conc of [false, true]) {
         const report = await save('#save-report');
         assert.strictEqual(report.name, 'Rapportbrelin.txt');
         assert.match(report.bytes.toString('utf8'), /^Rapport de Brelin version/);
-        // As in the window, lines continued are no reason for a notice: the user chose CONC.
-        assert.strictEqual(await visible('#notice'), !conc);
-        if (!conc) assert.match(await text('#notice-lines'), /a été coupée/);
+        // As in the window and brelin-cli, the notice tells the lines cut, or continued.
+        assert.strictEqual(await visible('#notice'), true);
+        assert.match(await text('#notice-lines'), conc ? /a été continuée/ : /a été coupée/);
         if (!conc) {
             await page.mouse.move(0, 0);
             await page.screenshot({path: path.join(shots, 'after.png'), fullPage: true});

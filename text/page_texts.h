@@ -1,5 +1,5 @@
-// The page's own French texts, beside those it shares with the programs (messages.h): what
-// only a page in a browser has to say.
+// The page's own French texts, beside those it shares with the programs: what only a page in a
+// browser has to say.
 #pragma once
 
 #include <cstdint>

@@ -44,6 +44,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
                          const std::string& workingFolder = ".",
                          const std::function<void()>& inChild = {});
 
+// The id of a process that has ended: a process id no running program has.
+pid_t endedProcessId();
+
 // A private copy of brelin-cli in folder, so that its database and its log (kept beside the
 // executable) belong to the test. Returns the copy's path.
 std::string copyCli(const std::string& folder, const std::string& name = "brelin-cli");

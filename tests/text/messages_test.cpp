@@ -5,7 +5,8 @@
 
 #include <cerrno>
 
-#include "run_database.h"
+#include "error_text.h"
+#include "store_failure.h"
 
 namespace brelin {
 namespace {

@@ -94,6 +94,12 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     return child.wait();
 }
 
+pid_t endedProcessId() {
+    ChildProcess child("/bin/true", {});
+    child.wait();
+    return child.pid();
+}
+
 std::string copyCli(const std::string& folder, const std::string& name) {
     const std::string copy = folder + "/" + name;
     std::filesystem::copy_file(BRELIN_CLI_PATH, copy,

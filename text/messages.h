@@ -1,14 +1,14 @@
 // The program's French texts, shared by its front ends: the engine reports facts (a measure, a
-// result, an error) and the window and brelin-cli word them here, so a text is written once.
+// result, an error) and the window, brelin-cli and the page word them here, so a text is written
+// once. The wording sits above the engine and the engine never includes it. The report, the
+// attention list and the error sentences have files of their own (report_text.h, error_text.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "conversion_run.h"
 #include "line_count.h"
-#include "run_error.h"
 
 namespace brelin::text {
 
@@ -29,15 +29,6 @@ inline constexpr const char* kOk = "OK";
 inline constexpr const char* kYes = "Oui";
 inline constexpr const char* kNo = "Non";
 
-// The truncation log's texts, in Windows-1252 bytes ("è" is E8, "é" E9), as other programs
-// read the log: its banner, then one line per cut line.
-inline constexpr const char* kLogBanner =
-    "   ###############################################\r\n"
-    "   #  Ligne(s) du GEDCOM comportant des erreurs  #\r\n"
-    "   ###############################################\r\n";
-std::string logLineCut(int64_t lineNumber);
-std::string logLineContinued(int64_t lineNumber);
-
 // The window's file dialogs.
 inline constexpr const char* kInputTitle = "Veuillez choisir le fichier gedcom à traiter";
 inline constexpr const char* kOutputTitle = "Choisissez sous quel nom sauver votre GEDCOM";
@@ -52,6 +43,11 @@ inline constexpr const char* kQtDrive = "Lecteur";
 inline constexpr const char* kQtShortcut = "Raccourci";
 inline constexpr const char* kQtUnknown = "Inconnu";
 
+// brelin, the desktop program, without a display: one line, on the terminal it was started from.
+inline constexpr const char* kNoDisplay =
+    "brelin a besoin d'un affichage graphique pour ouvrir sa fenêtre ; dans un terminal, "
+    "brelin-cli fait le même travail (brelin-cli --help).";
+
 // brelin, the desktop program, on its command line.
 inline constexpr const char* kDesktopUsage =
     "Usage : brelin [--] [FICHIER]\n"
@@ -65,6 +61,8 @@ inline constexpr const char* kDesktopUsage =
     "  --            marque la fin des options : le mot suivant est le FICHIER, même s'il\n"
     "                commence par un tiret\n";
 std::string desktopUnknownOption(const std::string& word);
+// More than one FICHIER given.
+std::string desktopFileCount(size_t given);
 
 // brelin-cli.
 inline constexpr const char* kCliUsage =
@@ -90,28 +88,39 @@ std::string cliSameAsInput(const std::string& outputPath);
 std::string cliOutputExists(const std::string& outputPath);
 inline constexpr const char* kCliAbandoned = "Arrêt demandé : aucun fichier n'a été écrit.";
 std::string cliUnknownOption(const std::string& word);
+// Other than two files given: which is missing, or how many there are too many.
+std::string cliFileCount(size_t given);
 std::string cliWritten(const std::string& outputPath);
-std::string cliLinesCut(int64_t count, const std::string& logPath);
-std::string cliLinesCutBeforeFailure(const std::string& logPath);
-std::string cliLinesContinued(int64_t count, const std::string& logPath);
+// The pass a progress line is about: "lecture", "écriture".
+std::string progressPass(RunState state);
 
-// What deserves the user's attention after a completed run, one short line each, besides the
-// lines cut (brelin-cli's cliLinesCut, the window's noticeLinesCut): lines left out after the
-// trailer, no trailer, duplicate xrefs, bytes that are not UTF-8. Empty when there is nothing.
-std::vector<std::string> attentionLines(const RunReport& report);
-
-// The window's notice after a completed run that has something to tell.
+// The window's notice after a completed run: the file written, what deserves attention, where
+// the log and the report are.
 inline constexpr const char* kNoticeTitle = "Fin du traitement";
-inline constexpr const char* kNoticeIntro = "Le fichier a été écrit. À noter :";
+inline constexpr const char* kNoticeWritten = "Le fichier a été écrit :";
+inline constexpr const char* kNoticeToNote = "À noter :";
+inline constexpr const char* kNoticeNothingToNote = "Rien à signaler.";
+// After lines were cut in a run without the CONC check box.
+inline constexpr const char* kNoticeConcHint =
+    "Pour garder la fin des lignes longues, cochez la case « Conserver la fin des lignes longues "
+    "(CONC) » et relancez le traitement.";
+std::string noticeLog(const std::string& logPath);
+inline constexpr const char* kNoticeNoLog =
+    "Journal : aucun, car aucune ligne n'a été coupée ni continuée.";
+std::string noticeReport(const std::string& reportPath);
 inline constexpr const char* kOpenLog = "Ouvrir le journal";
 inline constexpr const char* kOpenReport = "Ouvrir le rapport";
-std::string noticeLinesCut(int64_t count);
-// Told with the rest when the notice shows, not a reason to show it: the user chose CONC.
-std::string noticeLinesContinued(int64_t count);
+inline constexpr const char* kOpenFolder = "Ouvrir le dossier";
+// When the desktop has no program to open a file, or a folder, with.
+std::string cannotOpenFile(const std::string& path);
+std::string cannotOpenFolder(const std::string& path);
 
-// The whole report of a run, in French, lines ending in LF: what brelin-cli --report prints and
-// the window writes beside its log. Lists show their first 20 items, then "et N autres".
-std::string reportText(const RunResult& result);
+// A write-out that failed: the failure's own sentence, then this, then the save dialog again.
+inline constexpr const char* kChooseAnotherPlace =
+    "Choisissez un autre emplacement : ce qui a été lu est gardé, le fichier n'a pas à être relu.";
+// Several files dropped on the window at once.
+inline constexpr const char* kOneFileAtATime =
+    "Brelin traite un seul fichier à la fois : déposez un seul fichier GEDCOM sur la fenêtre.";
 
 // Status panel 1: "N lignes" for a counted input, "Taille N Mo" for an estimated one.
 std::string measureText(const InputMeasure& measure);
@@ -122,9 +131,5 @@ std::string elapsedText(double seconds);
 
 // The three status panels of a completed run, as brelin-cli prints them on one line.
 std::string completedLine(const RunResult& result);
-
-// A sentence for the user that names the file and the cause; the system's or the database's
-// own words, where there are any, follow in brackets.
-std::string describe(const RunError& error);
 
 }  // namespace brelin::text

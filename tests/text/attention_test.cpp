@@ -1,0 +1,102 @@
+// What deserves attention after a run: one list, told alike by every front end, each in its own
+// voice; and the report's lists, cut after twenty items.
+#include "attention.h"
+
+#include <gtest/gtest.h>
+
+#include "report_text.h"
+
+namespace brelin {
+namespace {
+
+struct AttentionCase {
+    const char* name;
+    RunReport report;
+    std::vector<const char*> inEveryVoice;  // a part of each line, in order
+};
+
+RunReport withTrailer() {
+    RunReport report;
+    report.trailer = true;
+    return report;
+}
+
+std::vector<AttentionCase> cases() {
+    RunReport clean = withTrailer();
+    RunReport cut = withTrailer();
+    cut.cutLines = {{12, "@I1@"}, {40, "@I2@"}};
+    RunReport continued = withTrailer();
+    continued.continuedLines = {{7, "HEAD"}};
+    RunReport everything;
+    everything.cutLines = {{3, "@I1@"}};
+    everything.continuedLines = {{5, "@I1@"}, {6, "@I1@"}};
+    everything.linesAfterTrailer = 2;
+    everything.duplicateXrefs = {{"@I1@", {2, 9}}};
+    everything.invalidUtf8Lines = {4};
+    return {
+        {"Clean", clean, {}},
+        {"Cut", cut, {"2 ligne"}},
+        {"Continued", continued, {"1 ligne", "CONC"}},
+        {"Everything",
+         everything,
+         {"1 ligne", "2 ligne", "2 lignes après la ligne de fin", "pas de ligne de fin",
+          "@I1@ (lignes 2 et 9)", "ligne 4"}},
+    };
+}
+
+TEST(AttentionLines, SameFindingsInBothVoices) {
+    const std::string log = "/p/Logbrelin-cli.log";
+    for (const AttentionCase& c : cases()) {
+        const auto terminal = text::attentionLines(c.report, text::Voice::CommandLine, log);
+        const auto notice = text::attentionLines(c.report, text::Voice::Notice);
+        ASSERT_EQ(terminal.size(), findings(c.report).size()) << c.name;
+        ASSERT_EQ(notice.size(), terminal.size()) << c.name;
+        for (size_t i = 0; i < terminal.size(); ++i) {
+            const std::string part = c.inEveryVoice.size() > i ? c.inEveryVoice[i] : "";
+            EXPECT_NE(terminal[i].find(part), std::string::npos) << c.name << ": " << terminal[i];
+            EXPECT_NE(notice[i].find(part), std::string::npos) << c.name << ": " << notice[i];
+        }
+        // The terminal names the log where it lists lines; the notice offers it by a button.
+        for (const std::string& line : notice) EXPECT_EQ(line.find(log), std::string::npos);
+    }
+    const auto cutTerminal = text::attentionLines(cases()[1].report, text::Voice::CommandLine, log);
+    EXPECT_NE(cutTerminal[0].find(log), std::string::npos);
+}
+
+// The terminal counts in good French; the notice says what a cut costs.
+TEST(AttentionLines, CountsAgreeWithTheirNumber) {
+    const struct {
+        size_t cut;
+        size_t continued;
+        const char* terminal;
+        const char* notice;
+    } cases[] = {
+        {1, 0, "1 ligne coupée à 255", "sa fin n'est pas dans le fichier écrit"},
+        {23, 0, "23 lignes coupées à 255", "leur fin n'est pas dans le fichier écrit"},
+        {0, 1, "1 ligne continuée sur", "1 ligne de plus de 255 caractères a été continuée"},
+        {0, 2, "2 lignes continuées sur", "2 lignes de plus de 255 caractères ont été"},
+    };
+    for (const auto& c : cases) {
+        RunReport report = withTrailer();
+        report.cutLines.assign(c.cut, {5, "@I1@"});
+        report.continuedLines.assign(c.continued, {6, "@I1@"});
+        const auto terminal = text::attentionLines(report, text::Voice::CommandLine, "/p/log");
+        const auto notice = text::attentionLines(report, text::Voice::Notice);
+        ASSERT_EQ(terminal.size(), 1u);
+        EXPECT_EQ(terminal[0].rfind(c.terminal, 0), 0u) << terminal[0];
+        EXPECT_EQ(terminal[0].find("(s)"), std::string::npos) << terminal[0];
+        EXPECT_NE(notice[0].find(c.notice), std::string::npos) << notice[0];
+    }
+}
+
+TEST(ReportText, ListsStopAtTwentyThenSayHowManyMore) {
+    RunResult result;
+    for (int64_t i = 1; i <= 23; ++i) result.report.cutLines.push_back({i * 10, "@I1@"});
+    result.report.trailer = true;
+    const std::string text = text::reportText(result);
+    EXPECT_NE(text.find("  ligne 200 (@I1@)\n  et 3 autres\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("ligne 210"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace brelin

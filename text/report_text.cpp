@@ -1,0 +1,98 @@
+#include "report_text.h"
+
+#include "messages.h"
+#include "printable.h"
+
+namespace brelin::text {
+
+namespace {
+
+// One indented line per item of list, the first kListedItems of them, then "et N autres".
+template <typename Item, typename Words>
+void appendItems(std::string& text, const std::vector<Item>& list, Words words) {
+    for (size_t i = 0; i < list.size() && i < kListedItems; ++i)
+        text += "  " + words(list[i]) + "\n";
+    if (list.size() > kListedItems) text += "  " + othersText(list.size()) + "\n";
+}
+
+void reportedLines(std::string& text, const char* title, const std::vector<ReportedLine>& list) {
+    text +=
+        std::string(title) + " : " + (list.empty() ? "aucune" : std::to_string(list.size())) + "\n";
+    appendItems(text, list, [](const ReportedLine& line) {
+        return "ligne " + std::to_string(line.line) + " (" + printableText(line.record) + ")";
+    });
+}
+
+}  // namespace
+
+std::string reportText(const RunResult& result) {
+    const RunReport& r = result.report;
+    std::string text = std::string("Rapport de ") + kVersion + "\n";
+    text += "Fichier lu : " + printableText(result.inputPath) + "\n";
+    if (!result.outputPath.empty())
+        text += "Fichier écrit : " + printableText(result.outputPath) + "\n";
+    text += "Lignes lues : " + std::to_string(r.linesRead) + "\n";
+    text +=
+        "Enregistrements écrits : " + countText(r.records.individuals, "individu", "individus") +
+        ", " + countText(r.records.families, "famille", "familles") + ", " +
+        countText(r.records.sources, "source", "sources") + ", " +
+        countText(r.records.notes, "note", "notes") + "\n";
+    text += "Lignes de l'en-tête : " + std::to_string(r.headerLines) + "\n";
+
+    text += "Autres enregistrements de niveau 0, placés avec l'enregistrement qui les précède : ";
+    if (r.otherRecords.empty()) text += "aucun";
+    size_t shown = 0;
+    for (const auto& [tag, n] : r.otherRecords) {
+        if (shown == kListedItems) {
+            text += " " + othersText(r.otherRecords.size());
+            break;
+        }
+        text += (shown++ > 0 ? ", " : "") +
+                (tag.empty() ? "(sans étiquette)" : printableText(tag)) + " " + std::to_string(n);
+    }
+    text += "\n";
+    text += r.alreadyInOrder ? "Ordre : les enregistrements étaient déjà en ordre.\n"
+                             : "Ordre : des enregistrements ont changé de place.\n";
+
+    text += "Identifiants présents sur plusieurs lignes de niveau 0 : " +
+            (r.duplicateXrefs.empty() ? std::string("aucun")
+                                      : std::to_string(r.duplicateXrefs.size())) +
+            "\n";
+    appendItems(text, r.duplicateXrefs, [](const auto& duplicate) {
+        return printableText(duplicate.first) + " : " + linesText(duplicate.second);
+    });
+
+    text +=
+        "Numéros égaux écrits de façons différentes dans un même groupe : " +
+        (r.equalNumbers.empty() ? std::string("aucun") : std::to_string(r.equalNumbers.size())) +
+        "\n";
+    appendItems(text, r.equalNumbers, linesText);
+
+    text += "Numéros qui ne sont pas des nombres entiers (placés après les autres) : " +
+            (r.nonWholeNumbers.empty() ? std::string("aucun") : linesText(r.nonWholeNumbers)) +
+            "\n";
+    reportedLines(text, "Lignes coupées à 255 caractères", r.cutLines);
+    reportedLines(text, "Lignes continuées sur des lignes CONC", r.continuedLines);
+    text += "Lignes vides laissées de côté : " + std::to_string(r.emptyLines) + "\n";
+    text += "Lignes après la ligne de fin (0 TRLR) laissées de côté : " +
+            std::to_string(r.linesAfterTrailer) + "\n";
+    text += std::string("Ligne de fin (0 TRLR) : ") + (r.trailer ? "présente" : "absente") + "\n";
+    text += std::string("Marque d'ordre des octets UTF-8 : ") + (r.byteOrderMark ? "oui" : "non") +
+            "\n";
+    text += "Codage déclaré (1 CHAR) : " +
+            (r.declaredChar ? printableText(*r.declaredChar) : std::string("aucun")) + "\n";
+    text += "Octets qui ne sont pas de l'UTF-8 : ";
+    if (!r.utf8) {
+        text += "sans objet, le fichier n'est pas en UTF-8\n";
+    } else {
+        text +=
+            (r.invalidUtf8Lines.empty() ? std::string("aucun") : linesText(r.invalidUtf8Lines)) +
+            "\n";
+    }
+    text += r.verified ? "Vérification : les " + std::to_string(r.linesWritten) +
+                             " lignes écrites sont celles qui ont été lues.\n"
+                       : std::string("Vérification : non faite.\n");
+    return text;
+}
+
+}  // namespace brelin::text
