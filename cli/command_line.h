@@ -6,7 +6,13 @@
 namespace brelin {
 
 // Exit statuses of brelin-cli.
-enum ExitStatus { kExitOk = 0, kExitFailure = 1, kExitRefused = 2, kExitInterrupted = 130 };
+enum ExitStatus {
+    kExitOk = 0,
+    kExitFailure = 1,
+    kExitRefused = 2,
+    kExitAttention = 3,  // --check only: something deserves attention
+    kExitInterrupted = 130
+};
 
 // Runs the command line argv; results go to out, progress and messages to err.
 int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace brelin::gedcom {
@@ -54,6 +55,56 @@ bool namesUtf8(std::string_view declaration);
 
 // UTF-16 without a byte-order mark shows a NUL beside the level digit of "0 HEAD".
 bool looksLikeUtf16(std::string_view head);
+// A zip archive (a GEDZIP file, .gdz) starts with a zip signature, "PK" and two bytes.
+bool looksLikeZip(std::string_view head);
+
+// True for a version 7 value of the header's "2 VERS" line under "1 GEDC": "7", "7.0", "7.1"…
+bool isVersion7(std::string_view version);
+
+// What a file's header part says about how to read it, gathered from its lines in order up to
+// its first record: the version under "1 GEDC" ("2 VERS 5.5.1") and the first "1 CHAR" value.
+class HeaderFacts {
+public:
+    // Takes the next line of the header part; false once nothing more is to be learnt from it.
+    bool take(std::string_view line);
+
+    const std::optional<std::string>& version() const { return version_; }
+    const std::optional<std::string>& declaredChar() const { return declaredChar_; }
+    bool version7() const { return version_ && isVersion7(*version_); }
+
+private:
+    std::optional<std::string> version_;
+    std::optional<std::string> declaredChar_;
+    bool inGedc_ = false;
+    bool inHead_ = false;
+};
+
+// Which lines after the first trailer are taken. Lines are left out until a line that begins
+// with "0 " and is neither a trailer nor a header; from there on lines are taken as before the
+// trailer, up to the next trailer line, after which the same holds again. A header line after
+// the trailer means two files put end to end.
+class TrailerGate {
+public:
+    enum class Verdict { Take, LeaveOut, SecondHeader };
+
+    // The verdict on the next non-empty line, given its head.
+    Verdict pass(std::string_view head);
+    // True once the first trailer line has been taken.
+    bool pastTrailer() const { return trailerSeen_; }
+
+private:
+    bool trailerSeen_ = false;
+    bool taking_ = true;
+};
+
+// The pointer a line holds: its value when that is exactly one xref "@X@" (trailing blanks
+// aside), X neither empty nor holding an "@", not an escape ("@#DJULIAN@"), nor GEDCOM 7's null
+// pointer "@VOID@"; the text of CONC and CONT lines is never a pointer. nullopt otherwise.
+std::optional<std::string_view> pointerValue(std::string_view line);
+
+// The records' tags: the kind of record (Individual, Family, Source, Note) a tag names, INDI,
+// FAM, SOUR, NOTE or GEDCOM 7's SNOTE; Ordinary for any other tag.
+LineKind recordKindOfTag(std::string_view tag);
 
 // True for a blank inside a line: a space or a tab.
 inline bool isBlank(char c) {
@@ -72,14 +123,60 @@ size_t utf8SequenceLength(const unsigned char* bytes, size_t size);
 // True when text is valid UTF-8.
 bool isValidUtf8(std::string_view text);
 
-// True when a line may end, or a part may be split, just before text[k] (k < text.size()): in
-// a UTF-8 file, not inside a character.
-inline bool isCharacterBoundary(std::string_view text, size_t k, bool utf8) {
-    return !utf8 || !continuesUtf8(text[k]);
-}
+// What the bytes of a text show: ASCII alone, valid UTF-8 with some bytes that are not ASCII, or
+// bytes that are not UTF-8 (an 8-bit character set).
+enum class TextBytes { Ascii, Utf8, EightBit };
+TextBytes textBytes(std::string_view text);
+
+// The same for a text given in pieces, a character possibly split between two of them.
+class TextBytesScan {
+public:
+    void add(std::string_view piece);
+    // After the last piece.
+    TextBytes result() const;
+
+private:
+    std::string pending_;  // the first bytes of a character that the next piece completes
+    bool nonAscii_ = false;
+    bool invalid_ = false;
+};
+
+// How a file's lines may be cut, or split on CONC lines.
+enum class LineRule {
+    // UTF-8 by its byte-order mark or its "1 CHAR UTF-8" line: never before a byte that
+    // continues a character.
+    Utf8,
+    // Any other file of version 5, or of no version: never inside a well-formed UTF-8 character
+    // (RFC 3629) that starts before the cut and ends after it; anywhere else, at any byte.
+    Bytes,
+    // Version 7: no length limit, no CONC; no line is cut or continued.
+    Whole,
+};
+
+// The rule for a file, by its byte-order mark and its header.
+LineRule lineRuleFor(bool utf8Mark, const HeaderFacts& header);
+
+// True when a line may end, or a part may be split, just before text[k] (0 < k < text.size()).
+// Under Bytes the character at the cut must lie whole in text to be seen: three bytes past k.
+bool isCharacterBoundary(std::string_view text, size_t k, LineRule rule);
 
 // How many bytes of a line of length bytes, whose head is given, stay after the cut: the whole
-// line up to 255 bytes; in UTF-8 the longest prefix of whole characters of at most 255 bytes.
-size_t cutLength(std::string_view head, uint64_t length, bool utf8);
+// line up to 255 bytes (and under Whole); otherwise the longest prefix of at most 255 bytes that
+// ends at a boundary, or 255 where the rule finds none.
+size_t cutLength(std::string_view head, uint64_t length, LineRule rule);
+
+// A UTF-8 character split between a line and the CONC line after it: its first bytes end the
+// line, its others begin the CONC line's value.
+struct SplitCharacter {
+    size_t before = 0;  // bytes at the end of line
+    size_t after = 0;   // bytes at the start of the CONC line's value
+};
+// True when line ends with the first bytes, not all, of a well-formed UTF-8 character.
+bool endsInsideCharacter(std::string_view line);
+// The character split between line and next, when next is a CONC line whose value's first bytes
+// complete the well-formed UTF-8 character that line's last bytes begin; nullopt otherwise.
+std::optional<SplitCharacter> splitCharacter(std::string_view line, std::string_view next);
+// Where the value of a line "N [@X@ ]TAG value" starts; nullopt for a line without one.
+std::optional<size_t> valueStart(std::string_view line);
 
 }  // namespace brelin::gedcom

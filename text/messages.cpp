@@ -26,6 +26,10 @@ std::string cliWritten(const std::string& outputPath) {
     return "Fichier écrit : " + outputPath;
 }
 
+std::string cliChecked(const std::string& inputPath) {
+    return "Fichier vérifié : " + inputPath + " (rien n'a été écrit)";
+}
+
 std::string cliLinesCutBeforeFailure(const std::string& logPath) {
     return "Les lignes coupées jusque-là sont dans le journal " + logPath;
 }

@@ -42,7 +42,10 @@ std::string numbersText(const std::vector<int64_t>& values) {
         if (i > 0) text += i + 1 == values.size() ? " et " : ", ";
         text += std::to_string(values[i]);
     }
-    if (values.size() > kListedItems) text += " " + othersText(values.size());
+    if (values.size() > kListedItems) {
+        text += ' ';
+        text += othersText(values.size());
+    }
     return text;
 }
 

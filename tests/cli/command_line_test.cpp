@@ -130,12 +130,13 @@ TEST_F(CommandLineTest, WorkedExamplesComeOutToTheByte) {
 
 TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     writeFile(input, "0 HEAD\r\n0 @I2@ INDI\r\n0 @I2@ INDI\r\n1 NOTE " + std::string(300, 'x') +
-                         "\r\n0 TRLR\r\n0 @I3@ INDI\r\n");
+                         "\r\n0 TRLR\r\n\x1A\r\n0 @I3@ INDI\r\n");
     const Finished plain = run({input, output});
     EXPECT_EQ(plain.status, 0);
     const std::string shortLines =
         "1 ligne(s) coupée(s) à 255 caractères, voir le journal " + dir.file("Logbrelin-cli.log") +
         "\n1 ligne après la ligne de fin (0 TRLR) a été laissée de côté.\n"
+        "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé et remis en ordre.\n"
         "1 identifiant figure sur plusieurs lignes de niveau 0 : @I2@ (lignes 2 et 3).\n";
     EXPECT_EQ(plain.out.substr(plain.out.find('\n', plain.out.find("Fichier écrit")) + 1),
               shortLines);
@@ -148,7 +149,7 @@ TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     const Finished json = run({"--force", "--json", input, output});
     EXPECT_EQ(json.status, 0);
     EXPECT_EQ(json.out.substr(0, 53),
-              "{\"lines_read\":5,\"records\":{\"individuals\":2,\"families\"");
+              "{\"lines_read\":7,\"records\":{\"individuals\":3,\"families\"");
     EXPECT_NE(json.out.find("\"cut_lines\":[{\"line\":4,\"record\":\"@I2@\"}]"), std::string::npos);
     EXPECT_EQ(json.out.find('\n'), json.out.size() - 1);
     EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));

@@ -108,14 +108,19 @@ INSTANTIATE_TEST_SUITE_P(
                                      {2, "HEAD"}, {3, "@I1@"}, {4, "@I1@"}, {6, "@R1@"}}));
                        EXPECT_EQ(findings(r), std::vector<Finding>{Finding::LinesCut});
                    }},
-        ReportCase{"LinesAfterTheTrailerAreCountedNotWritten",
-                   crlf({"0 HEAD", "0 TRLR", "", "0 @I1@ INDI", "1 NOTE " + k300, "junk"}),
+        ReportCase{"AfterTheTrailerLinesLeftOutRecordsKept",
+                   crlf({"0 HEAD", "0 TRLR", "", "\x1A", "0 TRLR", "0 @I1@ INDI", "1 NOTE " + k300,
+                         "0 TRLR", "junk", ""}),
                    [](const RunReport& r) {
-                       EXPECT_EQ(r.linesAfterTrailer, 3);
-                       EXPECT_EQ(r.emptyLines, 1);
-                       EXPECT_EQ(r.linesRead, 2);
-                       EXPECT_TRUE(r.cutLines.empty());
-                       EXPECT_EQ(r.records.individuals, 0);
+                       EXPECT_EQ(r.linesAfterTrailer, 4);
+                       EXPECT_EQ(r.recordsAfterTrailer, 1);
+                       EXPECT_EQ(r.emptyLines, 2);
+                       EXPECT_EQ(r.linesRead, 7);
+                       EXPECT_EQ(r.cutLines, (std::vector<ReportedLine>{{7, "@I1@"}}));
+                       EXPECT_EQ(r.records.individuals, 1);
+                       EXPECT_EQ(findings(r), (std::vector<Finding>{Finding::LinesCut,
+                                                                    Finding::LinesAfterTrailer,
+                                                                    Finding::RecordsAfterTrailer}));
                    }},
         ReportCase{"NoTrailer", crlf({"0 HEAD", "0 @I1@ INDI"}),
                    [](const RunReport& r) {
@@ -203,7 +208,7 @@ TEST(ReportGatherer, FindsRepeatsAtTheWriteOutAndTheirLinesInTheInput) {
     std::string bytes;
     for (size_t i = 0; i < input.size(); ++i) {
         gatherer.line(kinds[i], input[i], static_cast<int64_t>(i + 1));
-        if (i == 2) gatherer.lineContinued(3);
+        if (i == 2) gatherer.lineContinued(3, 2);
         bytes += input[i] + "\n";
     }
     gatherer.staged(8);
@@ -242,14 +247,25 @@ TEST(Json, KeysInOrder) {
     report.duplicateXrefs.push_back({"@I1@", {2, 5}});
     report.equalNumbers.push_back({3, 4});
     report.declaredChar = "UTF-8";
+    report.groupMismatches.push_back({7, "@P1@", "INDI", LineKind::Ordinary});
+    report.missingPointers.push_back({9, "@F2@"});
+    report.recordsAfterTrailer = 1;
+    report.gedcomVersion = "7.0";
+    report.encodingSeen = gedcom::TextBytes::EightBit;
+    report.encodingMismatch = true;
+    report.splitCharacters = {11};
+    report.concRepaired = 1;
     EXPECT_EQ(toJson(report),
               "{\"lines_read\":0,\"records\":{\"individuals\":0,\"families\":0,\"sources\":0,"
               "\"notes\":0},\"header_lines\":0,\"other_records\":{},\"already_in_order\":true,"
               "\"duplicate_xrefs\":{\"@I1@\":[2,5]},\"equal_numbers\":[[3,4]],"
-              "\"non_whole_numbers\":[],\"cut_lines\":[],\"continued_lines\":[],"
-              "\"empty_lines\":0,\"lines_after_trailer\":0,\"trailer\":false,"
-              "\"byte_order_mark\":false,\"declared_char\":\"UTF-8\",\"invalid_utf8_lines\":[],"
-              "\"verified\":false}");
+              "\"non_whole_numbers\":[],\"group_mismatches\":[{\"line\":7,\"xref\":\"@P1@\","
+              "\"tag\":\"INDI\"}],\"missing_pointers\":[{\"line\":9,\"pointer\":\"@F2@\"}],"
+              "\"cut_lines\":[],\"continued_lines\":[],\"empty_lines\":0,"
+              "\"lines_after_trailer\":0,\"records_after_trailer\":1,\"trailer\":false,"
+              "\"byte_order_mark\":false,\"declared_char\":\"UTF-8\",\"gedcom_version\":\"7.0\","
+              "\"encoding_seen\":\"8-bit\",\"encoding_mismatch\":true,\"invalid_utf8_lines\":[],"
+              "\"split_characters\":[11],\"conc_repaired\":1,\"verified\":false}");
 }
 
 }  // namespace

@@ -34,13 +34,12 @@ void RunNoticeTest::noticeOnlyWhenThereIsSomethingToTell_data() {
                                << QStringList{"2 lignes de plus de 255 caractères"}
                                << "Logbrelin.log"
                                << "Ouvrir le journal";
-    QTest::newRow("no trailer")
-        << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n") << QStringList{"pas de ligne de fin"}
-        << "Rapportbrelin.txt"
-        << "Ouvrir le rapport";
+    QTest::newRow("no trailer") << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n")
+                                << QStringList{"pas de ligne de fin"} << "Rapportbrelin.txt"
+                                << "Ouvrir le rapport";
     QTest::newRow("after the trailer, duplicate")
         << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n0 @I2@ INDI\r\n")
-        << QStringList{"1 ligne après la ligne de fin", "@I1@ (lignes 2 et 3)"}
+        << QStringList{"1 enregistrement placé après la ligne de fin", "@I1@ (lignes 2 et 3)"}
         << "Rapportbrelin.txt"
         << "Ouvrir le rapport";
 }

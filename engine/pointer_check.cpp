@@ -1,0 +1,137 @@
+#include "pointer_check.h"
+
+#include <algorithm>
+#include <iterator>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+namespace brelin {
+
+namespace {
+
+// A page holds the bits of 4096 numbers: the records' 4096 bits, then the pointers'.
+constexpr uint64_t kPageNumbers = 4096;
+constexpr size_t kPageWords = 2 * kPageNumbers / 64;
+// Numbers below this are kept as bits: 4096 pages a family at most.
+constexpr uint64_t kNumberLimit = uint64_t{1} << 24;
+// Past these, xrefs are kept as hashes: a file of scattered numbers or of many spellings costs
+// at most 4 MiB of pages and 2 MiB of families.
+constexpr size_t kMaxFamilies = 64;
+constexpr size_t kMaxPages = 4096;
+// The pointers' hashes are sorted and their repeats dropped each time they grow by this much
+// over what the last time left: a file names the same records again and again.
+constexpr size_t kCompactionStep = 1 << 16;
+
+struct Key {
+    std::string_view letters;
+    size_t width = 0;
+    uint64_t number = 0;
+};
+
+// "@I123@": "I", 0, 123; "@F0042@": "F", 4, 42. nullopt for an xref of another form, or of a
+// number too large.
+std::optional<Key> keyOf(std::string_view xref) {
+    if (xref.size() < 3 || xref.front() != '@' || xref.back() != '@') return std::nullopt;
+    const std::string_view body = xref.substr(1, xref.size() - 2);
+    size_t start = body.size();
+    while (start > 0 && body[start - 1] >= '0' && body[start - 1] <= '9') --start;
+    const std::string_view digits = body.substr(start);
+    if (digits.empty() || digits.size() > 8) return std::nullopt;
+    Key key;
+    key.letters = body.substr(0, start);
+    key.width = digits.size() > 1 && digits[0] == '0' ? digits.size() : 0;
+    for (const char c : digits) key.number = key.number * 10 + static_cast<uint64_t>(c - '0');
+    if (key.number >= kNumberLimit) return std::nullopt;
+    return key;
+}
+
+uint64_t hashOf(std::string_view text) {
+    return XXH3_64bits(text.data(), text.size());
+}
+
+void sortUnique(std::vector<uint64_t>& values) {
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+}
+
+}  // namespace
+
+PointerCheck::PointerCheck() = default;
+PointerCheck::~PointerCheck() = default;
+
+std::optional<PointerCheck::Bit> PointerCheck::bitOf(std::string_view xref, bool pointer,
+                                                     bool make) {
+    const std::optional<Key> key = keyOf(xref);
+    if (!key) return std::nullopt;
+    const auto matches = [&](const Family& family) {
+        return family.width == key->width && family.letters == key->letters;
+    };
+    // Records and pointers of one kind come in runs: the last family is the likeliest.
+    if (lastFamily_ >= families_.size() || !matches(families_[lastFamily_])) {
+        const auto found = std::find_if(families_.begin(), families_.end(), matches);
+        lastFamily_ = static_cast<size_t>(found - families_.begin());
+        if (lastFamily_ == families_.size()) {
+            if (!make || families_.size() >= kMaxFamilies) return std::nullopt;
+            families_.push_back({std::string(key->letters), key->width, {}});
+            families_.back().pages.resize(kNumberLimit / kPageNumbers);
+        }
+    }
+    std::unique_ptr<uint64_t[]>& page = families_[lastFamily_].pages[key->number / kPageNumbers];
+    if (!page) {
+        if (!make || pages_ >= kMaxPages) return std::nullopt;
+        page = std::make_unique<uint64_t[]>(kPageWords);
+        ++pages_;
+    }
+    const uint64_t bit = key->number % kPageNumbers + (pointer ? kPageNumbers : 0);
+    return Bit{&page[bit / 64], uint64_t{1} << (bit % 64)};
+}
+
+void PointerCheck::record(std::string_view xref) {
+    if (const std::optional<Bit> bit = bitOf(xref, false, true)) {
+        *bit->word |= bit->mask;
+    } else {
+        recordHashes_.push_back(hashOf(xref));
+    }
+}
+
+void PointerCheck::pointer(std::string_view xref) {
+    if (const std::optional<Bit> bit = bitOf(xref, true, true)) {
+        *bit->word |= bit->mask;
+        return;
+    }
+    pointerHashes_.push_back(hashOf(xref));
+    if (pointerHashes_.size() >= compactedSize_ + kCompactionStep) compactPointers();
+}
+
+void PointerCheck::compactPointers() {
+    sortUnique(pointerHashes_);
+    compactedSize_ = pointerHashes_.size();
+}
+
+bool PointerCheck::settle() {
+    sortUnique(recordHashes_);
+    sortUnique(pointerHashes_);
+    missingHashes_.clear();
+    std::set_difference(pointerHashes_.begin(), pointerHashes_.end(), recordHashes_.begin(),
+                        recordHashes_.end(), std::back_inserter(missingHashes_));
+    recordHashes_ = {};
+    pointerHashes_ = {};
+    bool any = !missingHashes_.empty();
+    for (const Family& family : families_) {
+        for (const auto& page : family.pages) {
+            if (!page) continue;
+            for (size_t word = 0; word < kPageWords / 2 && !any; ++word)
+                any = (page[kPageWords / 2 + word] & ~page[word]) != 0;
+        }
+    }
+    return any;
+}
+
+bool PointerCheck::missing(std::string_view xref) {
+    if (const std::optional<Bit> bit = bitOf(xref, false, false))
+        return (*bit->word & bit->mask) == 0;
+    return std::binary_search(missingHashes_.begin(), missingHashes_.end(), hashOf(xref));
+}
+
+}  // namespace brelin
