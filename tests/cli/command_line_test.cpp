@@ -155,6 +155,36 @@ TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
 }
 
+// --check reads and reports as a run would, writes no output and touches no log; its status
+// says whether something deserves attention.
+TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
+    writeFile(dir.file("Logbrelin-cli.log"), "the last run's log");
+    writeFile(dir.file("propre.ged"), "0 HEAD\r\n0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* told;  // on standard output, or standard error for a failure
+    };
+    const Case cases[] = {
+        {{"--check", dir.file("propre.ged")}, 0, "Fichier vérifié : "},
+        {{"--check", input}, 3, "1 ligne de plus de 255 caractères serait coupée"},
+        {{"--check", "--conc", input}, 3, "serait continuée sur des lignes CONC"},
+        {{"--check", "--json", input}, 3, "\"cut_lines\":[{\"line\":23"},
+        {{"--check", "--report", input}, 3, "lignes qui seraient écrites sont celles"},
+        {{"--check", dir.file("absent.ged")}, 1, "absent.ged"},
+        {{"--check", input, output}, 2, "Usage"},
+    };
+    for (const Case& c : cases) {
+        const Finished finished = run(c.args);
+        EXPECT_EQ(finished.status, c.status) << c.args.back() << finished.err;
+        const std::string& told = c.status == 0 || c.status == 3 ? finished.out : finished.err;
+        EXPECT_NE(told.find(c.told), std::string::npos) << told;
+        EXPECT_EQ(otherFiles(),
+                  (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "propre.ged"}));
+        EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "the last run's log");
+    }
+}
+
 TEST_F(CommandLineTest, ARenamedCopyNamesItsFilesAfterItself) {
     const std::string copy = dir.file("outil");
     fs::copy_file(program, copy);

@@ -417,7 +417,9 @@ INSTANTIATE_TEST_SUITE_P(
                                 "0\0 \0H\0",
                                 8),
                     FailedStep::InputEncoding},
-        RefusalCase{"Utf16WithoutMark", std::string("0\0 \0H\0E\0", 8), FailedStep::InputEncoding}),
+        RefusalCase{"Utf16WithoutMark", std::string("0\0 \0H\0E\0", 8), FailedStep::InputEncoding},
+        RefusalCase{"GedzipArchive", std::string("PK\x03\x04\x14\0\0\0gedcom.ged", 18),
+                    FailedStep::InputArchive}),
     [](const auto& test) { return test.param.name; });
 
 TEST_F(ConversionRunTest, MissingInputFails) {

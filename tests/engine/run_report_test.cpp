@@ -143,6 +143,41 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_EQ(r.declaredChar, "UTF-8");
                 EXPECT_EQ(r.invalidUtf8Lines, (Lines{2, 5}));
             }},
+        ReportCase{"RecordsOutOfTheirGroup",
+                   crlf({"0 HEAD", "0 @PERSON1@ INDI", "0 @I5@ OBJE", "0 @F3@ INDI", "0 @N1@ SNOTE",
+                         "0 @S1@ SUBM", "0 @S2@ SOUR", "0 @R1@ REPO", "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_EQ(
+                           r.groupMismatches,
+                           (std::vector<GroupMismatch>{{2, "@PERSON1@", "INDI", LineKind::Ordinary},
+                                                       {3, "@I5@", "OBJE", LineKind::Individual},
+                                                       {4, "@F3@", "INDI", LineKind::Family}}));
+                       EXPECT_EQ(r.records.individuals, 1);
+                   }},
+        ReportCase{
+            "PointersToNothing",
+            crlf({"0 HEAD", "1 SUBM @U1@", "0 @I1@ INDI", "1 FAMS @F9@", "1 FAMC @F1@",
+                  "1 ASSO @PERSON2@", "1 NOTE @@ et @#DJULIAN@", "2 CONC @F8@", "1 FAMS @VOID@",
+                  "0 @F1@ FAM", "1 CHIL @I1@", "1 WIFE @F9@", "1 HUSB @PERSON1@", "1 OBJE @MEDIA@",
+                  "1 REPO @DEPOT@", "0 @DEPOT@ REPO", "0 TRLR", "1 CHIL @F7@", "0 @PERSON1@ INDI"}),
+            [](const RunReport& r) {
+                EXPECT_EQ(r.missingPointers, (std::vector<MissingPointer>{{2, "@U1@"},
+                                                                          {4, "@F9@"},
+                                                                          {6, "@PERSON2@"},
+                                                                          {12, "@F9@"},
+                                                                          {14, "@MEDIA@"}}));
+                EXPECT_EQ(r.recordsAfterTrailer, 1);
+            }},
+        ReportCase{"VersionAndBytesAsDeclared",
+                   crlf({"0 HEAD", "1 GEDC", "2 VERS 5.5.1", "1 CHAR ANSI", "0 @I1@ INDI",
+                         "1 NAME Andr\xE9", "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_EQ(r.gedcomVersion, "5.5.1");
+                       EXPECT_FALSE(r.version7);
+                       EXPECT_EQ(r.encodingSeen, gedcom::TextBytes::EightBit);
+                       EXPECT_FALSE(r.encodingMismatch);
+                       EXPECT_TRUE(findings(r).empty());
+                   }},
         ReportCase{"AnselBytesAreNoConcern",
                    crlf({"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI",
                          "1 NAME \xE2"
@@ -153,6 +188,35 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_FALSE(r.utf8);
                    }}),
     [](const auto& test) { return test.param.name; });
+
+// What the bytes show against what the file declares: its "1 CHAR", its mark, version 7.
+TEST_F(RunReportTest, EncodingSeenAndWhetherItMatchesTheDeclaration) {
+    struct Case {
+        std::string declaration;  // the header's lines after "0 HEAD"
+        std::string name;         // an individual's name
+        gedcom::TextBytes seen;
+        bool mismatch;
+    };
+    const std::string utf8Name = "\xC3\x89lise";
+    const std::string ansiName = "\xC9lise";
+    const Case cases[] = {
+        {"1 CHAR ANSI", utf8Name, gedcom::TextBytes::Utf8, true},
+        {"1 CHAR ANSEL", utf8Name, gedcom::TextBytes::Utf8, true},
+        {"1 CHAR ANSI", ansiName, gedcom::TextBytes::EightBit, false},
+        {"1 CHAR UTF-8", ansiName, gedcom::TextBytes::EightBit, true},
+        {"1 CHAR UTF-8", utf8Name, gedcom::TextBytes::Utf8, false},
+        {"1 CHAR ASCII", ansiName, gedcom::TextBytes::EightBit, true},
+        {"1 CHAR ASCII", "Elise", gedcom::TextBytes::Ascii, false},
+        {"1 GEDC\r\n2 VERS 7.0", ansiName, gedcom::TextBytes::EightBit, true},
+        {"1 SOUR X", utf8Name, gedcom::TextBytes::Utf8, false},  // nothing declared
+    };
+    for (const Case& c : cases) {
+        const RunResult result = convert("0 HEAD\r\n" + c.declaration +
+                                         "\r\n0 @I1@ INDI\r\n1 NAME " + c.name + "\r\n0 TRLR\r\n");
+        EXPECT_EQ(result.report.encodingSeen, c.seen) << c.declaration << " " << c.name;
+        EXPECT_EQ(result.report.encodingMismatch, c.mismatch) << c.declaration << " " << c.name;
+    }
+}
 
 // The self-check: the staged blocks changed or lost between staging and write-out.
 struct TamperCase {

@@ -8,6 +8,7 @@
 // ties and other numbers in input order), and the trailer last.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,7 +23,9 @@ std::vector<std::string_view> splitLines(std::string_view bytes);
 // at all, UTF-16, a zip archive, a first line that is not a level-0 line, a header after the
 // trailer). With cutLines false, the same with every line whole: the CONC mode's output, its
 // values joined back.
-std::optional<std::string> expectedOutput(std::string_view input, bool cutLines = true);
+// cuts, where given, receives the count of lines cut.
+std::optional<std::string> expectedOutput(std::string_view input, bool cutLines = true,
+                                          int64_t* cuts = nullptr);
 
 // An empty string when output (nullopt: the run wrote nothing) keeps the invariant for input;
 // otherwise what is wrong, for a test's failure message.
