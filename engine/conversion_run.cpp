@@ -230,7 +230,8 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
     if (staged.trailer) write(*staged.trailer);
     checked.finish();
     // A difference is the program's own fault: the file is discarded, the old one kept.
-    if (!gatherer.verify()) throw RunError(FailedStep::SelfCheck, output);
+    if (!gatherer.verify())
+        throw RunError(FailedStep::SelfCheck, options_.checkOnly ? inputPath_ : output);
     if (stopConfirmed()) return false;  // the output file is discarded
     file->commit();
     frontend_.showProgress(false);

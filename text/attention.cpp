@@ -183,7 +183,7 @@ std::string encodingMismatch(const RunReport& report) {
            " : un logiciel qui s'y fie lira mal ses caractères accentués.";
 }
 
-std::string splitCharacters(const RunReport& report) {
+std::string splitCharacters(const RunReport& report, bool check) {
     const size_t n = report.splitCharacters.size();
     const std::string first = std::to_string(report.splitCharacters.front());
     std::string text =
@@ -194,10 +194,13 @@ std::string splitCharacters(const RunReport& report) {
                      " lignes CONC commencent au milieu d'un caractère UTF-8 coupé avec la ligne "
                      "précédente, la première est la ligne " +
                      first;
-    if (report.concRepaired > 0)
-        text += report.concRepaired == 1 ? " ; 1 coupure a été déplacée entre deux caractères"
-                                         : " ; " + std::to_string(report.concRepaired) +
-                                               " coupures ont été déplacées entre deux caractères";
+    if (report.concRepaired > 0) {
+        const bool one = report.concRepaired == 1;
+        text += " ; " + std::to_string(report.concRepaired) + (one ? " coupure " : " coupures ") +
+                (check ? (one ? "serait déplacée" : "seraient déplacées")
+                       : (one ? "a été déplacée" : "ont été déplacées")) +
+                " entre deux caractères";
+    }
     return text + ".";
 }
 
@@ -251,7 +254,7 @@ std::vector<std::string> attentionLines(const RunReport& report, Voice voice,
                 lines.push_back(invalidUtf8(report));
                 break;
             case Finding::SplitCharacters:
-                lines.push_back(splitCharacters(report));
+                lines.push_back(splitCharacters(report, check));
                 break;
         }
     }

@@ -71,10 +71,14 @@ std::string selfCheckText(const RunResult& result) {
         text += " et " + countText(r.concLinesAdded, "ligne CONC ajoutée", "lignes CONC ajoutées") +
                 " pour en continuer " + std::to_string(r.continuedLines.size());
     }
-    if (r.concRepaired > 0)
+    if (r.concRepaired > 0) {
+        const bool one = r.concRepaired == 1;
         text += " ; " + std::to_string(r.concRepaired) +
-                (r.concRepaired == 1 ? " caractère coupé entre deux lignes y a été recollé"
-                                     : " caractères coupés entre deux lignes y ont été recollés");
+                (one ? " caractère coupé entre deux lignes y "
+                     : " caractères coupés entre deux lignes y ") +
+                (result.checkOnly ? (one ? "serait recollé" : "seraient recollés")
+                                  : (one ? "a été recollé" : "ont été recollés"));
+    }
     return text + ".\n";
 }
 

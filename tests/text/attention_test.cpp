@@ -64,7 +64,7 @@ std::vector<AttentionCase> cases() {
           "(ligne 8)",
           "(1 CHAR ANSI) ne correspond pas aux octets du fichier, qui sont de l'UTF-8",
           "1 ligne CONC commence au milieu d'un caractère UTF-8 coupé avec la ligne précédente : "
-          "ligne 11 ; 1 coupure a été déplacée"}},
+          "ligne 11 ; 1 coupure "}},
     };
 }
 
