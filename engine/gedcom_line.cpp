@@ -96,23 +96,6 @@ LineParts partsOf(std::string_view line) {
     return parts;
 }
 
-// The level of a line, blanks before it allowed; -1 without one.
-int levelOf(std::string_view line) {
-    size_t i = 0;
-    while (i < line.size() && isBlank(line[i])) ++i;
-    if (i >= line.size() || line[i] < '0' || line[i] > '9') return -1;
-    const int level = line[i] - '0';
-    if (i + 1 < line.size() && line[i + 1] >= '0' && line[i + 1] <= '9')
-        return level * 10 + (line[i + 1] - '0');
-    return level;
-}
-
-// True for "0 HEAD" and for it after a byte-order mark: the start of a GEDCOM file.
-bool isHeaderLine(std::string_view line) {
-    if (startsWith(line, kUtf8Mark)) line.remove_prefix(kUtf8Mark.size());
-    return startsWith(line, "0 HEAD") && (line.size() == 6 || isBlank(line[6]));
-}
-
 }  // namespace
 
 LineKind classifyLine(std::string_view line) {
@@ -169,41 +152,6 @@ bool namesUtf8(std::string_view declaration) {
     return declaration == "UTF-8" || declaration == "UTF8";
 }
 
-bool HeaderFacts::take(std::string_view line) {
-    if (classifyLine(line) != LineKind::Ordinary) return false;
-    if (!declaredChar_) {
-        if (const auto value = charDeclaration(line.substr(0, kLineLimit)))
-            declaredChar_ = std::string(*value);
-    }
-    const int level = levelOf(line);
-    const LineParts parts = partsOf(line);
-    if (level == 0) {
-        inHead_ = parts.tag == "HEAD";
-        inGedc_ = false;
-    } else if (level == 1) {
-        inGedc_ = inHead_ && parts.tag == "GEDC";
-    } else if (inGedc_ && level == 2 && parts.tag == "VERS" && parts.value && !version_) {
-        version_ = std::string(trimEnd(line.substr(*parts.value)));
-    }
-    return !version_ || !(declaredChar_ || version7());
-}
-
-TrailerGate::Verdict TrailerGate::pass(std::string_view head) {
-    const bool trailer = startsWith(head, kTrailerStart);
-    if (!trailerSeen_) {
-        trailerSeen_ = trailer;
-        taking_ = !trailer;
-        return Verdict::Take;
-    }
-    if (isHeaderLine(head)) return Verdict::SecondHeader;
-    if (taking_) {
-        taking_ = !trailer;
-        return taking_ ? Verdict::Take : Verdict::LeaveOut;
-    }
-    taking_ = startsWith(head, "0 ") && !trailer;
-    return taking_ ? Verdict::Take : Verdict::LeaveOut;
-}
-
 bool looksLikeUtf16(std::string_view head) {
     return head.size() >= 2 &&
            ((head[0] == '0' && head[1] == '\0') || (head[0] == '\0' && head[1] == '0'));
@@ -214,10 +162,6 @@ bool looksLikeZip(std::string_view head) {
     return head.size() >= 4 && head[0] == 'P' && head[1] == 'K' &&
            ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6) ||
             (head[2] == 7 && head[3] == 8));
-}
-
-bool isVersion7(std::string_view version) {
-    return version == "7" || startsWith(version, "7.");
 }
 
 std::optional<std::string_view> pointerValue(std::string_view line) {
@@ -313,13 +257,6 @@ void TextBytesScan::add(std::string_view piece) {
 TextBytes TextBytesScan::result() const {
     if (invalid_ || !pending_.empty()) return TextBytes::EightBit;
     return nonAscii_ ? TextBytes::Utf8 : TextBytes::Ascii;
-}
-
-LineRule lineRuleFor(bool utf8Mark, const HeaderFacts& header) {
-    if (header.version7()) return LineRule::Whole;
-    if (utf8Mark || (header.declaredChar() && namesUtf8(*header.declaredChar())))
-        return LineRule::Utf8;
-    return LineRule::Bytes;
 }
 
 bool isCharacterBoundary(std::string_view text, size_t k, LineRule rule) {

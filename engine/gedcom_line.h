@@ -1,7 +1,8 @@
 // What a GEDCOM line is, in one place that the reader, the stager, the continuation, the report
 // and the self-check share: the length limit, the line end, the parts of a level-0 line, the
-// record kinds, the encoding declaration, and where a long line may be cut or split.
-// docs/file-formats.md describes the bytes read and written.
+// record kinds, the encoding declaration, which value is a pointer, what bytes show, and where a
+// long line may be cut or split. What the file says beyond one line (its header, what follows
+// its trailer) is gedcom_file.h's. docs/file-formats.md describes the bytes read and written.
 #pragma once
 
 #include <cstddef>
@@ -58,45 +59,6 @@ bool looksLikeUtf16(std::string_view head);
 // A zip archive (a GEDZIP file, .gdz) starts with a zip signature, "PK" and two bytes.
 bool looksLikeZip(std::string_view head);
 
-// True for a version 7 value of the header's "2 VERS" line under "1 GEDC": "7", "7.0", "7.1"…
-bool isVersion7(std::string_view version);
-
-// What a file's header part says about how to read it, gathered from its lines in order up to
-// its first record: the version under "1 GEDC" ("2 VERS 5.5.1") and the first "1 CHAR" value.
-class HeaderFacts {
-public:
-    // Takes the next line of the header part; false once nothing more is to be learnt from it.
-    bool take(std::string_view line);
-
-    const std::optional<std::string>& version() const { return version_; }
-    const std::optional<std::string>& declaredChar() const { return declaredChar_; }
-    bool version7() const { return version_ && isVersion7(*version_); }
-
-private:
-    std::optional<std::string> version_;
-    std::optional<std::string> declaredChar_;
-    bool inGedc_ = false;
-    bool inHead_ = false;
-};
-
-// Which lines after the first trailer are taken. Lines are left out until a line that begins
-// with "0 " and is neither a trailer nor a header; from there on lines are taken as before the
-// trailer, up to the next trailer line, after which the same holds again. A header line after
-// the trailer means two files put end to end.
-class TrailerGate {
-public:
-    enum class Verdict { Take, LeaveOut, SecondHeader };
-
-    // The verdict on the next non-empty line, given its head.
-    Verdict pass(std::string_view head);
-    // True once the first trailer line has been taken.
-    bool pastTrailer() const { return trailerSeen_; }
-
-private:
-    bool trailerSeen_ = false;
-    bool taking_ = true;
-};
-
 // The pointer a line holds: its value when that is exactly one xref "@X@" (trailing blanks
 // aside), X neither empty nor holding an "@", not an escape ("@#DJULIAN@"), nor GEDCOM 7's null
 // pointer "@VOID@"; the text of CONC and CONT lines is never a pointer. nullopt otherwise.
@@ -152,9 +114,6 @@ enum class LineRule {
     // Version 7: no length limit, no CONC; no line is cut or continued.
     Whole,
 };
-
-// The rule for a file, by its byte-order mark and its header.
-LineRule lineRuleFor(bool utf8Mark, const HeaderFacts& header);
 
 // True when a line may end, or a part may be split, just before text[k] (0 < k < text.size()).
 // Under Bytes the character at the cut must lie whole in text to be seen: three bytes past k.

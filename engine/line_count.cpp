@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gedcom_file.h"
 #include "line_reader.h"
 
 namespace brelin {

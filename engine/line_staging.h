@@ -13,6 +13,7 @@
 
 #include "block_stager.h"
 #include "file_system.h"
+#include "gedcom_file.h"
 #include "gedcom_line.h"
 #include "line_reader.h"
 #include "report_gatherer.h"

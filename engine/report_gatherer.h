@@ -15,6 +15,7 @@
 
 #include "block_stager.h"
 #include "file_system.h"
+#include "gedcom_file.h"
 #include "gedcom_line.h"
 #include "pointer_check.h"
 #include "run_report.h"

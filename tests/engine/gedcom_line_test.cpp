@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gedcom_file.h"
 #include "line_continuation.h"
 
 namespace brelin::gedcom {

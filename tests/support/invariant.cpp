@@ -105,16 +105,21 @@ Rule ruleOf(const std::vector<std::string_view>& lines, bool mark) {
         const std::string_view line = withoutLeadingBlanks(raw);
         if (line.empty()) continue;
         if (recordGroup(raw) != 0 || begins(raw, "0 TRLR")) break;
-        if (line == "0" || begins(line, "0 ")) level0 = line, level1 = {};
-        if (begins(line, "1 ")) level1 = line;
+        // A level is a digit followed by a blank or nothing ("00" is no level).
+        const bool level0Line = line == "0" || begins(line, "0 ") || begins(line, "0\t");
+        if (level0Line) level0 = line, level1 = {};
+        if (line == "1" || begins(line, "1 ") || begins(line, "1\t")) level1 = line;
         if (!charSeen && begins(raw, "1 CHAR ")) {
             charSeen = true;
             const std::string_view value = withoutTrailingBlanks(raw.substr(7));
             if (value == "UTF-8" || value == "UTF8") utf8 = true;
         }
-        if (!versionSeen && begins(line, "2 VERS ") &&
-            (level0 == "0 HEAD" || begins(level0, "0 HEAD ")) &&
-            (level1 == "1 GEDC" || begins(level1, "1 GEDC "))) {
+        const auto is = [](std::string_view text, std::string_view levelAndTag) {
+            return text == levelAndTag || begins(text, std::string(levelAndTag) + " ") ||
+                   begins(text, std::string(levelAndTag) + "\t");
+        };
+        if (!versionSeen && begins(line, "2 VERS ") && is(level0, "0 HEAD") &&
+            is(level1, "1 GEDC")) {
             versionSeen = true;
             const std::string_view value = withoutTrailingBlanks(line.substr(7));
             version7 = value == "7" || begins(value, "7.");
