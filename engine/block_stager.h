@@ -31,8 +31,10 @@ std::optional<Table> tableOf(LineKind kind);
 class BlockStager {
 public:
     // A block grows up to this size before it is staged in parts; parts of one record share its
-    // number and so come back together and in order.
-    static constexpr size_t kBlockPartSize = 1 << 20;
+    // number and so come back together and in order. The write-out's merge of the store's sorted
+    // runs holds one row of each run at a time: a record of hundreds of megabytes, in as many
+    // runs, costs as many parts of memory.
+    static constexpr size_t kBlockPartSize = 64 << 10;
     // The last byte of a part that ends inside a line: no line holds an LF, so no other part
     // ends so.
     static constexpr char kLineGoesOn = '\n';
