@@ -47,7 +47,7 @@ std::string utf16(const std::string& ascii, bool littleEndian, bool mark) {
 }
 
 std::string hugeHeader() {
-    // One block far larger than a staged part (1 MiB): it must come back whole and in order.
+    // One block far larger than a staged part (64 KiB): it must come back whole and in order.
     std::string text = "0 HEAD\r\n";
     for (int i = 0; i < 40000; ++i)
         text += "1 NOTE ligne " + std::to_string(i) + " de l'en-tete\r\n";
