@@ -96,17 +96,6 @@ void BlockStager::acceptMore(std::string_view bytes) {
     }
 }
 
-void BlockStager::openLine(size_t lineSize) {
-    if (!open_) {
-        openBlock();
-    } else if (database_.blockSize() + lineSize + gedcom::kLineEnd.size() > kBlockPartSize) {
-        stagePending();
-        openBlock();
-    } else {
-        database_.appendToBlock(gedcom::kLineEnd);
-    }
-}
-
 void BlockStager::finish() {
     stagePending();
 }

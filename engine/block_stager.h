@@ -67,8 +67,17 @@ private:
     // Stages the block in progress and opens the record whose line's head is given.
     void startRecord(Table table, std::string_view head);
     // Makes room for the next line of the block in progress: a line end after the last, or a
-    // new part.
-    void openLine(size_t lineSize);
+    // new part. Inline: every line passes here.
+    void openLine(size_t lineSize) {
+        if (!open_) {
+            openBlock();
+        } else if (database_.blockSize() + lineSize + gedcom::kLineEnd.size() > kBlockPartSize) {
+            stagePending();
+            openBlock();
+        } else {
+            database_.appendToBlock(gedcom::kLineEnd);
+        }
+    }
 
     StagingDatabase& database_;
     Table pending_ = Table::Individuals;

@@ -73,7 +73,7 @@ bool HeaderFacts::take(std::string_view line) {
     return !version_ || !(declaredChar_ || version7());
 }
 
-TrailerGate::Verdict TrailerGate::pass(std::string_view head) {
+TrailerGate::Verdict TrailerGate::passLevelZero(std::string_view head) {
     const bool trailer = startsWith(head, kTrailerStart);
     if (!trailerSeen_) {
         trailerSeen_ = trailer;

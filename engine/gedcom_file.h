@@ -41,11 +41,17 @@ public:
     enum class Verdict { Take, LeaveOut, SecondHeader };
 
     // The verdict on the next non-empty line, given its head.
-    Verdict pass(std::string_view head);
+    Verdict pass(std::string_view head) {
+        // Before the trailer, nearly every line is settled by its first byte.
+        if (!trailerSeen_ && (head.empty() || head[0] != '0')) return Verdict::Take;
+        return passLevelZero(head);
+    }
     // True once the first trailer line has been taken.
     bool pastTrailer() const { return trailerSeen_; }
 
 private:
+    Verdict passLevelZero(std::string_view head);
+
     bool trailerSeen_ = false;
     bool taking_ = true;
 };

@@ -165,8 +165,8 @@ bool looksLikeZip(std::string_view head) {
 }
 
 std::optional<std::string_view> pointerValue(std::string_view line) {
-    // Nearly every line ends otherwise: one test settles them.
-    const size_t last = line.find_last_not_of(" \t");
+    if (!mayHoldPointer(line)) return std::nullopt;
+    const size_t last = line.back() == '@' ? line.size() - 1 : line.find_last_not_of(" \t");
     if (last == std::string_view::npos || line[last] != '@') return std::nullopt;
     const LineParts parts = partsOf(line.substr(0, last + 1));
     if (!parts.value || parts.tag == "CONC" || parts.tag == "CONT") return std::nullopt;

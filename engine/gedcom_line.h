@@ -59,6 +59,11 @@ bool looksLikeUtf16(std::string_view head);
 // A zip archive (a GEDZIP file, .gdz) starts with a zip signature, "PK" and two bytes.
 bool looksLikeZip(std::string_view head);
 
+// False for a line that cannot hold a pointer, by its last byte: nearly every line.
+inline bool mayHoldPointer(std::string_view line) {
+    return !line.empty() && (line.back() == '@' || line.back() == ' ' || line.back() == '\t');
+}
+
 // The pointer a line holds: its value when that is exactly one xref "@X@" (trailing blanks
 // aside), X neither empty nor holding an "@", not an escape ("@#DJULIAN@"), nor GEDCOM 7's null
 // pointer "@VOID@"; the text of CONC and CONT lines is never a pointer. nullopt otherwise.

@@ -102,9 +102,11 @@ void LineStaging::take(const Line& line, int64_t lineNumber) {
     if (line.length > kLineLimit) {
         releaseHeld(nullptr, 0);
         stage(line, lineNumber);
-        return;
+    } else if (held_ || settings_.splits) {
+        releaseHeld(&line, lineNumber);
+    } else {
+        stageText(line.head, lineNumber, true);
     }
-    releaseHeld(&line, lineNumber);
 }
 
 void LineStaging::finish() {

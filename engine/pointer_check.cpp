@@ -29,21 +29,25 @@ struct Key {
     uint64_t number = 0;
 };
 
-// "@I123@": "I", 0, 123; "@F0042@": "F", 4, 42. nullopt for an xref of another form, or of a
-// number too large.
-std::optional<Key> keyOf(std::string_view xref) {
-    if (xref.size() < 3 || xref.front() != '@' || xref.back() != '@') return std::nullopt;
-    const std::string_view body = xref.substr(1, xref.size() - 2);
-    size_t start = body.size();
-    while (start > 0 && body[start - 1] >= '0' && body[start - 1] <= '9') --start;
-    const std::string_view digits = body.substr(start);
-    if (digits.empty() || digits.size() > 8) return std::nullopt;
-    Key key;
-    key.letters = body.substr(0, start);
-    key.width = digits.size() > 1 && digits[0] == '0' ? digits.size() : 0;
-    for (const char c : digits) key.number = key.number * 10 + static_cast<uint64_t>(c - '0');
-    if (key.number >= kNumberLimit) return std::nullopt;
-    return key;
+// "@I123@": "I", 0, 123; "@F0042@": "F", 4, 42. False for an xref of another form, or of a
+// number too large. One pass back from the closing "@": every record and pointer comes here.
+bool keyOf(std::string_view xref, Key& key) {
+    const size_t size = xref.size();
+    if (size < 3 || xref[0] != '@' || xref[size - 1] != '@') return false;
+    size_t start = size - 1;
+    uint64_t scale = 1;
+    key.number = 0;
+    while (start > 1 && xref[start - 1] >= '0' && xref[start - 1] <= '9') {
+        --start;
+        key.number += static_cast<uint64_t>(xref[start] - '0') * scale;
+        scale *= 10;
+        if (size - 1 - start > 8) return false;
+    }
+    const size_t digits = size - 1 - start;
+    if (digits == 0 || key.number >= kNumberLimit) return false;
+    key.letters = xref.substr(1, start - 1);
+    key.width = digits > 1 && xref[start] == '0' ? digits : 0;
+    return true;
 }
 
 uint64_t hashOf(std::string_view text) {
@@ -62,28 +66,32 @@ PointerCheck::~PointerCheck() = default;
 
 std::optional<PointerCheck::Bit> PointerCheck::bitOf(std::string_view xref, bool pointer,
                                                      bool make) {
-    const std::optional<Key> key = keyOf(xref);
-    if (!key) return std::nullopt;
+    Key key;
+    if (!keyOf(xref, key)) return std::nullopt;
     const auto matches = [&](const Family& family) {
-        return family.width == key->width && family.letters == key->letters;
+        return family.width == key.width && std::string_view(family.letters) == key.letters;
     };
-    // Records and pointers of one kind come in runs: the last family is the likeliest.
-    if (lastFamily_ >= families_.size() || !matches(families_[lastFamily_])) {
-        const auto found = std::find_if(families_.begin(), families_.end(), matches);
-        lastFamily_ = static_cast<size_t>(found - families_.begin());
-        if (lastFamily_ == families_.size()) {
+    // A file spells each kind of record one way: the family last met with the same first letter
+    // is the likeliest.
+    const auto first = static_cast<unsigned char>(key.letters.empty() ? 0 : key.letters[0]);
+    size_t index = lastFamilyOf_[first];
+    if (index >= families_.size() || !matches(families_[index])) {
+        index = static_cast<size_t>(std::find_if(families_.begin(), families_.end(), matches) -
+                                    families_.begin());
+        if (index == families_.size()) {
             if (!make || families_.size() >= kMaxFamilies) return std::nullopt;
-            families_.push_back({std::string(key->letters), key->width, {}});
+            families_.push_back({std::string(key.letters), key.width, {}});
             families_.back().pages.resize(kNumberLimit / kPageNumbers);
         }
+        lastFamilyOf_[first] = static_cast<uint8_t>(index);
     }
-    std::unique_ptr<uint64_t[]>& page = families_[lastFamily_].pages[key->number / kPageNumbers];
+    std::unique_ptr<uint64_t[]>& page = families_[index].pages[key.number / kPageNumbers];
     if (!page) {
         if (!make || pages_ >= kMaxPages) return std::nullopt;
         page = std::make_unique<uint64_t[]>(kPageWords);
         ++pages_;
     }
-    const uint64_t bit = key->number % kPageNumbers + (pointer ? kPageNumbers : 0);
+    const uint64_t bit = key.number % kPageNumbers + (pointer ? kPageNumbers : 0);
     return Bit{&page[bit / 64], uint64_t{1} << (bit % 64)};
 }
 

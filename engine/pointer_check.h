@@ -51,7 +51,8 @@ private:
     void compactPointers();
 
     std::vector<Family> families_;
-    size_t lastFamily_ = 0;
+    // By an xref's first letter, the family it last belonged to (none: past the end).
+    uint8_t lastFamilyOf_[256] = {};
     size_t pages_ = 0;
     std::vector<uint64_t> recordHashes_;
     std::vector<uint64_t> pointerHashes_;

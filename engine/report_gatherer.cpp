@@ -20,6 +20,15 @@ namespace brelin {
 using gedcom::parseLevelZero;
 using gedcom::TextBytes;
 
+namespace {
+
+// The hash of one line for the self-check; a line given in pieces (Pieces) hashes the same.
+inline uint64_t lineHash(std::string_view line) {
+    return XXH3_64bits(line.data(), line.size());
+}
+
+}  // namespace
+
 // A line given in pieces: its hash so far, its first bytes, and what its bytes show.
 struct ReportGatherer::Pieces {
     XXH3_state_t state;
@@ -27,13 +36,11 @@ struct ReportGatherer::Pieces {
     gedcom::TextBytesScan bytes;
     LineKind kind = LineKind::Ordinary;
     int64_t lineNumber = 0;
-    bool open = false;
 
     void start() {
         XXH3_64bits_reset(&state);
         head.clear();
         bytes = {};
-        open = true;
     }
     void add(std::string_view piece) {
         XXH3_64bits_update(&state, piece.data(), piece.size());
@@ -41,10 +48,6 @@ struct ReportGatherer::Pieces {
             head.append(piece.substr(0, LineReader::kKeptBytes - head.size()));
     }
 };
-
-uint64_t lineHash(std::string_view line) {
-    return XXH3_64bits(line.data(), line.size());
-}
 
 void LineTally::add(std::string_view line) {
     addHash(lineHash(line));
@@ -68,7 +71,7 @@ void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumb
     staged_.add(text);
     if (gedcom::isLevelZero(text)) {
         levelZero(kind, text, lineNumber);
-    } else if (whole) {
+    } else if (whole && gedcom::mayHoldPointer(text)) {
         if (const auto pointer = gedcom::pointerValue(text)) pointers_.pointer(*pointer);
     }
     if (inHeader_ && kind == LineKind::Ordinary) {
@@ -125,7 +128,6 @@ void ReportGatherer::lineMore(std::string_view bytes) {
 
 void ReportGatherer::lineEnd() {
     Pieces& pieces = *stagedPieces_;
-    pieces.open = false;
     staged_.addHash(XXH3_64bits_digest(&pieces.state));
     judgeBytes(pieces.lineNumber, pieces.bytes.result());
 }
@@ -244,25 +246,31 @@ void ReportGatherer::findDuplicates() {
 }
 
 void ReportGatherer::writtenPiece(std::string_view bytes) {
-    if (!writtenPieces_->open) writtenPieces_->start();
+    if (!writtenInPieces_) writtenPieces_->start();
+    writtenInPieces_ = true;
     writtenPieces_->add(bytes);
 }
 
 void ReportGatherer::writtenLine(std::string_view line) {
-    if (!writtenPieces_->open) {
-        written(line.substr(0, LineReader::kKeptBytes), lineHash(line));
+    if (writtenInPieces_) {
+        writtenLastPiece(line);
         return;
     }
-    Pieces& pieces = *writtenPieces_;
-    pieces.add(line);
-    pieces.open = false;
-    written(pieces.head, XXH3_64bits_digest(&pieces.state));
+    written_.add(line);
+    // Nearly every line is below level 0: one test settles them.
+    if (line.size() >= 4 && gedcom::isLevelZero(line))
+        writtenLevelZero(line.substr(0, LineReader::kKeptBytes));
 }
 
-void ReportGatherer::written(std::string_view line, uint64_t lineDigest) {
-    written_.addHash(lineDigest);
-    // Nearly every line is below level 0: one test settles them.
-    if (line.size() < 4 || !gedcom::isLevelZero(line)) return;
+void ReportGatherer::writtenLastPiece(std::string_view line) {
+    Pieces& pieces = *writtenPieces_;
+    pieces.add(line);
+    writtenInPieces_ = false;
+    written_.addHash(XXH3_64bits_digest(&pieces.state));
+    if (pieces.head.size() >= 4 && gedcom::isLevelZero(pieces.head)) writtenLevelZero(pieces.head);
+}
+
+void ReportGatherer::writtenLevelZero(std::string_view line) {
     std::string_view xref;
     bool whole = false;
     if (const std::optional<Table> table = tableOf(gedcom::classifyLine(line))) {

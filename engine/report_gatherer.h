@@ -28,16 +28,13 @@ struct LineTally {
     uint64_t digest = 0;
 
     void add(std::string_view line);
-    // A line whose hash (lineHash) is known.
+    // A line whose hash is known: a line given in pieces, hashed as it came.
     void addHash(uint64_t hash) {
         ++count;
         digest += hash;
     }
     bool operator==(const LineTally&) const = default;
 };
-
-// The hash of one line for the self-check; a line given in pieces hashes the same.
-uint64_t lineHash(std::string_view line);
 
 // The bytes of split characters in a staged line (gedcom::splitCharacter), left out when its
 // bytes are judged as UTF-8: those at the start of its value, those at its end.
@@ -117,8 +114,10 @@ private:
     void leaveHeader();
     void closeEqualNumbers();
     void settleEncoding();
-    // The write-out's line, its hash known, its head given.
-    void written(std::string_view head, uint64_t lineDigest);
+    // The end of a line the write-out gave in pieces.
+    void writtenLastPiece(std::string_view line);
+    // The write-out's level-0 line, its head given.
+    void writtenLevelZero(std::string_view head);
 
     RunReport report_;
     LineTally staged_;
@@ -134,6 +133,7 @@ private:
     bool seenEightBit_ = false;
     std::unique_ptr<Pieces> stagedPieces_;
     std::unique_ptr<Pieces> writtenPieces_;
+    bool writtenInPieces_ = false;
 
     // The hashes of the xrefs of the level-0 lines other than records with a whole number,
     // sorted once staged, and those among them found twice. A record with a whole number needs
