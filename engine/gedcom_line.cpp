@@ -109,10 +109,6 @@ LineKind classifyLine(std::string_view line) {
     return LineKind::Ordinary;
 }
 
-bool isLevelZero(std::string_view line) {
-    return !line.empty() && line[0] == '0' && (line.size() == 1 || line[1] == ' ');
-}
-
 LevelZero parseLevelZero(std::string_view line) {
     LevelZero parts;
     std::string_view rest = line.substr(std::min<size_t>(2, line.size()));

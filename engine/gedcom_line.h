@@ -30,8 +30,10 @@ enum class LineKind { Ordinary, Individual, Family, Source, Note, Trailer };
 // "0 @S…" whose tag, trailing blanks aside, is SOUR (source); "0 TRLR…" is the trailer.
 LineKind classifyLine(std::string_view line);
 
-// True when line is at level 0: "0" alone or followed by a blank.
-bool isLevelZero(std::string_view line);
+// True when line is at level 0: "0" alone or followed by a blank. Inline: every line is asked.
+inline bool isLevelZero(std::string_view line) {
+    return !line.empty() && line[0] == '0' && (line.size() == 1 || line[1] == ' ');
+}
 
 // The xref and the tag of a level-0 line, "0 @X1@ TAG …" or "0 TAG …". An xref runs to its
 // closing "@" or, where there is none, to the next blank.

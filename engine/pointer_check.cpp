@@ -68,31 +68,40 @@ std::optional<PointerCheck::Bit> PointerCheck::bitOf(std::string_view xref, bool
                                                      bool make) {
     Key key;
     if (!keyOf(xref, key)) return std::nullopt;
-    const auto matches = [&](const Family& family) {
-        return family.width == key.width && std::string_view(family.letters) == key.letters;
-    };
     // A file spells each kind of record one way: the family last met with the same first letter
     // is the likeliest.
     const auto first = static_cast<unsigned char>(key.letters.empty() ? 0 : key.letters[0]);
     size_t index = lastFamilyOf_[first];
-    if (index >= families_.size() || !matches(families_[index])) {
-        index = static_cast<size_t>(std::find_if(families_.begin(), families_.end(), matches) -
-                                    families_.begin());
-        if (index == families_.size()) {
-            if (!make || families_.size() >= kMaxFamilies) return std::nullopt;
-            families_.push_back({std::string(key.letters), key.width, {}});
-            families_.back().pages.resize(kNumberLimit / kPageNumbers);
-        }
+    if (index >= families_.size() || families_[index].width != key.width ||
+        families_[index].letters != key.letters) {
+        index = familyOf(key.letters, key.width, make);
+        if (index == families_.size()) return std::nullopt;
         lastFamilyOf_[first] = static_cast<uint8_t>(index);
     }
-    std::unique_ptr<uint64_t[]>& page = families_[index].pages[key.number / kPageNumbers];
-    if (!page) {
-        if (!make || pages_ >= kMaxPages) return std::nullopt;
-        page = std::make_unique<uint64_t[]>(kPageWords);
-        ++pages_;
+    uint64_t* page = families_[index].pages[key.number / kPageNumbers].get();
+    if (page == nullptr) {
+        page = makePage(index, key.number / kPageNumbers, make);
+        if (page == nullptr) return std::nullopt;
     }
     const uint64_t bit = key.number % kPageNumbers + (pointer ? kPageNumbers : 0);
     return Bit{&page[bit / 64], uint64_t{1} << (bit % 64)};
+}
+
+size_t PointerCheck::familyOf(std::string_view letters, size_t width, bool make) {
+    for (size_t index = 0; index < families_.size(); ++index) {
+        if (families_[index].width == width && families_[index].letters == letters) return index;
+    }
+    if (!make || families_.size() >= kMaxFamilies) return families_.size();
+    families_.push_back({std::string(letters), width, {}});
+    families_.back().pages.resize(kNumberLimit / kPageNumbers);
+    return families_.size() - 1;
+}
+
+uint64_t* PointerCheck::makePage(size_t family, uint64_t page, bool make) {
+    if (!make || pages_ >= kMaxPages) return nullptr;
+    ++pages_;
+    families_[family].pages[page] = std::make_unique<uint64_t[]>(kPageWords);
+    return families_[family].pages[page].get();
 }
 
 void PointerCheck::record(std::string_view xref) {

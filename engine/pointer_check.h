@@ -48,6 +48,12 @@ private:
     // the same way all along: its page, once made, stays, and once the budget is spent, no page
     // is made.
     std::optional<Bit> bitOf(std::string_view xref, bool pointer, bool make);
+    // The family of letters and width, made if make is true and the budget allows; the count of
+    // families when there is none. Rare: the last family of an xref's first letter is kept.
+    size_t familyOf(std::string_view letters, size_t width, bool make);
+    // The page of the given index in family, made if make is true and the budget allows; null
+    // otherwise.
+    uint64_t* makePage(size_t family, uint64_t page, bool make);
     void compactPointers();
 
     std::vector<Family> families_;

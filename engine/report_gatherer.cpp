@@ -71,23 +71,25 @@ void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumb
     staged_.add(text);
     if (gedcom::isLevelZero(text)) {
         levelZero(kind, text, lineNumber);
-    } else if (whole && gedcom::mayHoldPointer(text)) {
+    } else if (whole && gedcom::mayHoldPointer(text)) [[unlikely]] {
         if (const auto pointer = gedcom::pointerValue(text)) pointers_.pointer(*pointer);
     }
-    if (inHeader_ && kind == LineKind::Ordinary) {
-        ++report_.headerLines;
-        if (!report_.declaredChar) {
-            if (const auto value = gedcom::charDeclaration(text)) {
-                report_.declaredChar = std::string(*value);
-                if (gedcom::namesUtf8(*value)) report_.utf8 = true;
-            }
-        }
-    }
+    if (inHeader_ && kind == LineKind::Ordinary) [[unlikely]]
+        headerLine(text);
     // Once a line is not UTF-8, only a UTF-8 file (or the header, before its declaration is
     // known) needs its lines looked at.
     if (inHeader_ || report_.utf8 || !seenEightBit_) {
         const bool splitIn = split.atValueStart > 0 || split.atEnd > 0;
         judgeBytes(lineNumber, splitIn ? bytesOf(text, split) : gedcom::textBytes(text));
+    }
+}
+
+void ReportGatherer::headerLine(std::string_view text) {
+    ++report_.headerLines;
+    if (report_.declaredChar) return;
+    if (const auto value = gedcom::charDeclaration(text)) {
+        report_.declaredChar = std::string(*value);
+        if (gedcom::namesUtf8(*value)) report_.utf8 = true;
     }
 }
 

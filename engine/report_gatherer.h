@@ -107,6 +107,8 @@ private:
     struct Pieces;
 
     void levelZero(LineKind kind, std::string_view text, int64_t lineNumber);
+    // A line of the header part, other than a record's.
+    void headerLine(std::string_view text);
     // What the bytes of a staged line show, for the encoding seen and the invalid lines.
     void judgeBytes(int64_t lineNumber, gedcom::TextBytes bytes);
     // The bytes of a line that holds split characters, without them.
