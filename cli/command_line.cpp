@@ -28,6 +28,7 @@ struct Arguments {
     bool conc = false;
     bool report = false;
     bool json = false;
+    bool check = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> files;
@@ -45,6 +46,8 @@ std::optional<Arguments> parse(int argc, const char* const* argv, std::ostream& 
             arguments.report = true;
         } else if (option == "--json") {
             arguments.json = true;
+        } else if (option == "--check") {
+            arguments.check = true;
         } else if (option == "-h" || option == "--help") {
             arguments.help = true;
         } else if (option == "--version") {
@@ -55,8 +58,10 @@ std::optional<Arguments> parse(int argc, const char* const* argv, std::ostream& 
         }
     }
     arguments.files = words.files;
-    if (!arguments.help && !arguments.version && arguments.files.size() != 2) {
-        err << text::cliFileCount(arguments.files.size()) << "\n" << text::kCliUsage;
+    const size_t files = arguments.check ? 1 : 2;
+    if (!arguments.help && !arguments.version && arguments.files.size() != files) {
+        err << text::cliFileCount(arguments.files.size(), arguments.check) << "\n"
+            << text::kCliUsage;
         return std::nullopt;
     }
     return arguments;
@@ -110,18 +115,25 @@ private:
 int report(const RunResult& result, const Arguments& arguments, const std::string& logPath,
            std::ostream& out, std::ostream& err) {
     switch (result.outcome) {
-        case RunOutcome::Completed:
+        case RunOutcome::Completed: {
+            // A check's status says whether something deserves attention.
+            const int status =
+                arguments.check && !findings(result.report).empty() ? kExitAttention : kExitOk;
             if (arguments.json) {
                 out << toJson(result.report) << "\n";
-                return kExitOk;
+                return status;
             }
             out << text::completedLine(result) << "\n";
-            out << text::cliWritten(result.outputPath) << "\n";
-            for (const std::string& line :
-                 text::attentionLines(result.report, text::Voice::CommandLine, logPath))
+            out << (arguments.check ? text::cliChecked(result.inputPath)
+                                    : text::cliWritten(result.outputPath))
+                << "\n";
+            const text::Voice voice =
+                arguments.check ? text::Voice::Check : text::Voice::CommandLine;
+            for (const std::string& line : text::attentionLines(result.report, voice, logPath))
                 out << line << "\n";
             if (arguments.report) out << "\n" << text::reportText(result);
-            return kExitOk;
+            return status;
+        }
         case RunOutcome::Abandoned:
             err << text::kCliAbandoned << "\n";
             return kExitInterrupted;
@@ -137,13 +149,14 @@ int report(const RunResult& result, const Arguments& arguments, const std::strin
 int convert(const Arguments& arguments, const std::string& executablePath, std::ostream& out,
             std::ostream& err) {
     const std::string& input = arguments.files[0];
-    const std::string& output = arguments.files[1];
-    if (sameFile(input, output)) {
+    // A check writes no output.
+    const std::string output = arguments.check ? std::string() : arguments.files[1];
+    if (!arguments.check && sameFile(input, output)) {
         err << text::cliSameAsInput(output) << "\n";
         return kExitRefused;
     }
     std::error_code ignored;
-    if (!arguments.force &&
+    if (!arguments.check && !arguments.force &&
         std::filesystem::exists(std::filesystem::symlink_status(output, ignored))) {
         err << text::cliOutputExists(output) << "\n";
         return kExitRefused;
@@ -162,6 +175,7 @@ int convert(const Arguments& arguments, const std::string& executablePath, std::
     CommandLineFrontend frontend(output, err);
     RunOptions options;
     options.conc = arguments.conc;
+    options.checkOnly = arguments.check;
     ConversionRun run(*database, disk, frontend, frontend, files.logPath, options);
     const RunResult result = run.start(input);
     try {

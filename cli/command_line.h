@@ -7,7 +7,13 @@
 namespace brelin {
 
 // Exit statuses of brelin-cli.
-enum ExitStatus { kExitOk = 0, kExitFailure = 1, kExitRefused = 2, kExitInterrupted = 130 };
+enum ExitStatus {
+    kExitOk = 0,
+    kExitFailure = 1,
+    kExitRefused = 2,
+    kExitAttention = 3,  // --check only: something deserves attention
+    kExitInterrupted = 130
+};
 
 // Runs the command line argv as the program at executablePath, whose files (the staging database,
 // the truncation log) are named after it (programFiles); results go to out, progress and

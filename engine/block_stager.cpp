@@ -1,5 +1,8 @@
 #include "block_stager.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace brelin {
 
 std::optional<Table> tableOf(LineKind kind) {
@@ -35,15 +38,7 @@ LineKind BlockStager::accept(std::string_view line) {
     const LineKind kind = gedcom::classifyLine(line);
     switch (kind) {
         case LineKind::Ordinary:
-            if (!open_) {
-                openBlock();
-            } else if (database_.blockSize() + line.size() + gedcom::kLineEnd.size() >
-                       kBlockPartSize) {
-                stagePending();
-                openBlock();
-            } else {
-                database_.appendToBlock(gedcom::kLineEnd);
-            }
+            openLine(line.size());
             database_.appendToBlock(line);
             break;
         case LineKind::Source:
@@ -53,28 +48,64 @@ LineKind BlockStager::accept(std::string_view line) {
         case LineKind::Family:
         case LineKind::Note:
             startRecord(*tableOf(kind), line);
+            database_.appendToBlock(line);
             break;
         case LineKind::Trailer:
             stagePending();
             inHeaderPart_ = false;
+            if (!trailerSeen_) trailer_.assign(line);
             trailerSeen_ = true;
-            trailer_.assign(line);
             break;
     }
     return kind;
+}
+
+LineKind BlockStager::acceptStart(std::string_view head) {
+    const LineKind kind = gedcom::classifyLine(head);
+    switch (kind) {
+        case LineKind::Ordinary:
+            openLine(0);
+            break;
+        case LineKind::Source:
+            sourcesSeen_ = true;
+            [[fallthrough]];
+        case LineKind::Individual:
+        case LineKind::Family:
+        case LineKind::Note:
+            startRecord(*tableOf(kind), head);
+            break;
+        case LineKind::Trailer:
+            throw std::logic_error("a trailer is staged whole");
+    }
+    return kind;
+}
+
+void BlockStager::acceptMore(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const size_t size = database_.blockSize();
+        if (size >= kBlockPartSize) {
+            // The line goes on in the next part of the same record.
+            database_.appendToBlock(std::string_view(&kLineGoesOn, 1));
+            stagePending();
+            openBlock();
+            continue;
+        }
+        const size_t taken = std::min(kBlockPartSize - size, bytes.size());
+        database_.appendToBlock(bytes.substr(0, taken));
+        bytes.remove_prefix(taken);
+    }
 }
 
 void BlockStager::finish() {
     stagePending();
 }
 
-void BlockStager::startRecord(Table table, std::string_view line) {
+void BlockStager::startRecord(Table table, std::string_view head) {
     stagePending();
     inHeaderPart_ = false;
     pending_ = table;
-    pendingNumber_ = gedcom::wholeNumber(gedcom::recordNumberText(line));
+    pendingNumber_ = gedcom::wholeNumber(gedcom::recordNumberText(head));
     openBlock();
-    database_.appendToBlock(line);
 }
 
 void BlockStager::openBlock() {

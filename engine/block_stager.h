@@ -6,7 +6,11 @@
 //
 // A record begins at a record line (gedcom::classifyLine). Every other line, other level-0
 // records included (submitter, repository, media…), joins the block in progress. The trailer
-// ("0 TRLR…") is not staged: the run writes it last.
+// ("0 TRLR…") is not staged: the run writes it last, as the first trailer line it took.
+//
+// A line longer than a block part (a version 7 line kept whole) is staged in pieces across
+// parts: a part that ends inside a line ends with kLineGoesOn, and the write-out writes the next
+// part right after it, with no line end between.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +31,13 @@ std::optional<Table> tableOf(LineKind kind);
 class BlockStager {
 public:
     // A block grows up to this size before it is staged in parts; parts of one record share its
-    // number and so come back together and in order.
-    static constexpr size_t kBlockPartSize = 1 << 20;
+    // number and so come back together and in order. The write-out's merge of the store's sorted
+    // runs holds one row of each run at a time: a record of hundreds of megabytes, in as many
+    // runs, costs as many parts of memory.
+    static constexpr size_t kBlockPartSize = 64 << 10;
+    // The last byte of a part that ends inside a line: no line holds an LF, so no other part
+    // ends so.
+    static constexpr char kLineGoesOn = '\n';
 
     // database must outlive the stager.
     explicit BlockStager(StagingDatabase& database);
@@ -37,6 +46,11 @@ public:
     void reset();
     // Takes one non-empty line, already cut to its final length. Returns the line's kind.
     LineKind accept(std::string_view line);
+    // Takes a line given in pieces (any line but a trailer): its head, which gives its kind, then
+    // every byte of it from its start, in pieces of any size. Memory stays bounded whatever its
+    // length. Returns the line's kind.
+    LineKind acceptStart(std::string_view head);
+    void acceptMore(std::string_view bytes);
     // Stages the block in progress, if any.
     void finish();
 
@@ -44,13 +58,26 @@ public:
     // True until the first record line.
     bool inHeader() const { return inHeaderPart_; }
     bool trailerSeen() const { return trailerSeen_; }
-    // The trailer line as it was accepted.
+    // The first trailer line accepted.
     const std::string& trailer() const { return trailer_; }
 
 private:
     void openBlock();
     void stagePending();
-    void startRecord(Table table, std::string_view line);
+    // Stages the block in progress and opens the record whose line's head is given.
+    void startRecord(Table table, std::string_view head);
+    // Makes room for the next line of the block in progress: a line end after the last, or a
+    // new part. Inline: every line passes here.
+    void openLine(size_t lineSize) {
+        if (!open_) {
+            openBlock();
+        } else if (database_.blockSize() + lineSize + gedcom::kLineEnd.size() > kBlockPartSize) {
+            stagePending();
+            openBlock();
+        } else {
+            database_.appendToBlock(gedcom::kLineEnd);
+        }
+    }
 
     StagingDatabase& database_;
     Table pending_ = Table::Individuals;

@@ -1,7 +1,6 @@
 #include "checked_output.h"
 
 #include <cstring>
-#include <stdexcept>
 
 #include "gedcom_line.h"
 
@@ -15,6 +14,11 @@ CheckedOutput::CheckedOutput(OutputFile& file, ReportGatherer& gatherer)
 void CheckedOutput::writeLines(std::string_view lines) {
     buffer_.append(lines);
     buffer_.append(gedcom::kLineEnd);
+    if (buffer_.size() >= kBufferSize) handOver();
+}
+
+void CheckedOutput::writeUnended(std::string_view lines) {
+    buffer_.append(lines);
     if (buffer_.size() >= kBufferSize) handOver();
 }
 
@@ -34,11 +38,15 @@ void CheckedOutput::handOver() {
 }
 
 void CheckedOutput::check(const std::string& buffer) {
-    // A buffer holds whole lines, each ending with CR LF; no line holds an LF of its own.
+    // Every line ends with CR LF, written at once with its last bytes; no line holds an LF of
+    // its own. A buffer may end inside a line, which the next one goes on with.
     std::string_view rest = buffer;
     while (!rest.empty()) {
         const void* lf = std::memchr(rest.data(), '\n', rest.size());
-        if (lf == nullptr) throw std::logic_error("a checked buffer ends inside a line");
+        if (lf == nullptr) {
+            gatherer_.writtenPiece(rest);
+            return;
+        }
         const auto end = static_cast<size_t>(static_cast<const char*>(lf) - rest.data());
         gatherer_.writtenLine(rest.substr(0, end - 1));
         rest.remove_prefix(end + 1);

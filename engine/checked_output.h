@@ -30,13 +30,16 @@ public:
     // Writes lines, one or more lines joined by CR LF, then a CR LF. Throws the failure of an
     // earlier buffer's writing.
     void writeLines(std::string_view lines);
+    // Writes lines of which the last goes on in the next write: no CR LF after them.
+    void writeUnended(std::string_view lines);
     // Hands the last buffer over and waits until every line is read and written; throws the
     // failure of any of it.
     void finish();
 
 private:
     void handOver();
-    // On the checking thread: the lines of buffer, which holds whole lines.
+    // On the checking thread: the lines of buffer; the last may go on in the next buffer, and the
+    // first may end a line begun in the previous one.
     void check(const std::string& buffer);
 
     OutputFile& file_;

@@ -1,12 +1,13 @@
 // Implementation details: the input is opened once. Under 20 MiB a count pass reads it from its
-// start by position, then the staging pass reads it as a stream; a long line continued on CONC
-// lines, and the rare run that must find the lines of xrefs it met twice, read it again by
-// position. Every non-empty line of the staging pass is cut if longer than 255 bytes, or
-// continued (and reported to the truncation log first), handed to the block stager and to the
-// report's gatherer; progress steps come every 100 lines, and every 100 blocks of the write-out.
-// Past the trailer the pass reads on only to count the lines left out. The whole pass runs
-// inside one transaction; anything that goes wrong rolls it back, and the output, written
-// through an OutputFile, only appears once complete and checked against the lines staged.
+// start by position; then the header pass reads its header part by position, and the staging
+// pass reads it as a stream; a long line continued on CONC lines or kept whole, and the rare run
+// that must find the lines of xrefs it met twice or of pointers to nothing, read it again by
+// position. Every line of the staging pass goes to LineStaging (line_staging.h), which cuts,
+// continues or keeps whole the long ones and reports them to the truncation log first, hands them
+// to the block stager and to the report's gatherer; progress steps come every 100 lines, and
+// every 100 blocks of the write-out. The whole pass runs inside one transaction; anything that
+// goes wrong rolls it back, and the output, written through an OutputFile, only appears once
+// complete and checked against the lines staged.
 #include "conversion_run.h"
 
 #include <new>
@@ -14,8 +15,8 @@
 #include "batch_thread.h"
 #include "block_stager.h"
 #include "checked_output.h"
-#include "line_continuation.h"
 #include "line_reader.h"
+#include "line_staging.h"
 #include "report_gatherer.h"
 #include "run_database.h"
 #include "staging_database.h"
@@ -25,40 +26,22 @@
 namespace brelin {
 
 using gedcom::kLineEnd;
-using gedcom::kLineLimit;
-using gedcom::LineKind;
 
 namespace {
 
-// A long line is read again in pieces of this size.
-constexpr size_t kRereadBufferSize = 64 * 1024;
-
-// Reads the whole of line, which is longer than the reader keeps, into continuer. The input is
-// read again where the line starts; a line end met there (the file changed under the run) ends
-// the line.
-void readLine(ByteSource& source, const Line& line, LineContinuer& continuer) {
-    char buffer[kRereadBufferSize];
-    uint64_t offset = line.offset;
-    uint64_t left = line.length;
-    while (left > 0) {
-        const size_t got = source.readAt(
-            offset, buffer, static_cast<size_t>(std::min<uint64_t>(left, sizeof buffer)));
-        if (got == 0) return;
-        const std::string_view bytes(buffer, got);
-        const size_t end = bytes.find_first_of("\r\n");
-        continuer.add(bytes.substr(0, end));
-        if (end != std::string_view::npos) return;
-        offset += got;
-        left -= got;
-    }
-}
+// The output of a run that only checks its input: the lines go to the self-check, not to a file.
+class DiscardedOutput : public OutputFile {
+public:
+    void write(std::string_view) override {}
+    void commit() override {}
+};
 
 }  // namespace
 
 // What the staging pass leaves for the write-out, besides the staged blocks.
 struct ConversionRun::Staged {
     uint64_t bytes = 0;  // the bytes of the blocks staged, CR LF after each
-    bool utf8Mark = false;
+    InputStart start;
     bool sourcesSeen = false;
     std::optional<std::string> trailer;
 };
@@ -86,16 +69,20 @@ RunResult ConversionRun::start(const std::string& inputPath) {
     RunResult result;
     begin(inputPath, result);
 
-    TruncationLog log(files_, logPath_);
+    // A check touches no log: its log has no file.
+    TruncationLog log(files_, options_.checkOnly ? std::string() : logPath_);
     ReportGatherer gatherer;
+    result.checkOnly = options_.checkOnly;
     // Held until the run has ended, failures included: the log is this run's alone meanwhile.
     std::unique_ptr<FileLock> lock;
     try {
         // One run at a time per log: another run of the same program in the same folder would
-        // mix its list with this one's.
-        lock = files_.tryLock(lockPathFor(logPath_));
-        if (!lock) throw RunError(FailedStep::RunLocked, logPath_);
-        log.reset();
+        // mix its list with this one's. A check touches no log, and takes no lock.
+        if (!options_.checkOnly) {
+            lock = files_.tryLock(lockPathFor(logPath_));
+            if (!lock) throw RunError(FailedStep::RunLocked, logPath_);
+            log.reset();
+        }
         database_.staging().clearTables();
         const std::unique_ptr<ByteSource> source = files_.openInput(inputPath_);
         {
@@ -105,13 +92,19 @@ RunResult ConversionRun::start(const std::string& inputPath) {
         frontend_.inputMeasured(result.measure);
 
         Staged staged;
+        staged.start = readInputStart(*source, inputPath_);
         if (!stagingPass(*source, log, result, staged, gatherer))
             return finish(result, RunOutcome::Abandoned, gatherer, &log);
 
         frontend_.setState(RunState::Writing);
-        const std::optional<bool> written = chooseAndWrite(staged, result, gatherer);
-        if (!written) return finish(result, RunOutcome::OutputCancelled, gatherer, &log);
-        if (!*written) return finish(result, RunOutcome::Abandoned, gatherer, &log);
+        if (options_.checkOnly) {
+            if (!writeOut(result.outputPath, staged, gatherer))
+                return finish(result, RunOutcome::Abandoned, gatherer, &log);
+        } else {
+            const std::optional<bool> written = chooseAndWrite(staged, result, gatherer);
+            if (!written) return finish(result, RunOutcome::OutputCancelled, gatherer, &log);
+            if (!*written) return finish(result, RunOutcome::Abandoned, gatherer, &log);
+        }
         if (gatherer.wantsLines()) {
             try {
                 SourceFromStart again(*source);
@@ -155,49 +148,23 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
     BlockStager stager(database);
     stager.reset();
 
+    const gedcom::HeaderFacts& header = staged.start.header;
+    LineStaging::Settings settings;
+    settings.rule = gedcom::lineRuleFor(staged.start.utf8Mark, header);
+    settings.conc = options_.conc;
+    settings.splits = settings.rule != gedcom::LineRule::Bytes || !header.declaredChar();
+    LineStaging lines(source, stager, log, gatherer, settings, inputPath_);
+    gatherer.begin(staged.start.utf8Mark, header);
+
     const InputMeasure& measure = result.measure;
-    bool utf8 = false;
-    bool contentSeen = false;
-    bool pastTrailer = false;
-    // The lines read count up to the trailer, as the count pass does; those after it are told
-    // apart.
     int64_t lineNumber = 0;
-    int64_t linesRead = 0;
     Line line;
     while (reader.next(line)) {
         ++lineNumber;
-        if (lineNumber == 1) {
-            if (reader.byteOrderMark() == ByteOrderMark::Utf16 || gedcom::looksLikeUtf16(line.head))
-                throw RunError(FailedStep::InputEncoding, inputPath_);
-            utf8 = reader.byteOrderMark() == ByteOrderMark::Utf8;
-            gatherer.begin(utf8);
-        }
-        if (line.empty()) {
-            gatherer.emptyLine();
-            continue;
-        }
-        if (pastTrailer) {
-            gatherer.afterTrailer();
-        } else {
-            if (!contentSeen) {
-                // Readers ignore blanks before a line's level: a file may begin with lines of
-                // blanks or with a blank before its "0". Such lines are copied as they are.
-                const auto first = line.head.find_first_not_of(" \t");
-                if (first != std::string_view::npos) {
-                    contentSeen = true;
-                    if (line.head[first] != '0')
-                        throw RunError(FailedStep::InputNotGedcom, inputPath_);
-                }
-            }
-            const LineKind kind =
-                stageLine(line, lineNumber, utf8, source, stager, log, staged, gatherer);
-            if (stager.inHeader()) {
-                const auto declaration = gedcom::charDeclaration(line.head.substr(0, kLineLimit));
-                if (declaration && gedcom::namesUtf8(*declaration)) utf8 = true;
-            }
-            pastTrailer = kind == LineKind::Trailer;
-            linesRead = lineNumber;
-        }
+        if (lineNumber == 1) refuseFirstLine(reader.byteOrderMark(), line.head, inputPath_);
+        lines.take(line, lineNumber);
+        // An empty line is only counted: no progress step, no stop.
+        if (line.empty()) continue;
 
         if (lineNumber % kProgressStep == 0) {
             // An estimated count is only a guess: the bar follows the bytes read instead.
@@ -207,12 +174,12 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
         }
         if (stopConfirmed()) {
             // The transaction rolls back; nothing is written. The report tells how far it went.
-            gatherer.staged(linesRead);
+            gatherer.staged(lines.linesRead(lineNumber));
             return false;
         }
     }
-    if (!pastTrailer) linesRead = lineNumber;
-    if (!contentSeen) throw RunError(FailedStep::InputEmpty, inputPath_);
+    lines.finish();
+    if (!lines.contentSeen()) throw RunError(FailedStep::InputEmpty, inputPath_);
     if (measure.estimated) progress(100.0f);
     stager.finish();
     // The report looks for the xrefs staged twice while the last batch goes into the store.
@@ -223,44 +190,12 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
     transaction.commit();
     duplicates.wait();
     frontend_.showProgress(false);
-    gatherer.staged(linesRead);
+    gatherer.staged(lines.linesRead(lineNumber));
 
-    staged.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
+    staged.bytes = lines.stagedBytes();
     staged.sourcesSeen = stager.sourcesSeen();
     if (stager.trailerSeen()) staged.trailer = stager.trailer();
     return true;
-}
-
-LineKind ConversionRun::stageLine(const Line& line, int64_t lineNumber, bool utf8,
-                                  ByteSource& source, BlockStager& stager, TruncationLog& log,
-                                  Staged& staged, ReportGatherer& gatherer) {
-    const auto accept = [&](std::string_view text) {
-        const LineKind kind = stager.accept(text);
-        gatherer.line(kind, text, lineNumber);
-        if (kind != LineKind::Trailer) staged.bytes += text.size() + kLineEnd.size();
-        return kind;
-    };
-    if (line.length <= kLineLimit) return accept(line.head);
-    // The trailer is cut, never continued: nothing may follow it.
-    if (options_.conc && gedcom::classifyLine(line.head) != LineKind::Trailer) {
-        if (const auto plan = planContinuation(line.head)) {
-            log.reportContinued(lineNumber);
-            std::optional<LineKind> kind;
-            LineContinuer continuer(*plan, utf8, [&](std::string_view part) {
-                const LineKind partKind = accept(part);
-                if (!kind) kind = partKind;
-            });
-            readLine(source, line, continuer);
-            continuer.finish();
-            gatherer.lineContinued(lineNumber);
-            return *kind;
-        }
-    }
-    log.reportCut(lineNumber);
-    const LineKind kind =
-        accept(line.head.substr(0, gedcom::cutLength(line.head, line.length, utf8)));
-    gatherer.lineCut(lineNumber);
-    return kind;
 }
 
 std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, RunResult& result,
@@ -290,9 +225,10 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
                              ReportGatherer& gatherer) {
     // A write-out after a failed one reports and checks only its own lines.
     gatherer.beginWriteOut();
-    auto file = files_.createOutput(output);
+    const std::unique_ptr<OutputFile> file =
+        options_.checkOnly ? std::make_unique<DiscardedOutput>() : files_.createOutput(output);
     frontend_.showProgress(true);
-    if (staged.utf8Mark) file->write(gedcom::kUtf8Mark);
+    if (staged.start.utf8Mark) file->write(gedcom::kUtf8Mark);
     // The lines go to the file through the self-check's thread.
     CheckedOutput checked(*file, gatherer);
     uint64_t written = 0;
@@ -307,7 +243,14 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
         auto rows = database.selectOrdered(table);
         if (!rows) continue;
         for (; !rows->isPastEnd(); rows->moveNext()) {
-            write(rows->columnValue(0));
+            const std::string_view block = rows->columnValue(0);
+            if (!block.empty() && block.back() == BlockStager::kLineGoesOn) {
+                // A part of a long line: the next part goes on with it.
+                checked.writeUnended(block.substr(0, block.size() - 1));
+                written += block.size() - 1;
+            } else {
+                write(block);
+            }
             if (++blocks % kWriteProgressStep != 0) continue;
             // The window stays alive during a long write-out, and a stop abandons it.
             progress(
@@ -318,7 +261,8 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged,
     if (staged.trailer) write(*staged.trailer);
     checked.finish();
     // A difference is the program's own fault: the file is discarded, the old one kept.
-    if (!gatherer.verify()) throw RunError(FailedStep::SelfCheck, output);
+    if (!gatherer.verify())
+        throw RunError(FailedStep::SelfCheck, options_.checkOnly ? inputPath_ : output);
     if (stopConfirmed()) return false;  // the output file is discarded
     file->commit();
     frontend_.showProgress(false);

@@ -1,7 +1,8 @@
 // One conversion run of a given input: the run stages every record of the input by its number in
 // the staging database, then writes the header part, the individuals, families, sources and
 // notes, each group in ascending number, and the trailer. A line longer than 255 bytes is cut, or
-// continued on CONC lines when the options ask for it, and told to the truncation log.
+// continued on CONC lines when the options ask for it, and told to the truncation log; in a
+// version 7 file, which has no length limit, it is kept whole.
 //
 // The run tells its front end facts through RunFrontend (the input's measure, the state, the
 // progress, the result with its report), and asks its user two things through RunQuestions (the
@@ -23,11 +24,9 @@
 
 namespace brelin {
 
-class BlockStager;
 class ReportGatherer;
 class RunDatabase;
 class TruncationLog;
-struct Line;
 
 enum class RunState { Idle, Running, Writing };
 
@@ -44,6 +43,8 @@ struct RunResult {
     double seconds = 0;
     std::optional<RunError> error;
     RunReport report;
+    // The run only checked its input (RunOptions::checkOnly): nothing was written.
+    bool checkOnly = false;
 };
 
 // What happens during a run, in this order: runStarted, setState(Running), inputMeasured,
@@ -94,6 +95,9 @@ public:
 struct RunOptions {
     // A line longer than 255 bytes is continued on CONC lines instead of being cut.
     bool conc = false;
+    // The run reads, stages and checks as ever, but writes nothing: no output (the output is not
+    // asked for), no log, no lock (brelin-cli --check).
+    bool checkOnly = false;
 };
 
 class ConversionRun {
@@ -124,10 +128,6 @@ private:
                                        ReportGatherer& gatherer);
     // Fails with SelfCheck, writing nothing, when the lines written are not those staged.
     bool writeOut(const std::string& output, const Staged& staged, ReportGatherer& gatherer);
-    // Stages line, cut or continued where it is longer than 255 bytes. Returns its kind.
-    gedcom::LineKind stageLine(const Line& line, int64_t lineNumber, bool utf8, ByteSource& source,
-                               BlockStager& stager, TruncationLog& log, Staged& staged,
-                               ReportGatherer& gatherer);
     // One progress step: the bar moves, the front end handles what is pending.
     void progress(float percent);
     // True when a stop was requested and the user confirms it.

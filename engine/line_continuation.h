@@ -4,9 +4,10 @@
 // itself a CONC or CONT line. Every part is at most 255 bytes; joined back, the parts' values give
 // the line's value byte for byte.
 //
-// A split never falls inside a UTF-8 character (in a UTF-8 file) and never next to a blank: the
-// byte before it and the byte after it are not blanks, unless the part has no other place to
-// split. The line is read in pieces, so memory stays bounded whatever its length.
+// A split never falls inside a UTF-8 character (gedcom::isCharacterBoundary, by the file's rule)
+// and never next to a blank: the byte before it and the byte after it are not blanks, unless the
+// part has no other place to split. The line is read in pieces, so memory stays bounded whatever
+// its length.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "gedcom_line.h"
 
 namespace brelin {
 
@@ -30,7 +33,8 @@ std::optional<ContinuationPlan> planContinuation(std::string_view head);
 class LineContinuer {
 public:
     // emit receives each output line, without its line end, as soon as it is settled.
-    LineContinuer(ContinuationPlan plan, bool utf8, std::function<void(std::string_view)> emit);
+    LineContinuer(ContinuationPlan plan, gedcom::LineRule rule,
+                  std::function<void(std::string_view)> emit);
 
     // The line's bytes, in order, in pieces of any size.
     void add(std::string_view bytes);
@@ -41,14 +45,25 @@ private:
     // The longest part [0, k) of pending_ the next line may take, at most capacity bytes.
     size_t splitPoint(size_t capacity, size_t minimum) const;
     size_t capacity() const;
+    // Emits the next part, split where splitPoint says.
+    void settlePart();
     void emitPart(size_t length);
 
+    // The bytes past a split that decide whether it cuts a character: the rest of the longest.
+    static constexpr size_t kLookAhead = 2;
+
     ContinuationPlan plan_;
-    bool utf8_;
+    gedcom::LineRule rule_;
     std::function<void(std::string_view)> emit_;
     std::string pending_;  // bytes read and not yet emitted
     std::string part_;     // the continuation line being emitted
     bool first_ = true;
 };
+
+// Mends a UTF-8 character split between line and concLine, the CONC line after it: the character
+// moves whole to one of them, to the nearest boundary that keeps both lines within 255 bytes and
+// both values non-empty, preferring a boundary with no blank beside it. Joined back, the values
+// are the same bytes. False, changing nothing, where no such boundary is.
+bool mendSplitCharacter(std::string& line, std::string& concLine, gedcom::SplitCharacter split);
 
 }  // namespace brelin

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gedcom_file.h"
 #include "line_reader.h"
 
 namespace brelin {
@@ -22,11 +23,19 @@ InputMeasure measureInput(ByteSource& source, uint64_t sizeInBytes) {
     InputMeasure measure;
     measure.sizeInBytes = sizeInBytes;
     LineReader reader(source);
+    gedcom::TrailerGate gate;
+    int64_t lines = 0;
+    int64_t lastTaken = 0;
     Line line;
     while (reader.next(line)) {
-        ++measure.lineTotal;
-        if (line.head.starts_with(gedcom::kTrailerStart)) break;
+        ++lines;
+        if (line.empty()) continue;
+        const auto verdict = gate.pass(line.head);
+        if (verdict == gedcom::TrailerGate::Verdict::SecondHeader) break;
+        if (verdict == gedcom::TrailerGate::Verdict::Take) lastTaken = lines;
     }
+    // After a trailer, up to the last line the staging pass takes.
+    measure.lineTotal = gate.pastTrailer() ? lastTaken : lines;
     return measure;
 }
 

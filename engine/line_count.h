@@ -12,15 +12,15 @@ constexpr uint64_t kCountThreshold = 20971520;  // 20 MiB
 constexpr uint64_t kBytesPerEstimatedLine = 15;
 
 struct InputMeasure {
-    // Lines expected in the staging pass: every line up to and including the first one that
-    // begins with "0 TRLR", or up to the end of the input without one.
+    // Lines expected in the staging pass: every line up to and including the last one it takes
+    // after a trailer (gedcom::TrailerGate), or up to the end of the input without a trailer.
     int64_t lineTotal = 0;
     bool estimated = false;
     uint64_t sizeInBytes = 0;
 };
 
-// Counts the lines of source when sizeInBytes is under the threshold (reading source to its
-// trailer), or estimates them from the size without reading.
+// Counts the lines of source when sizeInBytes is under the threshold (reading the whole of it),
+// or estimates them from the size without reading.
 InputMeasure measureInput(ByteSource& source, uint64_t sizeInBytes);
 
 // The estimate branch alone, for a size at or above the threshold.

@@ -29,9 +29,9 @@ enum class ByteOrderMark { None, Utf8, Utf16 };
 
 class LineReader {
 public:
-    // One byte more than the longest line that is kept whole, so that a cut can see whether the
-    // byte after it continues a UTF-8 character.
-    static constexpr size_t kKeptBytes = gedcom::kLineLimit + 1;
+    // Three bytes more than the longest line that is kept whole, so that a cut can see the whole
+    // of a UTF-8 character it would split (at most four bytes, the last three past the cut).
+    static constexpr size_t kKeptBytes = gedcom::kLineLimit + 3;
 
     // source must outlive the reader.
     explicit LineReader(ByteSource& source, size_t bufferSize = 256 * 1024);

@@ -2,13 +2,14 @@
 // their equals, so the write-out finds the xrefs repeated among them, and the numbers spelled two
 // ways, by comparing neighbours. The other level-0 lines' xrefs (notes with letters, media,
 // repositories…) are kept as 64-bit hashes, sorted once staged; the write-out gives the texts of
-// those that repeat. The lines of what was found are read again from the input at the end, which
-// only a run with something to report pays for.
+// those that repeat. The lines of what was found, and of pointers to nothing, are read again from
+// the input at the end, which only a run with something to report pays for.
 #include "report_gatherer.h"
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 
-#include "gedcom_line.h"
 #include "line_reader.h"
 
 #define XXH_INLINE_ALL
@@ -16,45 +17,121 @@
 
 namespace brelin {
 
-using gedcom::isValidUtf8;
 using gedcom::parseLevelZero;
+using gedcom::TextBytes;
 
 namespace {
 
-uint64_t hashOf(std::string_view text) {
-    return XXH3_64bits(text.data(), text.size());
+// The hash of one line for the self-check; a line given in pieces (Pieces) hashes the same.
+inline uint64_t lineHash(std::string_view line) {
+    return XXH3_64bits(line.data(), line.size());
 }
 
 }  // namespace
 
+// A line given in pieces: its hash so far, its first bytes, and what its bytes show.
+struct ReportGatherer::Pieces {
+    XXH3_state_t state;
+    std::string head;
+    gedcom::TextBytesScan bytes;
+    LineKind kind = LineKind::Ordinary;
+    int64_t lineNumber = 0;
+
+    void start() {
+        XXH3_64bits_reset(&state);
+        head.clear();
+        bytes = {};
+    }
+    void add(std::string_view piece) {
+        XXH3_64bits_update(&state, piece.data(), piece.size());
+        if (head.size() < LineReader::kKeptBytes)
+            head.append(piece.substr(0, LineReader::kKeptBytes - head.size()));
+    }
+};
+
 void LineTally::add(std::string_view line) {
-    ++count;
-    digest += hashOf(line);
+    addHash(lineHash(line));
 }
 
-void ReportGatherer::begin(bool byteOrderMark) {
+ReportGatherer::ReportGatherer()
+    : stagedPieces_(std::make_unique<Pieces>()), writtenPieces_(std::make_unique<Pieces>()) {}
+
+ReportGatherer::~ReportGatherer() = default;
+
+void ReportGatherer::begin(bool byteOrderMark, const gedcom::HeaderFacts& header) {
     report_.byteOrderMark = byteOrderMark;
-    report_.utf8 = byteOrderMark;
+    report_.gedcomVersion = header.version();
+    report_.version7 = header.version7();
+    // Version 7 is UTF-8, whatever it declares.
+    report_.utf8 = byteOrderMark || report_.version7;
 }
 
-void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber) {
+void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber, bool whole,
+                          SplitBytes split) {
     staged_.add(text);
-    if (gedcom::isLevelZero(text)) levelZero(kind, text, lineNumber);
+    if (gedcom::isLevelZero(text)) {
+        levelZero(kind, text, lineNumber);
+    } else if (whole && gedcom::mayHoldPointer(text)) [[unlikely]] {
+        if (const auto pointer = gedcom::pointerValue(text)) pointers_.pointer(*pointer);
+    }
+    if (inHeader_ && kind == LineKind::Ordinary) [[unlikely]]
+        headerLine(text);
+    // Once a line is not UTF-8, only a UTF-8 file (or the header, before its declaration is
+    // known) needs its lines looked at.
+    if (inHeader_ || report_.utf8 || !seenEightBit_) {
+        const bool splitIn = split.atValueStart > 0 || split.atEnd > 0;
+        judgeBytes(lineNumber, splitIn ? bytesOf(text, split) : gedcom::textBytes(text));
+    }
+}
+
+void ReportGatherer::headerLine(std::string_view text) {
+    ++report_.headerLines;
+    if (report_.declaredChar) return;
+    if (const auto value = gedcom::charDeclaration(text)) {
+        report_.declaredChar = std::string(*value);
+        if (gedcom::namesUtf8(*value)) report_.utf8 = true;
+    }
+}
+
+TextBytes ReportGatherer::bytesOf(std::string_view text, SplitBytes split) {
+    std::string rest(text.substr(0, text.size() - split.atEnd));
+    if (split.atValueStart > 0) {
+        if (const auto value = gedcom::valueStart(rest)) rest.erase(*value, split.atValueStart);
+    }
+    const TextBytes bytes = gedcom::textBytes(rest);
+    // The character itself is not ASCII.
+    return bytes == TextBytes::Ascii ? TextBytes::Utf8 : bytes;
+}
+
+void ReportGatherer::judgeBytes(int64_t lineNumber, TextBytes bytes) {
+    if (bytes == TextBytes::Utf8) seenNonAscii_ = true;
+    if (bytes != TextBytes::EightBit) return;
+    seenEightBit_ = true;
+    // Before the declaration is read, whether the file is UTF-8 is not known yet.
     if (inHeader_) {
-        if (kind == LineKind::Ordinary) {
-            ++report_.headerLines;
-            if (!report_.declaredChar) {
-                if (const auto value = gedcom::charDeclaration(text)) {
-                    report_.declaredChar = std::string(*value);
-                    if (gedcom::namesUtf8(*value)) report_.utf8 = true;
-                }
-            }
-        }
-        // Before the declaration is read, whether the file is UTF-8 is not known yet.
-        if (!isValidUtf8(text)) headerInvalidUtf8_.push_back(lineNumber);
-    } else if (report_.utf8 && !isValidUtf8(text)) {
+        headerInvalidUtf8_.push_back(lineNumber);
+    } else if (report_.utf8) {
         report_.invalidUtf8Lines.push_back(lineNumber);
     }
+}
+
+void ReportGatherer::lineStart(LineKind kind, std::string_view head, int64_t lineNumber) {
+    stagedPieces_->start();
+    stagedPieces_->kind = kind;
+    stagedPieces_->lineNumber = lineNumber;
+    if (gedcom::isLevelZero(head)) levelZero(kind, head, lineNumber);
+    if (inHeader_ && kind == LineKind::Ordinary) ++report_.headerLines;
+}
+
+void ReportGatherer::lineMore(std::string_view bytes) {
+    stagedPieces_->add(bytes);
+    stagedPieces_->bytes.add(bytes);
+}
+
+void ReportGatherer::lineEnd() {
+    Pieces& pieces = *stagedPieces_;
+    staged_.addHash(XXH3_64bits_digest(&pieces.state));
+    judgeBytes(pieces.lineNumber, pieces.bytes.result());
 }
 
 void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lineNumber) {
@@ -67,9 +144,18 @@ void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lin
         leaveHeader();
         return;
     }
+    if (report_.trailer) ++report_.recordsAfterTrailer;
+    if (!parts.xref.empty()) {
+        pointers_.record(parts.xref);
+        // The tag's group and the xref's disagree: the record is not where its tag says.
+        const LineKind tagKind = gedcom::recordKindOfTag(parts.tag);
+        if (tagKind != kind)
+            report_.groupMismatches.push_back(
+                {lineNumber, std::string(parts.xref), std::string(parts.tag), kind});
+    }
     if (!table) {
         if (!inHeader_) ++report_.otherRecords[std::string(parts.tag)];
-        if (!parts.xref.empty()) otherXrefs_.push_back(hashOf(parts.xref));
+        if (!parts.xref.empty()) otherXrefs_.push_back(lineHash(parts.xref));
         return;
     }
     switch (*table) {
@@ -90,7 +176,7 @@ void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lin
     const std::optional<int64_t> number = gedcom::wholeNumber(gedcom::recordNumberText(text));
     if (!number) {
         report_.nonWholeNumbers.push_back(lineNumber);
-        if (!parts.xref.empty()) otherXrefs_.push_back(hashOf(parts.xref));
+        if (!parts.xref.empty()) otherXrefs_.push_back(lineHash(parts.xref));
     }
     // Written in order of (table, whole numbers first, number), ties in input order.
     const std::tuple<int, int, int64_t> key{static_cast<int>(*table), number ? 0 : 1,
@@ -110,14 +196,45 @@ void ReportGatherer::lineCut(int64_t lineNumber) {
     report_.cutLines.push_back({lineNumber, record_});
 }
 
-void ReportGatherer::lineContinued(int64_t lineNumber) {
+void ReportGatherer::lineContinued(int64_t lineNumber, int64_t parts) {
     report_.continuedLines.push_back({lineNumber, record_});
+    report_.concLinesAdded += parts - 1;
+}
+
+void ReportGatherer::splitCharacter(int64_t concLine, bool repaired) {
+    report_.splitCharacters.push_back(concLine);
+    if (repaired) ++report_.concRepaired;
 }
 
 void ReportGatherer::staged(int64_t linesRead) {
     report_.linesRead = linesRead;
     leaveHeader();
     report_.linesStaged = staged_.count;
+    settleEncoding();
+    pointersMissing_ = pointers_.settle();
+}
+
+void ReportGatherer::settleEncoding() {
+    const TextBytes seen = seenEightBit_   ? TextBytes::EightBit
+                           : seenNonAscii_ ? TextBytes::Utf8
+                                           : TextBytes::Ascii;
+    report_.encodingSeen = seen;
+    // A mark, version 7 and a UTF-8 declaration promise UTF-8; ASCII promises ASCII; any other
+    // declaration, an 8-bit character set.
+    bool mismatch = (report_.byteOrderMark || report_.version7) && seen == TextBytes::EightBit;
+    if (report_.declaredChar) {
+        std::string declared = *report_.declaredChar;
+        std::transform(declared.begin(), declared.end(), declared.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (gedcom::namesUtf8(declared) || declared == "UNICODE") {
+            mismatch = mismatch || seen == TextBytes::EightBit;
+        } else if (declared == "ASCII") {
+            mismatch = mismatch || seen != TextBytes::Ascii;
+        } else {
+            mismatch = mismatch || seen == TextBytes::Utf8;
+        }
+    }
+    report_.encodingMismatch = mismatch;
 }
 
 void ReportGatherer::findDuplicates() {
@@ -138,14 +255,37 @@ void ReportGatherer::beginWriteOut() {
     writtenNumber_.reset();
     writtenXref_.clear();
     sameNumber_.clear();
+    writtenInPieces_ = false;
     report_.linesWritten = 0;
     report_.verified = false;
 }
 
+void ReportGatherer::writtenPiece(std::string_view bytes) {
+    if (!writtenInPieces_) writtenPieces_->start();
+    writtenInPieces_ = true;
+    writtenPieces_->add(bytes);
+}
+
 void ReportGatherer::writtenLine(std::string_view line) {
+    if (writtenInPieces_) {
+        writtenLastPiece(line);
+        return;
+    }
     written_.add(line);
     // Nearly every line is below level 0: one test settles them.
-    if (line.size() < 4 || !gedcom::isLevelZero(line)) return;
+    if (line.size() >= 4 && gedcom::isLevelZero(line))
+        writtenLevelZero(line.substr(0, LineReader::kKeptBytes));
+}
+
+void ReportGatherer::writtenLastPiece(std::string_view line) {
+    Pieces& pieces = *writtenPieces_;
+    pieces.add(line);
+    writtenInPieces_ = false;
+    written_.addHash(XXH3_64bits_digest(&pieces.state));
+    if (pieces.head.size() >= 4 && gedcom::isLevelZero(pieces.head)) writtenLevelZero(pieces.head);
+}
+
+void ReportGatherer::writtenLevelZero(std::string_view line) {
     std::string_view xref;
     bool whole = false;
     if (const std::optional<Table> table = tableOf(gedcom::classifyLine(line))) {
@@ -169,9 +309,8 @@ void ReportGatherer::writtenLine(std::string_view line) {
     if (xref.empty() || otherXrefs_.empty()) return;
     // A record with a whole number whose xref another level-0 line carries too, or one of the
     // other lines' xrefs found twice.
-    const uint64_t hash = hashOf(xref);
     const std::vector<uint64_t>& seen = whole ? otherXrefs_ : otherDuplicates_;
-    if (std::binary_search(seen.begin(), seen.end(), hash)) duplicateTexts_.emplace(xref);
+    if (std::binary_search(seen.begin(), seen.end(), lineHash(xref))) duplicateTexts_.emplace(xref);
 }
 
 void ReportGatherer::closeEqualNumbers() {
@@ -200,12 +339,21 @@ void ReportGatherer::locate(ByteSource& input) {
         for (const std::string& xref : spellings) lines[xref];
     }
     LineReader reader(input);
+    gedcom::TrailerGate gate;
     Line line;
     for (int64_t number = 1; number <= report_.linesRead && reader.next(line); ++number) {
         const std::string_view head = line.head;
-        if (head.size() < 3 || !gedcom::isLevelZero(head) || head[2] != '@') continue;
-        const auto found = lines.find(parseLevelZero(head).xref);
-        if (found != lines.end()) found->second.push_back(number);
+        // The lines the staging pass left out are not looked at.
+        if (line.empty() || gate.pass(head) != gedcom::TrailerGate::Verdict::Take) continue;
+        if (gedcom::isLevelZero(head)) {
+            if (head.size() < 3 || head[2] != '@') continue;
+            const auto found = lines.find(parseLevelZero(head).xref);
+            if (found != lines.end()) found->second.push_back(number);
+        } else if (pointersMissing_ && line.length <= gedcom::kLineLimit) {
+            const auto pointer = gedcom::pointerValue(head);
+            if (pointer && pointers_.missing(*pointer))
+                report_.missingPointers.push_back({number, std::string(*pointer)});
+        }
     }
 
     for (const std::string& xref : duplicateTexts_) {

@@ -29,6 +29,22 @@ const char* boolean(bool value) {
     return value ? "true" : "false";
 }
 
+const char* encodingName(gedcom::TextBytes bytes) {
+    switch (bytes) {
+        case gedcom::TextBytes::Ascii:
+            return "ascii";
+        case gedcom::TextBytes::Utf8:
+            return "utf-8";
+        case gedcom::TextBytes::EightBit:
+            break;
+    }
+    return "8-bit";
+}
+
+std::string optionalString(const std::optional<std::string>& value) {
+    return value ? jsonString(*value) : std::string("null");
+}
+
 }  // namespace
 
 std::string jsonString(std::string_view bytes) {
@@ -92,18 +108,40 @@ std::string toJson(const RunReport& report) {
     json += "]";
     json += ",\"non_whole_numbers\":";
     appendLines(json, report.nonWholeNumbers);
+    json += ",\"group_mismatches\":[";
+    for (size_t i = 0; i < report.groupMismatches.size(); ++i) {
+        const GroupMismatch& mismatch = report.groupMismatches[i];
+        if (i > 0) json += ',';
+        json += "{\"line\":" + std::to_string(mismatch.line) +
+                ",\"xref\":" + jsonString(mismatch.xref) + ",\"tag\":" + jsonString(mismatch.tag) +
+                "}";
+    }
+    json += "]";
+    json += ",\"missing_pointers\":[";
+    for (size_t i = 0; i < report.missingPointers.size(); ++i) {
+        if (i > 0) json += ',';
+        json += "{\"line\":" + std::to_string(report.missingPointers[i].line) +
+                ",\"pointer\":" + jsonString(report.missingPointers[i].pointer) + "}";
+    }
+    json += "]";
     json += ",\"cut_lines\":";
     appendReported(json, report.cutLines);
     json += ",\"continued_lines\":";
     appendReported(json, report.continuedLines);
     json += ",\"empty_lines\":" + std::to_string(report.emptyLines);
     json += ",\"lines_after_trailer\":" + std::to_string(report.linesAfterTrailer);
+    json += ",\"records_after_trailer\":" + std::to_string(report.recordsAfterTrailer);
     json += ",\"trailer\":" + std::string(boolean(report.trailer));
     json += ",\"byte_order_mark\":" + std::string(boolean(report.byteOrderMark));
-    json += ",\"declared_char\":" +
-            (report.declaredChar ? jsonString(*report.declaredChar) : std::string("null"));
+    json += ",\"declared_char\":" + optionalString(report.declaredChar);
+    json += ",\"gedcom_version\":" + optionalString(report.gedcomVersion);
+    json += ",\"encoding_seen\":\"" + std::string(encodingName(report.encodingSeen)) + "\"";
+    json += ",\"encoding_mismatch\":" + std::string(boolean(report.encodingMismatch));
     json += ",\"invalid_utf8_lines\":";
     appendLines(json, report.invalidUtf8Lines);
+    json += ",\"split_characters\":";
+    appendLines(json, report.splitCharacters);
+    json += ",\"conc_repaired\":" + std::to_string(report.concRepaired);
     json += ",\"verified\":" + std::string(boolean(report.verified));
     return json + "}";
 }

@@ -3,6 +3,7 @@
 // ends holds a sentence for the user.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -12,7 +13,9 @@ enum class FailedStep {
     ReadInput,       // the input cannot be opened or read
     InputNotFile,    // the input is a folder, a device or another non-regular file
     InputEncoding,   // the input is UTF-16, which the program does not read
+    InputArchive,    // the input is a zip archive (GEDZIP), not the GEDCOM file it holds
     InputNotGedcom,  // the input's first line is not a level-0 line
+    SecondHeader,    // a header line after the trailer: two files end to end (line: that line)
     InputEmpty,      // the input holds no line at all
     WriteOutput,     // the output cannot be created, written or put in place
     WriteLog,        // the truncation log cannot be written
@@ -61,17 +64,26 @@ public:
     // The system refused with the error number error (errno), told as a Cause by the platform's
     // file (system_error.h).
     static RunError fromSystem(FailedStep step, std::string path, int error);
+    // A step that failed at a line of the input file at path.
+    static RunError atLine(FailedStep step, std::string path, int64_t line) {
+        RunError error(step, std::move(path));
+        error.line_ = line;
+        return error;
+    }
 
     FailedStep step() const { return step_; }
     Cause cause() const { return cause_; }
     const std::string& path() const { return path_; }
     const std::string& detail() const { return detail_; }
+    // The input's line the failure is about; 0 when none.
+    int64_t line() const { return line_; }
 
 private:
     FailedStep step_;
     Cause cause_;
     std::string path_;
     std::string detail_;
+    int64_t line_ = 0;
 };
 
 }  // namespace brelin

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "gedcom_line.h"
+
 namespace brelin {
 
 struct ReportedLine {
@@ -18,6 +20,27 @@ struct ReportedLine {
     std::string record;
 
     bool operator==(const ReportedLine&) const = default;
+};
+
+// A level-0 line whose tag and xref disagree on its group: a record of a group's tag whose xref
+// does not put it in that group ("0 @PERSON1@ INDI" stays in place), or a record whose xref puts
+// it in a group that is not its tag's ("0 @I5@ OBJE" goes among the individuals).
+struct GroupMismatch {
+    int64_t line = 0;
+    std::string xref;
+    std::string tag;
+    // Where the xref puts the record: a group's kind, or Ordinary (it stays in place).
+    gedcom::LineKind placedAs = gedcom::LineKind::Ordinary;
+
+    bool operator==(const GroupMismatch&) const = default;
+};
+
+// A pointer that names no level-0 record of the file.
+struct MissingPointer {
+    int64_t line = 0;
+    std::string pointer;
+
+    bool operator==(const MissingPointer&) const = default;
 };
 
 struct RunReport {
@@ -48,19 +71,42 @@ struct RunReport {
     std::vector<std::vector<int64_t>> equalNumbers;
     // Record lines whose number is not a whole number.
     std::vector<int64_t> nonWholeNumbers;
+    // Level-0 lines whose tag and xref disagree on their group, in the order of the input.
+    std::vector<GroupMismatch> groupMismatches;
+    // The pointers to records that are not in the file, in the order of the input.
+    std::vector<MissingPointer> missingPointers;
     std::vector<ReportedLine> cutLines;
     std::vector<ReportedLine> continuedLines;
+    // The CONC lines added to continue the lines of continuedLines.
+    int64_t concLinesAdded = 0;
     int64_t emptyLines = 0;
-    // Non-empty lines after the trailer, which are neither staged nor written.
+    // Non-empty lines after the trailer that are left out: neither staged nor written.
     int64_t linesAfterTrailer = 0;
+    // Records (level-0 lines) after the first trailer that are kept, as before it.
+    int64_t recordsAfterTrailer = 0;
     bool trailer = false;
     bool byteOrderMark = false;
     // The value of the header's "1 CHAR" line.
     std::optional<std::string> declaredChar;
-    // In a UTF-8 file (mark or declaration): the lines holding bytes that are not valid UTF-8,
-    // as far as they are written (the part of a cut line that is kept).
+    // The header's version, as written under "1 GEDC" ("2 VERS 5.5.1"); version 7 keeps every
+    // line whole.
+    std::optional<std::string> gedcomVersion;
+    bool version7 = false;
+    // What the bytes of the lines staged show, a character split between a line and its CONC
+    // line counted whole; and whether that disagrees with what the file declares (its "1 CHAR"
+    // line, its UTF-8 byte-order mark, version 7, which is UTF-8).
+    gedcom::TextBytes encodingSeen = gedcom::TextBytes::Ascii;
+    bool encodingMismatch = false;
+    // In a UTF-8 file (mark, declaration or version 7): the lines holding bytes that are not
+    // valid UTF-8, as far as they are written (the part of a cut line that is kept), a character
+    // split between a line and its CONC line aside.
     std::vector<int64_t> invalidUtf8Lines;
     bool utf8 = false;
+    // CONC lines whose value begins inside a UTF-8 character that the line before them begins
+    // (each line is invalid UTF-8 alone); in the CONC mode the split moves between characters,
+    // which concRepaired counts.
+    std::vector<int64_t> splitCharacters;
+    int64_t concRepaired = 0;
     // The self-check passed: the lines written are the lines staged.
     bool verified = false;
     int64_t linesStaged = 0;
@@ -69,12 +115,18 @@ struct RunReport {
 
 // What deserves the user's attention after a completed run, in the order the front ends tell it.
 enum class Finding {
-    LinesCut,           // lines cut to 255 bytes: their end is not in the output
-    LinesContinued,     // lines continued on CONC lines
-    LinesAfterTrailer,  // lines after the trailer left out
-    NoTrailer,          // the input has no trailer, nor has the output
-    DuplicateXrefs,     // xrefs on more than one level-0 line
-    InvalidUtf8,        // bytes that are not UTF-8 in a UTF-8 file
+    Version7,             // a GEDCOM 7 file: lines kept whole, which 5.5.1 readers may refuse
+    LinesCut,             // lines cut to 255 bytes: their end is not in the output
+    LinesContinued,       // lines continued on CONC lines
+    LinesAfterTrailer,    // lines after the trailer left out
+    RecordsAfterTrailer,  // records after the trailer kept
+    NoTrailer,            // the input has no trailer, nor has the output
+    DuplicateXrefs,       // xrefs on more than one level-0 line
+    GroupMismatches,      // records whose tag and xref disagree on their group
+    MissingPointers,      // pointers to records that are not in the file
+    EncodingMismatch,     // the bytes are not in the encoding the file declares
+    InvalidUtf8,          // bytes that are not UTF-8 in a UTF-8 file
+    SplitCharacters,      // UTF-8 characters split between a line and its CONC line
 };
 
 // The findings of report, each once; empty when nothing deserves attention. Every front end

@@ -34,7 +34,7 @@ TruncationLog::TruncationLog(FileSystem& files, std::string logPath)
 
 void TruncationLog::reset() {
     file_.reset();
-    files_.removeFile(path_);
+    if (!path_.empty()) files_.removeFile(path_);
     firstCut_ = true;
     cutCount_ = 0;
     continuedCount_ = 0;
@@ -51,6 +51,7 @@ void TruncationLog::reportContinued(int64_t lineNumber) {
 }
 
 void TruncationLog::report(const std::string& message) {
+    if (path_.empty()) return;
     if (firstCut_) {
         file_ = files_.openAppend(path_, true);
         file_->append(kBanner);

@@ -17,7 +17,8 @@ namespace brelin {
 
 class TruncationLog {
 public:
-    // files must outlive the log.
+    // files must outlive the log. A log without a path counts its reports and writes nothing:
+    // a run that only checks its input touches no file.
     TruncationLog(FileSystem& files, std::string logPath);
 
     void reset();

@@ -10,8 +10,8 @@
 namespace brelin::text {
 
 // How a front end speaks: brelin-cli's short lines name the log; the window's and the page's
-// notice offer it by a button.
-enum class Voice { CommandLine, Notice };
+// notice offer it by a button; brelin-cli --check tells what a run would do, with no log.
+enum class Voice { CommandLine, Notice, Check };
 
 // One line per finding of report, in its order; empty when nothing deserves attention. logPath
 // is the truncation log, named by the command line's lines.

@@ -64,7 +64,19 @@ std::string sentence(const RunError& error) {
             return "Le fichier d'entrée " + file + " ne peut pas être lu" + because(error) + ".";
         case FailedStep::InputEncoding:
             return "Le fichier " + file +
-                   " est en UTF-16, un codage que ce programme ne lit pas. Rien n'a été écrit.";
+                   " est en UTF-16, un codage que ce programme ne lit pas : exportez-le de "
+                   "nouveau depuis le logiciel de généalogie, en UTF-8 ou en ANSI. Rien n'a été "
+                   "écrit.";
+        case FailedStep::InputArchive:
+            return "Le fichier " + file +
+                   " est une archive zip (GEDZIP, .gdz), pas un fichier GEDCOM : extrayez-en le "
+                   "fichier gedcom.ged qu'elle contient et donnez celui-ci à Brelin. Rien n'a été "
+                   "écrit.";
+        case FailedStep::SecondHeader:
+            return "Le fichier " + file + " contient un deuxième en-tête (0 HEAD) à la ligne " +
+                   std::to_string(error.line()) +
+                   ", après sa ligne de fin (0 TRLR) : ce sont sans doute deux fichiers mis bout "
+                   "à bout. Séparez-les, puis traitez-les l'un après l'autre. Rien n'a été écrit.";
         case FailedStep::InputNotGedcom:
             return "Le fichier " + file +
                    " n'est pas un fichier GEDCOM : sa première ligne ne commence pas par le "

@@ -17,7 +17,12 @@ std::string desktopFileCount(size_t given) {
     return "brelin : un seul FICHIER à la fois (" + std::to_string(given) + " donnés)";
 }
 
-std::string cliFileCount(size_t given) {
+std::string cliFileCount(size_t given, bool check) {
+    if (check) {
+        if (given == 0) return "brelin-cli : il manque ENTRÉE";
+        return "brelin-cli : un seul fichier avec --check, ENTRÉE (" + std::to_string(given) +
+               " donnés)";
+    }
     if (given == 0) return "brelin-cli : il manque ENTRÉE et SORTIE";
     if (given == 1) return "brelin-cli : il manque SORTIE";
     return "brelin-cli : deux fichiers seulement, ENTRÉE et SORTIE (" + std::to_string(given) +
@@ -69,6 +74,10 @@ std::string cannotOpenFile(const std::string& path) {
 std::string cannotOpenFolder(const std::string& path) {
     return "Aucun gestionnaire de fichiers ne sait ouvrir ce dossier :\n" + path +
            "\n\nLe chemin peut être sélectionné et copié.";
+}
+
+std::string cliChecked(const std::string& inputPath) {
+    return "Fichier vérifié : " + inputPath + " (rien n'a été écrit)";
 }
 
 std::string measureText(const InputMeasure& measure) {

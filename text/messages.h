@@ -67,6 +67,7 @@ std::string desktopFileCount(size_t given);
 // brelin-cli.
 inline constexpr const char* kCliUsage =
     "Usage : brelin-cli [-f|--force] [--conc] [--report|--json] [--] ENTRÉE SORTIE\n"
+    "        brelin-cli --check [--conc] [--report|--json] [--] ENTRÉE\n"
     "\n"
     "Remet les enregistrements du fichier GEDCOM ENTRÉE en ordre croissant de leurs numéros\n"
     "(en-tête, individus, familles, sources, notes, fin) et écrit le résultat dans SORTIE.\n"
@@ -77,22 +78,27 @@ inline constexpr const char* kCliUsage =
     "                au lieu de les couper : aucun caractère n'est perdu\n"
     "  --report      affiche ensuite le rapport complet du traitement\n"
     "  --json        affiche seulement le rapport, en JSON (pour les scripts)\n"
+    "  --check       lit ENTRÉE et affiche le rapport sans rien écrire (ni SORTIE ni\n"
+    "                journal) ; code de sortie 3 s'il y a un point à connaître\n"
     "  --help        affiche cette aide\n"
     "  --version     affiche la version\n"
     "  --            marque la fin des options : les mots suivants sont ENTRÉE et SORTIE,\n"
     "                même s'ils commencent par un tiret\n"
     "\n"
-    "Codes de sortie : 0 terminé, 1 échec, 2 refusé, 130 interrompu (Ctrl+C).\n";
+    "Codes de sortie : 0 terminé, 1 échec, 2 refusé, 130 interrompu (Ctrl+C) ;\n"
+    "avec --check, 0 rien à signaler, 3 des points à connaître.\n";
 // The two refusals name the output as it was given.
 std::string cliSameAsInput(const std::string& outputPath);
 std::string cliOutputExists(const std::string& outputPath);
 inline constexpr const char* kCliAbandoned = "Arrêt demandé : aucun fichier n'a été écrit.";
 std::string cliUnknownOption(const std::string& word);
-// Other than two files given: which is missing, or how many there are too many.
-std::string cliFileCount(size_t given);
+// Other than two files given (one with --check): which is missing, or how many there are.
+std::string cliFileCount(size_t given, bool check);
 std::string cliWritten(const std::string& outputPath);
 // The pass a progress line is about: "lecture", "écriture".
 std::string progressPass(RunState state);
+// brelin-cli --check names the file it read, and says it wrote nothing.
+std::string cliChecked(const std::string& inputPath);
 
 // The window's notice after a completed run: the file written, what deserves attention, where
 // the log and the report are.

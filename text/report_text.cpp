@@ -23,6 +23,65 @@ void reportedLines(std::string& text, const char* title, const std::vector<Repor
     });
 }
 
+const char* placeText(gedcom::LineKind kind) {
+    switch (kind) {
+        case gedcom::LineKind::Individual:
+            return "placé parmi les individus";
+        case gedcom::LineKind::Family:
+            return "placé parmi les familles";
+        case gedcom::LineKind::Source:
+            return "placé parmi les sources";
+        case gedcom::LineKind::Note:
+            return "placé parmi les notes";
+        case gedcom::LineKind::Ordinary:
+        case gedcom::LineKind::Trailer:
+            break;
+    }
+    return "reste à sa place";
+}
+
+const char* encodingText(gedcom::TextBytes bytes) {
+    switch (bytes) {
+        case gedcom::TextBytes::Ascii:
+            return "ASCII";
+        case gedcom::TextBytes::Utf8:
+            return "UTF-8";
+        case gedcom::TextBytes::EightBit:
+            break;
+    }
+    return "8 bits (ANSI, ANSEL ou autre), pas de l'UTF-8";
+}
+
+// The self-check's sentence, true of the lines cut, continued or mended on the way.
+std::string selfCheckText(const RunResult& result) {
+    const RunReport& r = result.report;
+    if (!r.verified) return "Vérification : non faite.\n";
+    std::string text = "Vérification : les " + std::to_string(r.linesWritten) +
+                       (result.checkOnly ? " lignes qui seraient écrites" : " lignes écrites");
+    const auto cut = static_cast<int64_t>(r.cutLines.size());
+    const std::string cutText =
+        cut == 0 ? std::string()
+                 : std::to_string(cut) + (cut == 1 ? " coupée" : " coupées") + " à 255 caractères";
+    if (r.concLinesAdded == 0) {
+        text += " sont celles qui ont été lues";
+        if (cut > 0) text += ", dont " + cutText;
+    } else {
+        text += " sont les lignes lues";
+        if (cut > 0) text += " (" + cutText + ")";
+        text += " et " + countText(r.concLinesAdded, "ligne CONC ajoutée", "lignes CONC ajoutées") +
+                " pour en continuer " + std::to_string(r.continuedLines.size());
+    }
+    if (r.concRepaired > 0) {
+        const bool one = r.concRepaired == 1;
+        text += " ; " + std::to_string(r.concRepaired) +
+                (one ? " caractère coupé entre deux lignes y "
+                     : " caractères coupés entre deux lignes y ") +
+                (result.checkOnly ? (one ? "serait recollé" : "seraient recollés")
+                                  : (one ? "a été recollé" : "ont été recollés"));
+    }
+    return text + ".\n";
+}
+
 }  // namespace
 
 std::string reportText(const RunResult& result) {
@@ -71,16 +130,39 @@ std::string reportText(const RunResult& result) {
     text += "Numéros qui ne sont pas des nombres entiers (placés après les autres) : " +
             (r.nonWholeNumbers.empty() ? std::string("aucun") : linesText(r.nonWholeNumbers)) +
             "\n";
+    text += "Enregistrements dont l'étiquette ne correspond pas au groupe de leur numéro : " +
+            (r.groupMismatches.empty() ? std::string("aucun")
+                                       : std::to_string(r.groupMismatches.size())) +
+            "\n";
+    appendItems(text, r.groupMismatches, [](const GroupMismatch& mismatch) {
+        return "ligne " + std::to_string(mismatch.line) + " : " + printableText(mismatch.xref) +
+               " " + printableText(mismatch.tag) + ", " + placeText(mismatch.placedAs);
+    });
+    text += "Pointeurs vers des enregistrements absents du fichier : " +
+            (r.missingPointers.empty() ? std::string("aucun")
+                                       : std::to_string(r.missingPointers.size())) +
+            "\n";
+    appendItems(text, r.missingPointers, [](const MissingPointer& pointer) {
+        return "ligne " + std::to_string(pointer.line) + " : " + printableText(pointer.pointer);
+    });
     reportedLines(text, "Lignes coupées à 255 caractères", r.cutLines);
     reportedLines(text, "Lignes continuées sur des lignes CONC", r.continuedLines);
     text += "Lignes vides laissées de côté : " + std::to_string(r.emptyLines) + "\n";
     text += "Lignes après la ligne de fin (0 TRLR) laissées de côté : " +
             std::to_string(r.linesAfterTrailer) + "\n";
+    text += "Enregistrements après la ligne de fin (0 TRLR), gardés : " +
+            std::to_string(r.recordsAfterTrailer) + "\n";
     text += std::string("Ligne de fin (0 TRLR) : ") + (r.trailer ? "présente" : "absente") + "\n";
     text += std::string("Marque d'ordre des octets UTF-8 : ") + (r.byteOrderMark ? "oui" : "non") +
             "\n";
     text += "Codage déclaré (1 CHAR) : " +
             (r.declaredChar ? printableText(*r.declaredChar) : std::string("aucun")) + "\n";
+    text += "Version GEDCOM (1 GEDC, 2 VERS) : " +
+            (r.gedcomVersion ? printableText(*r.gedcomVersion) : std::string("aucune")) +
+            (r.version7 ? ", lignes gardées entières" : "") + "\n";
+    text += std::string("Codage vu dans les octets : ") + encodingText(r.encodingSeen) +
+            (r.encodingMismatch ? ", ce qui ne correspond pas à ce que le fichier déclare" : "") +
+            "\n";
     text += "Octets qui ne sont pas de l'UTF-8 : ";
     if (!r.utf8) {
         text += "sans objet, le fichier n'est pas en UTF-8\n";
@@ -89,9 +171,10 @@ std::string reportText(const RunResult& result) {
             (r.invalidUtf8Lines.empty() ? std::string("aucun") : linesText(r.invalidUtf8Lines)) +
             "\n";
     }
-    text += r.verified ? "Vérification : les " + std::to_string(r.linesWritten) +
-                             " lignes écrites sont celles qui ont été lues.\n"
-                       : std::string("Vérification : non faite.\n");
+    text += "Caractères UTF-8 coupés entre une ligne et sa ligne CONC : " +
+            (r.splitCharacters.empty() ? std::string("aucun") : linesText(r.splitCharacters)) +
+            "\n";
+    text += selfCheckText(result);
     return text;
 }
 

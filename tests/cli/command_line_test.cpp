@@ -104,12 +104,13 @@ TEST_F(CommandLineTest, WorkedExamplesComeOutToTheByte) {
 
 TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     writeFile(input, "0 HEAD\r\n0 @I2@ INDI\r\n0 @I2@ INDI\r\n1 NOTE " + std::string(300, 'x') +
-                         "\r\n0 TRLR\r\n0 @I3@ INDI\r\n");
+                         "\r\n0 TRLR\r\n\x1A\r\n0 @I3@ INDI\r\n");
     const Finished plain = run({input, output});
     EXPECT_EQ(plain.status, 0);
     const std::string shortLines =
         "1 ligne coupée à 255 caractères, voir le journal " + dir.file("Logbrelin-cli.log") +
         "\n1 ligne après la ligne de fin (0 TRLR) a été laissée de côté.\n"
+        "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé et remis en ordre.\n"
         "1 identifiant figure sur plusieurs lignes de niveau 0 : @I2@ (lignes 2 et 3).\n";
     EXPECT_EQ(plain.out.substr(plain.out.find('\n', plain.out.find("Fichier écrit")) + 1),
               shortLines);
@@ -122,10 +123,40 @@ TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     const Finished json = run({"--force", "--json", input, output});
     EXPECT_EQ(json.status, 0);
     EXPECT_EQ(json.out.substr(0, 53),
-              "{\"lines_read\":5,\"records\":{\"individuals\":2,\"families\"");
+              "{\"lines_read\":7,\"records\":{\"individuals\":3,\"families\"");
     EXPECT_NE(json.out.find("\"cut_lines\":[{\"line\":4,\"record\":\"@I2@\"}]"), std::string::npos);
     EXPECT_EQ(json.out.find('\n'), json.out.size() - 1);
     EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
+}
+
+// --check reads and reports as a run would, writes no output and touches no log; its status
+// says whether something deserves attention.
+TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
+    writeFile(dir.file("Logbrelin-cli.log"), "the last run's log");
+    writeFile(dir.file("propre.ged"), "0 HEAD\r\n0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* told;  // on standard output, or standard error for a failure
+    };
+    const Case cases[] = {
+        {{"--check", dir.file("propre.ged")}, 0, "Fichier vérifié : "},
+        {{"--check", input}, 3, "1 ligne de plus de 255 caractères serait coupée"},
+        {{"--check", "--conc", input}, 3, "serait continuée sur des lignes CONC"},
+        {{"--check", "--json", input}, 3, "\"cut_lines\":[{\"line\":23"},
+        {{"--check", "--report", input}, 3, "lignes qui seraient écrites sont celles"},
+        {{"--check", dir.file("absent.ged")}, 1, "absent.ged"},
+        {{"--check", input, output}, 2, "Usage"},
+    };
+    for (const Case& c : cases) {
+        const Finished finished = run(c.args);
+        EXPECT_EQ(finished.status, c.status) << c.args.back() << finished.err;
+        const std::string& told = c.status == 0 || c.status == 3 ? finished.out : finished.err;
+        EXPECT_NE(told.find(c.told), std::string::npos) << told;
+        EXPECT_EQ(otherFiles(),
+                  (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "propre.ged"}));
+        EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "the last run's log");
+    }
 }
 
 TEST_F(CommandLineTest, ARenamedCopyNamesItsFilesAfterItself) {

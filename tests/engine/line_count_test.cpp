@@ -15,9 +15,11 @@ InputMeasure measure(const std::string& bytes, uint64_t size) {
     return measureInput(source, size);
 }
 
-TEST(MeasureInput, CountsLinesUpToTheFirstTrailerEmptyOnesIncluded) {
+TEST(MeasureInput, CountsLinesUpToTheLastOneTakenEmptyOnesIncluded) {
     EXPECT_EQ(measure("0 HEAD\r\n1 CHAR ANSEL\r\n0 TRLR\r\n", 30).lineTotal, 3);
-    EXPECT_EQ(measure("0 HEAD\r\n\r\n\n0 TRLR\r\n0 @I1@ INDI\r\n", 31).lineTotal, 4);
+    EXPECT_EQ(measure("0 HEAD\r\n\r\n\n0 TRLR\r\n\x1A\r\n\r\n", 22).lineTotal, 4);
+    // A record after the trailer is taken, and the lines up to it counted.
+    EXPECT_EQ(measure("0 HEAD\r\n\r\n\n0 TRLR\r\n0 @I1@ INDI\r\n\r\n", 33).lineTotal, 5);
     EXPECT_EQ(measure("0 HEAD\r0 @I1@ INDI\r1 X", 22).lineTotal, 3);  // no trailer
     EXPECT_EQ(measure("", 0).lineTotal, 0);
 }

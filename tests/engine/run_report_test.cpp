@@ -108,14 +108,19 @@ INSTANTIATE_TEST_SUITE_P(
                                      {2, "HEAD"}, {3, "@I1@"}, {4, "@I1@"}, {6, "@R1@"}}));
                        EXPECT_EQ(findings(r), std::vector<Finding>{Finding::LinesCut});
                    }},
-        ReportCase{"LinesAfterTheTrailerAreCountedNotWritten",
-                   crlf({"0 HEAD", "0 TRLR", "", "0 @I1@ INDI", "1 NOTE " + k300, "junk"}),
+        ReportCase{"AfterTheTrailerLinesLeftOutRecordsKept",
+                   crlf({"0 HEAD", "0 TRLR", "", "\x1A", "0 TRLR", "0 @I1@ INDI", "1 NOTE " + k300,
+                         "0 TRLR", "junk", ""}),
                    [](const RunReport& r) {
-                       EXPECT_EQ(r.linesAfterTrailer, 3);
-                       EXPECT_EQ(r.emptyLines, 1);
-                       EXPECT_EQ(r.linesRead, 2);
-                       EXPECT_TRUE(r.cutLines.empty());
-                       EXPECT_EQ(r.records.individuals, 0);
+                       EXPECT_EQ(r.linesAfterTrailer, 4);
+                       EXPECT_EQ(r.recordsAfterTrailer, 1);
+                       EXPECT_EQ(r.emptyLines, 2);
+                       EXPECT_EQ(r.linesRead, 7);
+                       EXPECT_EQ(r.cutLines, (std::vector<ReportedLine>{{7, "@I1@"}}));
+                       EXPECT_EQ(r.records.individuals, 1);
+                       EXPECT_EQ(findings(r), (std::vector<Finding>{Finding::LinesCut,
+                                                                    Finding::LinesAfterTrailer,
+                                                                    Finding::RecordsAfterTrailer}));
                    }},
         ReportCase{"NoTrailer", crlf({"0 HEAD", "0 @I1@ INDI"}),
                    [](const RunReport& r) {
@@ -138,6 +143,41 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_EQ(r.declaredChar, "UTF-8");
                 EXPECT_EQ(r.invalidUtf8Lines, (Lines{2, 5}));
             }},
+        ReportCase{"RecordsOutOfTheirGroup",
+                   crlf({"0 HEAD", "0 @PERSON1@ INDI", "0 @I5@ OBJE", "0 @F3@ INDI", "0 @N1@ SNOTE",
+                         "0 @S1@ SUBM", "0 @S2@ SOUR", "0 @R1@ REPO", "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_EQ(
+                           r.groupMismatches,
+                           (std::vector<GroupMismatch>{{2, "@PERSON1@", "INDI", LineKind::Ordinary},
+                                                       {3, "@I5@", "OBJE", LineKind::Individual},
+                                                       {4, "@F3@", "INDI", LineKind::Family}}));
+                       EXPECT_EQ(r.records.individuals, 1);
+                   }},
+        ReportCase{
+            "PointersToNothing",
+            crlf({"0 HEAD", "1 SUBM @U1@", "0 @I1@ INDI", "1 FAMS @F9@", "1 FAMC @F1@",
+                  "1 ASSO @PERSON2@", "1 NOTE @@ et @#DJULIAN@", "2 CONC @F8@", "1 FAMS @VOID@",
+                  "0 @F1@ FAM", "1 CHIL @I1@", "1 WIFE @F9@", "1 HUSB @PERSON1@", "1 OBJE @MEDIA@",
+                  "1 REPO @DEPOT@", "0 @DEPOT@ REPO", "0 TRLR", "1 CHIL @F7@", "0 @PERSON1@ INDI"}),
+            [](const RunReport& r) {
+                EXPECT_EQ(r.missingPointers, (std::vector<MissingPointer>{{2, "@U1@"},
+                                                                          {4, "@F9@"},
+                                                                          {6, "@PERSON2@"},
+                                                                          {12, "@F9@"},
+                                                                          {14, "@MEDIA@"}}));
+                EXPECT_EQ(r.recordsAfterTrailer, 1);
+            }},
+        ReportCase{"VersionAndBytesAsDeclared",
+                   crlf({"0 HEAD", "1 GEDC", "2 VERS 5.5.1", "1 CHAR ANSI", "0 @I1@ INDI",
+                         "1 NAME Andr\xE9", "0 TRLR"}),
+                   [](const RunReport& r) {
+                       EXPECT_EQ(r.gedcomVersion, "5.5.1");
+                       EXPECT_FALSE(r.version7);
+                       EXPECT_EQ(r.encodingSeen, gedcom::TextBytes::EightBit);
+                       EXPECT_FALSE(r.encodingMismatch);
+                       EXPECT_TRUE(findings(r).empty());
+                   }},
         ReportCase{"AnselBytesAreNoConcern",
                    crlf({"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI",
                          "1 NAME \xE2"
@@ -148,6 +188,35 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_FALSE(r.utf8);
                    }}),
     [](const auto& test) { return test.param.name; });
+
+// What the bytes show against what the file declares: its "1 CHAR", its mark, version 7.
+TEST_F(RunReportTest, EncodingSeenAndWhetherItMatchesTheDeclaration) {
+    struct Case {
+        std::string declaration;  // the header's lines after "0 HEAD"
+        std::string name;         // an individual's name
+        gedcom::TextBytes seen;
+        bool mismatch;
+    };
+    const std::string utf8Name = "\xC3\x89lise";
+    const std::string ansiName = "\xC9lise";
+    const Case cases[] = {
+        {"1 CHAR ANSI", utf8Name, gedcom::TextBytes::Utf8, true},
+        {"1 CHAR ANSEL", utf8Name, gedcom::TextBytes::Utf8, true},
+        {"1 CHAR ANSI", ansiName, gedcom::TextBytes::EightBit, false},
+        {"1 CHAR UTF-8", ansiName, gedcom::TextBytes::EightBit, true},
+        {"1 CHAR UTF-8", utf8Name, gedcom::TextBytes::Utf8, false},
+        {"1 CHAR ASCII", ansiName, gedcom::TextBytes::EightBit, true},
+        {"1 CHAR ASCII", "Elise", gedcom::TextBytes::Ascii, false},
+        {"1 GEDC\r\n2 VERS 7.0", ansiName, gedcom::TextBytes::EightBit, true},
+        {"1 SOUR X", utf8Name, gedcom::TextBytes::Utf8, false},  // nothing declared
+    };
+    for (const Case& c : cases) {
+        const RunResult result = convert("0 HEAD\r\n" + c.declaration +
+                                         "\r\n0 @I1@ INDI\r\n1 NAME " + c.name + "\r\n0 TRLR\r\n");
+        EXPECT_EQ(result.report.encodingSeen, c.seen) << c.declaration << " " << c.name;
+        EXPECT_EQ(result.report.encodingMismatch, c.mismatch) << c.declaration << " " << c.name;
+    }
+}
 
 // The self-check: the staged blocks changed or lost between staging and write-out.
 struct TamperCase {
@@ -203,7 +272,7 @@ TEST(ReportGatherer, FindsRepeatsAtTheWriteOutAndTheirLinesInTheInput) {
     std::string bytes;
     for (size_t i = 0; i < input.size(); ++i) {
         gatherer.line(kinds[i], input[i], static_cast<int64_t>(i + 1));
-        if (i == 2) gatherer.lineContinued(3);
+        if (i == 2) gatherer.lineContinued(3, 2);
         bytes += input[i] + "\n";
     }
     gatherer.staged(8);
@@ -242,14 +311,25 @@ TEST(Json, KeysInOrder) {
     report.duplicateXrefs.push_back({"@I1@", {2, 5}});
     report.equalNumbers.push_back({3, 4});
     report.declaredChar = "UTF-8";
+    report.groupMismatches.push_back({7, "@P1@", "INDI", LineKind::Ordinary});
+    report.missingPointers.push_back({9, "@F2@"});
+    report.recordsAfterTrailer = 1;
+    report.gedcomVersion = "7.0";
+    report.encodingSeen = gedcom::TextBytes::EightBit;
+    report.encodingMismatch = true;
+    report.splitCharacters = {11};
+    report.concRepaired = 1;
     EXPECT_EQ(toJson(report),
               "{\"lines_read\":0,\"records\":{\"individuals\":0,\"families\":0,\"sources\":0,"
               "\"notes\":0},\"header_lines\":0,\"other_records\":{},\"already_in_order\":true,"
               "\"duplicate_xrefs\":{\"@I1@\":[2,5]},\"equal_numbers\":[[3,4]],"
-              "\"non_whole_numbers\":[],\"cut_lines\":[],\"continued_lines\":[],"
-              "\"empty_lines\":0,\"lines_after_trailer\":0,\"trailer\":false,"
-              "\"byte_order_mark\":false,\"declared_char\":\"UTF-8\",\"invalid_utf8_lines\":[],"
-              "\"verified\":false}");
+              "\"non_whole_numbers\":[],\"group_mismatches\":[{\"line\":7,\"xref\":\"@P1@\","
+              "\"tag\":\"INDI\"}],\"missing_pointers\":[{\"line\":9,\"pointer\":\"@F2@\"}],"
+              "\"cut_lines\":[],\"continued_lines\":[],\"empty_lines\":0,"
+              "\"lines_after_trailer\":0,\"records_after_trailer\":1,\"trailer\":false,"
+              "\"byte_order_mark\":false,\"declared_char\":\"UTF-8\",\"gedcom_version\":\"7.0\","
+              "\"encoding_seen\":\"8-bit\",\"encoding_mismatch\":true,\"invalid_utf8_lines\":[],"
+              "\"split_characters\":[11],\"conc_repaired\":1,\"verified\":false}");
 }
 
 }  // namespace

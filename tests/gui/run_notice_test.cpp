@@ -78,6 +78,10 @@ void RunNoticeTest::noticeNamesTheFileAndWhereTheLogAndReportAre_data() {
     QTest::newRow("no trailer") << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n") << false
                                 << QStringList{"pas de ligne de fin", "Journal : aucun"}
                                 << QStringList{concBox} << false;
+    QTest::newRow("after the trailer, duplicate")
+        << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n0 @I2@ INDI\r\n") << false
+        << QStringList{"1 enregistrement placé après la ligne de fin", "@I1@ (lignes 2 et 3)"}
+        << QStringList{concBox} << false;
 }
 
 void RunNoticeTest::noticeNamesTheFileAndWhereTheLogAndReportAre() {

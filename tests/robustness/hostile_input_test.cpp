@@ -47,7 +47,7 @@ std::string utf16(const std::string& ascii, bool littleEndian, bool mark) {
 }
 
 std::string hugeHeader() {
-    // One block far larger than a staged part (1 MiB): it must come back whole and in order.
+    // One block far larger than a staged part (64 KiB): it must come back whole and in order.
     std::string text = "0 HEAD\r\n";
     for (int i = 0; i < 40000; ++i)
         text += "1 NOTE ligne " + std::to_string(i) + " de l'en-tete\r\n";
@@ -110,7 +110,9 @@ const HostileCase kCases[] = {
     {"RecordLinesTooShortForTheirNumber",
      "0 HEAD\r\n0 @I\r\n0 @F@\r\n0 @I1@ INDI\r\n0 @F\r\n0 TRLR\r\n", std::nullopt,
      "0 HEAD\r\n0 @I1@ INDI\r\n0 @I\r\n0 @F@\r\n0 @F\r\n0 TRLR\r\n"},
-    {"LinesAfterTheTrailer", "0 HEAD\r\n0 @I1@ INDI\r\n0 TRLR\r\n0 @I0@ INDI\r\ngarbage\r\n",
+    {"RecordsAfterTheTrailer", "0 HEAD\r\n0 @I1@ INDI\r\n0 TRLR\r\n0 @I0@ INDI\r\ngarbage\r\n",
+     std::nullopt, "0 HEAD\r\n0 @I0@ INDI\r\ngarbage\r\n0 @I1@ INDI\r\n0 TRLR\r\n"},
+    {"EndOfFileMarkAndNulsAfterTheTrailer", "0 HEAD\r\n0 @I1@ INDI\r\n0 TRLR\r\n\x1A\0\0\r\n"s,
      std::nullopt, "0 HEAD\r\n0 @I1@ INDI\r\n0 TRLR\r\n"},
     {"OneBlockLargerThanAStagedPart", hugeHeader(), std::nullopt},
     {"EmptyFile", "", FailedStep::InputEmpty, "", "est vide"},

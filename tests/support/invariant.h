@@ -1,12 +1,14 @@
 // The invariant every conversion must keep, as a checker shared by the engine tests and the
 // fuzzers. Given an input and the output written for it, the output must hold every non-empty
-// line of the input up to the trailer, each cut to 255 bytes where longer (at a character
-// boundary for UTF-8 inputs), each exactly once, and nothing else, every line ending in CR LF;
+// line of the input up to the trailer, and of the records after it, each cut to 255 bytes where
+// longer (never inside a UTF-8 character; not at all in a version 7 file), each exactly once,
+// and nothing else, every line ending in CR LF;
 // every record's lines stay together and in their order; the header part comes first, then the
 // individuals, families, sources and notes, each group in ascending number (whole numbers first,
 // ties and other numbers in input order), and the trailer last.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,8 +20,12 @@ namespace brelin::testing {
 std::vector<std::string_view> splitLines(std::string_view bytes);
 
 // The output the invariant allows for input, or nullopt where the input may be refused (no line
-// at all, UTF-16, a first line that is not a level-0 line).
-std::optional<std::string> expectedOutput(std::string_view input);
+// at all, UTF-16, a zip archive, a first line that is not a level-0 line, a header after the
+// trailer). With cutLines false, the same with every line whole: the CONC mode's output, its
+// values joined back.
+// cuts, where given, receives the count of lines cut.
+std::optional<std::string> expectedOutput(std::string_view input, bool cutLines = true,
+                                          int64_t* cuts = nullptr);
 
 // An empty string when output (nullopt: the run wrote nothing) keeps the invariant for input;
 // otherwise what is wrong, for a test's failure message.

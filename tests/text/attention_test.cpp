@@ -33,6 +33,19 @@ std::vector<AttentionCase> cases() {
     everything.linesAfterTrailer = 2;
     everything.duplicateXrefs = {{"@I1@", {2, 9}}};
     everything.invalidUtf8Lines = {4};
+    RunReport told = withTrailer();
+    told.gedcomVersion = "7.0";
+    told.version7 = true;
+    told.recordsAfterTrailer = 3;
+    told.groupMismatches = {{2, "@P1@", "INDI", gedcom::LineKind::Ordinary},
+                            {3, "@P2@", "INDI", gedcom::LineKind::Ordinary},
+                            {4, "@I5@", "OBJE", gedcom::LineKind::Individual}};
+    told.missingPointers = {{8, "@F9@"}, {9, "@F8@"}};
+    told.declaredChar = "ANSI";
+    told.encodingSeen = gedcom::TextBytes::Utf8;
+    told.encodingMismatch = true;
+    told.splitCharacters = {11};
+    told.concRepaired = 1;
     return {
         {"Clean", clean, {}},
         {"Cut", cut, {"2 ligne"}},
@@ -41,6 +54,17 @@ std::vector<AttentionCase> cases() {
          everything,
          {"1 ligne", "2 ligne", "2 lignes après la ligne de fin", "pas de ligne de fin",
           "@I1@ (lignes 2 et 9)", "ligne 4"}},
+        {"WhatTheBytesAndRecordsTell",
+         told,
+         {"GEDCOM 7.0 : ses lignes sont gardées entières",
+          "3 enregistrements placés après la ligne de fin",
+          "2 individus (INDI) ne sont pas numérotés @I…@ : ils restent à leur place ; 1 "
+          "enregistrement OBJE numéroté @I…@ est placé parmi les individus.",
+          "2 pointeurs renvoient à des enregistrements absents du fichier, le premier est @F9@ "
+          "(ligne 8)",
+          "(1 CHAR ANSI) ne correspond pas aux octets du fichier, qui sont de l'UTF-8",
+          "1 ligne CONC commence au milieu d'un caractère UTF-8 coupé avec la ligne précédente : "
+          "ligne 11 ; 1 coupure "}},
     };
 }
 
@@ -49,15 +73,20 @@ TEST(AttentionLines, SameFindingsInBothVoices) {
     for (const AttentionCase& c : cases()) {
         const auto terminal = text::attentionLines(c.report, text::Voice::CommandLine, log);
         const auto notice = text::attentionLines(c.report, text::Voice::Notice);
+        const auto check = text::attentionLines(c.report, text::Voice::Check, log);
         ASSERT_EQ(terminal.size(), findings(c.report).size()) << c.name;
         ASSERT_EQ(notice.size(), terminal.size()) << c.name;
+        ASSERT_EQ(check.size(), terminal.size()) << c.name;
         for (size_t i = 0; i < terminal.size(); ++i) {
             const std::string part = c.inEveryVoice.size() > i ? c.inEveryVoice[i] : "";
             EXPECT_NE(terminal[i].find(part), std::string::npos) << c.name << ": " << terminal[i];
             EXPECT_NE(notice[i].find(part), std::string::npos) << c.name << ": " << notice[i];
+            EXPECT_NE(check[i].find(part), std::string::npos) << c.name << ": " << check[i];
         }
-        // The terminal names the log where it lists lines; the notice offers it by a button.
+        // The terminal names the log where it lists lines; the notice offers it by a button; a
+        // check writes none.
         for (const std::string& line : notice) EXPECT_EQ(line.find(log), std::string::npos);
+        for (const std::string& line : check) EXPECT_EQ(line.find("journal"), std::string::npos);
     }
     const auto cutTerminal = text::attentionLines(cases()[1].report, text::Voice::CommandLine, log);
     EXPECT_NE(cutTerminal[0].find(log), std::string::npos);

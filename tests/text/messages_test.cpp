@@ -55,6 +55,10 @@ TEST(Describe, FrenchCauseThenTheDetailsInBrackets) {
         {store(SQLITE_BUSY, "database is locked"), "occupée", "database is locked"},
         {store(SQLITE_LOCKED, "database table is locked"), "occupée", "database table is locked"},
         {store(SQLITE_ERROR, "no such table: X"), "a échoué", "no such table: X"},
+        {RunError(FailedStep::InputEncoding, "/tmp/x.ged"), "en UTF-8 ou en ANSI", ""},
+        {RunError(FailedStep::InputArchive, "/tmp/x.gdz"), "le fichier gedcom.ged", ""},
+        {RunError::atLine(FailedStep::SecondHeader, "/tmp/x.ged", 12), "(0 HEAD) à la ligne 12",
+         ""},
     };
     for (const DescribeCase& c : cases) {
         const std::string message = text::describe(c.error);

@@ -1,0 +1,99 @@
+#include "gedcom_file.h"
+
+#include <algorithm>
+
+namespace brelin::gedcom {
+
+namespace {
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string_view trimEnd(std::string_view text) {
+    const auto last = text.find_last_not_of(" \t");
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+constexpr std::string_view kVersionPrefix = "2 VERS ";
+
+// The level of a line, blanks before it allowed: one digit, or two without a leading zero,
+// then a blank or the line's end; -1 without one.
+int levelOf(std::string_view line) {
+    size_t i = 0;
+    while (i < line.size() && isBlank(line[i])) ++i;
+    const auto digit = [&](size_t k) {
+        return k < line.size() && line[k] >= '0' && line[k] <= '9';
+    };
+    if (!digit(i)) return -1;
+    int level = line[i] - '0';
+    size_t end = i + 1;
+    if (digit(end)) {
+        if (level == 0) return -1;
+        level = level * 10 + (line[end++] - '0');
+    }
+    return end == line.size() || isBlank(line[end]) ? level : -1;
+}
+
+// True for a line that is the given level and tag ("0 HEAD"), then nothing or a blank.
+bool isTagLine(std::string_view line, std::string_view levelAndTag) {
+    return startsWith(line, levelAndTag) &&
+           (line.size() == levelAndTag.size() || isBlank(line[levelAndTag.size()]));
+}
+
+// True for "0 HEAD" and for it after a byte-order mark: the start of a GEDCOM file.
+bool isHeaderLine(std::string_view line) {
+    if (startsWith(line, kUtf8Mark)) line.remove_prefix(kUtf8Mark.size());
+    return isTagLine(line, "0 HEAD");
+}
+
+}  // namespace
+
+bool isVersion7(std::string_view version) {
+    return version == "7" || startsWith(version, "7.");
+}
+
+bool HeaderFacts::take(std::string_view line) {
+    if (classifyLine(line) != LineKind::Ordinary) return false;
+    if (!declaredChar_) {
+        if (const auto value = charDeclaration(line.substr(0, kLineLimit)))
+            declaredChar_ = std::string(*value);
+    }
+    // Exporters that indent lines by their level are read alike.
+    const std::string_view bare = line.substr(std::min(line.find_first_not_of(" \t"), line.size()));
+    const int level = levelOf(bare);
+    if (level == 0) {
+        inHead_ = isTagLine(bare, "0 HEAD");
+        inGedc_ = false;
+    } else if (level == 1) {
+        inGedc_ = inHead_ && isTagLine(bare, "1 GEDC");
+    } else if (inGedc_ && !version_ && startsWith(bare, kVersionPrefix)) {
+        version_ = std::string(trimEnd(bare.substr(kVersionPrefix.size())));
+    }
+    return !version_ || !(declaredChar_ || version7());
+}
+
+TrailerGate::Verdict TrailerGate::passLevelZero(std::string_view head) {
+    const bool trailer = startsWith(head, kTrailerStart);
+    if (!trailerSeen_) {
+        trailerSeen_ = trailer;
+        taking_ = !trailer;
+        return Verdict::Take;
+    }
+    if (isHeaderLine(head)) return Verdict::SecondHeader;
+    if (taking_) {
+        taking_ = !trailer;
+        return taking_ ? Verdict::Take : Verdict::LeaveOut;
+    }
+    taking_ = startsWith(head, "0 ") && !trailer;
+    return taking_ ? Verdict::Take : Verdict::LeaveOut;
+}
+
+LineRule lineRuleFor(bool utf8Mark, const HeaderFacts& header) {
+    if (header.version7()) return LineRule::Whole;
+    if (utf8Mark || (header.declaredChar() && namesUtf8(*header.declaredChar())))
+        return LineRule::Utf8;
+    return LineRule::Bytes;
+}
+
+}  // namespace brelin::gedcom

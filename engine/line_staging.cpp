@@ -1,0 +1,198 @@
+// Implementation details: a line that ends with the first bytes of a UTF-8 character (rare: an
+// exporter that split a character between a line and its CONC line) is held back, copied, until
+// the next non-empty line; every other line goes straight through. Long lines are read again by
+// position from the input, in pieces, whether continued or kept whole.
+#include "line_staging.h"
+
+#include <algorithm>
+
+#include "line_continuation.h"
+
+namespace brelin {
+
+using gedcom::kLineLimit;
+using gedcom::LineRule;
+using Verdict = gedcom::TrailerGate::Verdict;
+
+namespace {
+
+// Gives f the whole of line, which is longer than the reader keeps, in pieces. The input is read
+// again where the line starts; a line end met there (the file changed under the run) ends the
+// line.
+template <typename F>
+void forEachPiece(ByteSource& source, const Line& line, F f) {
+    char buffer[64 * 1024];
+    uint64_t offset = line.offset;
+    uint64_t left = line.length;
+    while (left > 0) {
+        const size_t got = source.readAt(offset, buffer, std::min<uint64_t>(left, sizeof buffer));
+        if (got == 0) return;
+        const std::string_view bytes(buffer, got);
+        const size_t end = bytes.find_first_of("\r\n");
+        f(bytes.substr(0, end));
+        if (end != std::string_view::npos) return;
+        offset += got;
+        left -= got;
+    }
+}
+
+// True for the first character of a file: something other than blanks and tabs, which must be
+// "0". Readers ignore blanks before a line's level: a file may begin with lines of blanks or with
+// a blank before its "0".
+bool firstContent(std::string_view head, const std::string& inputPath) {
+    const auto first = head.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return false;
+    if (head[first] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath);
+    return true;
+}
+
+}  // namespace
+
+void refuseFirstLine(ByteOrderMark mark, std::string_view head, const std::string& inputPath) {
+    if (mark == ByteOrderMark::Utf16 || gedcom::looksLikeUtf16(head))
+        throw RunError(FailedStep::InputEncoding, inputPath);
+    if (gedcom::looksLikeZip(head)) throw RunError(FailedStep::InputArchive, inputPath);
+}
+
+InputStart readInputStart(ByteSource& source, const std::string& inputPath) {
+    SourceFromStart fromStart(source);
+    LineReader reader(fromStart);
+    InputStart start;
+    bool content = false;
+    Line line;
+    for (int64_t number = 1; reader.next(line); ++number) {
+        if (number == 1) refuseFirstLine(reader.byteOrderMark(), line.head, inputPath);
+        if (!content) content = firstContent(line.head, inputPath);
+        if (content && !start.header.take(line.head)) break;
+    }
+    start.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
+    return start;
+}
+
+LineStaging::LineStaging(ByteSource& source, BlockStager& stager, TruncationLog& log,
+                         ReportGatherer& gatherer, Settings settings, std::string inputPath)
+    : source_(source),
+      stager_(stager),
+      log_(log),
+      gatherer_(gatherer),
+      settings_(settings),
+      inputPath_(std::move(inputPath)) {}
+
+int64_t LineStaging::linesRead(int64_t lastLine) const {
+    return gate_.pastTrailer() ? lastTaken_ : lastLine;
+}
+
+void LineStaging::take(const Line& line, int64_t lineNumber) {
+    if (line.empty()) {
+        gatherer_.emptyLine();
+        return;
+    }
+    switch (gate_.pass(line.head)) {
+        case Verdict::SecondHeader:
+            throw RunError::atLine(FailedStep::SecondHeader, inputPath_, lineNumber);
+        case Verdict::LeaveOut:
+            releaseHeld(nullptr, 0);
+            gatherer_.afterTrailer();
+            return;
+        case Verdict::Take:
+            break;
+    }
+    if (!contentSeen_) contentSeen_ = firstContent(line.head, inputPath_);
+    lastTaken_ = lineNumber;
+    if (line.length > kLineLimit) {
+        releaseHeld(nullptr, 0);
+        stage(line, lineNumber);
+    } else if (held_ || settings_.splits) {
+        releaseHeld(&line, lineNumber);
+    } else {
+        stageText(line.head, lineNumber, true);
+    }
+}
+
+void LineStaging::finish() {
+    releaseHeld(nullptr, 0);
+}
+
+void LineStaging::releaseHeld(const Line* next, int64_t nextNumber) {
+    std::string_view text = next ? next->head : std::string_view();
+    std::string mended;
+    SplitBytes nextSplit;
+    if (held_) {
+        SplitBytes heldSplit{held_->splitAtValueStart, 0};
+        const auto split = next ? gedcom::splitCharacter(held_->text, text) : std::nullopt;
+        if (split) {
+            mended.assign(text);
+            const bool repaired = settings_.conc && settings_.rule != LineRule::Whole &&
+                                  mendSplitCharacter(held_->text, mended, *split);
+            gatherer_.splitCharacter(nextNumber, repaired);
+            text = mended;
+            if (!repaired) {
+                heldSplit.atEnd = split->before;
+                nextSplit.atValueStart = split->after;
+            }
+        }
+        stageText(held_->text, held_->lineNumber, true, heldSplit);
+        held_.reset();
+    }
+    if (!next) return;
+    // A line that ends inside a character waits for the next: a CONC line may complete it.
+    if (settings_.splits && gedcom::endsInsideCharacter(text) &&
+        gedcom::classifyLine(text) != LineKind::Trailer) {
+        held_ = Held{std::string(text), nextNumber, nextSplit.atValueStart};
+        return;
+    }
+    stageText(text, nextNumber, true, nextSplit);
+}
+
+LineKind LineStaging::stageText(std::string_view text, int64_t lineNumber, bool whole,
+                                SplitBytes split) {
+    const LineKind kind = stager_.accept(text);
+    gatherer_.line(kind, text, lineNumber, whole, split);
+    if (kind != LineKind::Trailer) stagedBytes_ += text.size() + gedcom::kLineEnd.size();
+    return kind;
+}
+
+void LineStaging::stage(const Line& line, int64_t lineNumber) {
+    // The trailer is cut, never continued nor kept whole: nothing may follow it, and it is held
+    // in memory until it is written.
+    const bool trailer = gedcom::classifyLine(line.head) == LineKind::Trailer;
+    if (settings_.rule == LineRule::Whole && !trailer) {
+        stageWhole(line, lineNumber);
+        return;
+    }
+    if (settings_.conc && settings_.rule != LineRule::Whole && !trailer) {
+        if (const auto plan = planContinuation(line.head)) {
+            log_.reportContinued(lineNumber);
+            int64_t parts = 0;
+            LineContinuer continuer(*plan, settings_.rule, [&](std::string_view part) {
+                stageText(part, lineNumber, false);
+                ++parts;
+            });
+            forEachPiece(source_, line, [&](std::string_view piece) { continuer.add(piece); });
+            continuer.finish();
+            gatherer_.lineContinued(lineNumber, parts);
+            return;
+        }
+    }
+    log_.reportCut(lineNumber);
+    // A version 7 file is UTF-8.
+    const LineRule rule = settings_.rule == LineRule::Whole ? LineRule::Utf8 : settings_.rule;
+    stageText(line.head.substr(0, gedcom::cutLength(line.head, line.length, rule)), lineNumber,
+              false);
+    gatherer_.lineCut(lineNumber);
+}
+
+void LineStaging::stageWhole(const Line& line, int64_t lineNumber) {
+    const LineKind kind = stager_.acceptStart(line.head);
+    gatherer_.lineStart(kind, line.head, lineNumber);
+    uint64_t length = 0;
+    forEachPiece(source_, line, [&](std::string_view piece) {
+        stager_.acceptMore(piece);
+        gatherer_.lineMore(piece);
+        length += piece.size();
+    });
+    gatherer_.lineEnd();
+    stagedBytes_ += length + gedcom::kLineEnd.size();
+}
+
+}  // namespace brelin
