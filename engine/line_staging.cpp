@@ -25,7 +25,8 @@ void forEachPiece(ByteSource& source, const Line& line, F f) {
     uint64_t offset = line.offset;
     uint64_t left = line.length;
     while (left > 0) {
-        const size_t got = source.readAt(offset, buffer, std::min<uint64_t>(left, sizeof buffer));
+        const size_t got = source.readAt(
+            offset, buffer, static_cast<size_t>(std::min<uint64_t>(left, sizeof buffer)));
         if (got == 0) return;
         const std::string_view bytes(buffer, got);
         const size_t end = bytes.find_first_of("\r\n");

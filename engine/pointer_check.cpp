@@ -78,7 +78,7 @@ std::optional<PointerCheck::Bit> PointerCheck::bitOf(std::string_view xref, bool
         if (index == families_.size()) return std::nullopt;
         lastFamilyOf_[first] = static_cast<uint8_t>(index);
     }
-    uint64_t* page = families_[index].pages[key.number / kPageNumbers].get();
+    uint64_t* page = families_[index].pages[static_cast<size_t>(key.number / kPageNumbers)].get();
     if (page == nullptr) {
         page = makePage(index, key.number / kPageNumbers, make);
         if (page == nullptr) return std::nullopt;
@@ -100,8 +100,9 @@ size_t PointerCheck::familyOf(std::string_view letters, size_t width, bool make)
 uint64_t* PointerCheck::makePage(size_t family, uint64_t page, bool make) {
     if (!make || pages_ >= kMaxPages) return nullptr;
     ++pages_;
-    families_[family].pages[page] = std::make_unique<uint64_t[]>(kPageWords);
-    return families_[family].pages[page].get();
+    std::unique_ptr<uint64_t[]>& made = families_[family].pages[static_cast<size_t>(page)];
+    made = std::make_unique<uint64_t[]>(kPageWords);
+    return made.get();
 }
 
 void PointerCheck::record(std::string_view xref) {

@@ -188,7 +188,7 @@ test('failures are told in French, and nothing is offered', async () => {
     fs.writeFileSync(large, '0 HEAD\r\n');
     fs.truncateSync(large, 2100000000);
     const cases = [
-        [archive, /« archive\.gdz » n'est pas un fichier GEDCOM/],
+        [archive, /« archive\.gdz » est une archive zip \(GEDZIP, \.gdz\), pas un fichier GEDCOM/],
         [utf16, /« utf16\.ged » est en UTF-16/],
         [large, /« grand\.ged » fait 2100 Mo : c'est plus que ce que cette page peut traiter/],
     ];
