@@ -6,15 +6,6 @@ namespace brelin::gedcom {
 
 namespace {
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-std::string_view trimEnd(std::string_view text) {
-    const auto last = text.find_last_not_of(" \t");
-    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-}
-
 constexpr std::string_view kVersionPrefix = "2 VERS ";
 
 // The level of a line, blanks before it allowed: one digit, or two without a leading zero,
@@ -37,20 +28,20 @@ int levelOf(std::string_view line) {
 
 // True for a line that is the given level and tag ("0 HEAD"), then nothing or a blank.
 bool isTagLine(std::string_view line, std::string_view levelAndTag) {
-    return startsWith(line, levelAndTag) &&
+    return line.starts_with(levelAndTag) &&
            (line.size() == levelAndTag.size() || isBlank(line[levelAndTag.size()]));
 }
 
 // True for "0 HEAD" and for it after a byte-order mark: the start of a GEDCOM file.
 bool isHeaderLine(std::string_view line) {
-    if (startsWith(line, kUtf8Mark)) line.remove_prefix(kUtf8Mark.size());
+    if (line.starts_with(kUtf8Mark)) line.remove_prefix(kUtf8Mark.size());
     return isTagLine(line, "0 HEAD");
 }
 
 }  // namespace
 
 bool isVersion7(std::string_view version) {
-    return version == "7" || startsWith(version, "7.");
+    return version == "7" || version.starts_with("7.");
 }
 
 bool HeaderFacts::take(std::string_view line) {
@@ -67,14 +58,14 @@ bool HeaderFacts::take(std::string_view line) {
         inGedc_ = false;
     } else if (level == 1) {
         inGedc_ = inHead_ && isTagLine(bare, "1 GEDC");
-    } else if (inGedc_ && !version_ && startsWith(bare, kVersionPrefix)) {
+    } else if (inGedc_ && !version_ && bare.starts_with(kVersionPrefix)) {
         version_ = std::string(trimEnd(bare.substr(kVersionPrefix.size())));
     }
     return !version_ || !(declaredChar_ || version7());
 }
 
 TrailerGate::Verdict TrailerGate::passLevelZero(std::string_view head) {
-    const bool trailer = startsWith(head, kTrailerStart);
+    const bool trailer = head.starts_with(kTrailerStart);
     if (!trailerSeen_) {
         trailerSeen_ = trailer;
         taking_ = !trailer;
@@ -85,7 +76,7 @@ TrailerGate::Verdict TrailerGate::passLevelZero(std::string_view head) {
         taking_ = !trailer;
         return taking_ ? Verdict::Take : Verdict::LeaveOut;
     }
-    taking_ = startsWith(head, "0 ") && !trailer;
+    taking_ = head.starts_with("0 ") && !trailer;
     return taking_ ? Verdict::Take : Verdict::LeaveOut;
 }
 

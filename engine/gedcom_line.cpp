@@ -7,15 +7,6 @@ namespace brelin::gedcom {
 
 namespace {
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-std::string_view trimEnd(std::string_view text) {
-    const auto last = text.find_last_not_of(" \t");
-    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-}
-
 bool endsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -100,14 +91,19 @@ LineParts partsOf(std::string_view line) {
 
 }  // namespace
 
+std::string_view trimEnd(std::string_view text) {
+    const auto last = text.find_last_not_of(" \t");
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
 LineKind classifyLine(std::string_view line) {
     // Nearly every line is below level 0: one test settles them.
     if (line.size() < kRecordPrefixLength || line[0] != '0') return LineKind::Ordinary;
-    if (startsWith(line, kTrailerStart)) return LineKind::Trailer;
-    if (startsWith(line, "0 @I")) return LineKind::Individual;
-    if (startsWith(line, "0 @F")) return LineKind::Family;
-    if (startsWith(line, "0 @N")) return LineKind::Note;
-    if (startsWith(line, "0 @S") && endsWith(trimEnd(line), "SOUR")) return LineKind::Source;
+    if (line.starts_with(kTrailerStart)) return LineKind::Trailer;
+    if (line.starts_with("0 @I")) return LineKind::Individual;
+    if (line.starts_with("0 @F")) return LineKind::Family;
+    if (line.starts_with("0 @N")) return LineKind::Note;
+    if (line.starts_with("0 @S") && endsWith(trimEnd(line), "SOUR")) return LineKind::Source;
     return LineKind::Ordinary;
 }
 
@@ -142,7 +138,7 @@ std::optional<int64_t> wholeNumber(std::string_view text) {
 }
 
 std::optional<std::string_view> charDeclaration(std::string_view line) {
-    if (!startsWith(line, kCharPrefix)) return std::nullopt;
+    if (!line.starts_with(kCharPrefix)) return std::nullopt;
     return trimEnd(line.substr(kCharPrefix.size()));
 }
 

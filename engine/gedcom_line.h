@@ -75,6 +75,9 @@ std::optional<std::string_view> pointerValue(std::string_view line);
 // FAM, SOUR, NOTE or GEDCOM 7's SNOTE; Ordinary for any other tag.
 LineKind recordKindOfTag(std::string_view tag);
 
+// text without the blanks and tabs at its end.
+std::string_view trimEnd(std::string_view text);
+
 // True for a blank inside a line: a space or a tab.
 inline bool isBlank(char c) {
     return c == ' ' || c == '\t';
