@@ -13,6 +13,7 @@
 
 const fs = require('fs');
 const path = require('path');
+const {sameFile} = require('./same_file.js');
 const {spawnSync} = require('child_process');
 const {loadEngine, runEngine} = require('../web/node_host.js');
 
@@ -31,24 +32,6 @@ const median = (values) => {
     const middle = Math.floor(sorted.length / 2);
     return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
 };
-
-// Compared a piece at a time, so that the comparison adds nothing to the memory measured.
-function sameFile(a, b) {
-    if (fs.statSync(a).size !== fs.statSync(b).size) return false;
-    const [fa, fb] = [fs.openSync(a, 'r'), fs.openSync(b, 'r')];
-    const [x, y] = [Buffer.alloc(1 << 20), Buffer.alloc(1 << 20)];
-    try {
-        for (;;) {
-            const got = fs.readSync(fa, x);
-            if (got === 0) return true;
-            fs.readSync(fb, y, 0, got);
-            if (!x.subarray(0, got).equals(y.subarray(0, got))) return false;
-        }
-    } finally {
-        fs.closeSync(fa);
-        fs.closeSync(fb);
-    }
-}
 
 // One run of brelin-cli: its measure line's fields.
 function nativeRun(o, output) {

@@ -14,6 +14,7 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const {sameFile} = require('./same_file.js');
 
 const root = path.resolve(__dirname, '..');
 const puppeteer = require(path.join(root, '.cache/node/node_modules/puppeteer-core'));
@@ -46,23 +47,6 @@ function treeRssKib(pid) {
         pending.push(...(children.get(next) || []));
     }
     return total;
-}
-
-function sameBytes(a, b) {
-    if (fs.statSync(a).size !== fs.statSync(b).size) return false;
-    const [fa, fb] = [fs.openSync(a, 'r'), fs.openSync(b, 'r')];
-    const [x, y] = [Buffer.alloc(1 << 22), Buffer.alloc(1 << 22)];
-    try {
-        for (;;) {
-            const got = fs.readSync(fa, x);
-            if (got === 0) return true;
-            fs.readSync(fb, y, 0, got);
-            if (!x.subarray(0, got).equals(y.subarray(0, got))) return false;
-        }
-    } finally {
-        fs.closeSync(fa);
-        fs.closeSync(fb);
-    }
 }
 
 async function main() {
@@ -101,7 +85,7 @@ async function main() {
             await tab.click('#save-output');
             const {guid} = await done;
             const saved = path.join(downloads, guid);
-            outcome += sameBytes(saved, expected) ? ', output identical' : ', OUTPUT DIFFERS';
+            outcome += sameFile(saved, expected) ? ', output identical' : ', OUTPUT DIFFERS';
             fs.rmSync(saved);
         } else {
             outcome += ': ' + await tab.$eval('#failure-text', (element) => element.textContent);
