@@ -12,9 +12,9 @@
 #include <string>
 
 #include "dialogs.h"
+#include "engine.h"
 #include "file_system.h"
 #include "main_window.h"
-#include "run_database.h"
 
 namespace {
 
@@ -68,8 +68,9 @@ int main(int argc, char** argv) {
 
     FixedAnswers dialogs(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     brelin::DiskFileSystem disk;
-    brelin::MainWindow window(brelin::RunDatabase::open(files + "/brelin.db"),
-                              files + "/Logbrelin.log", disk, dialogs);
+    brelin::MainWindow window(
+        std::make_unique<brelin::Engine>(brelin::programFilesIn(files, "brelin"), disk), disk,
+        dialogs);
     window.show();
     double seconds = 0;
     QTimer::singleShot(0, &window, [&] {

@@ -1,6 +1,5 @@
 #include "command_line.h"
 
-#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -9,7 +8,7 @@
 
 #include "attention.h"
 #include "command_words.h"
-#include "conversion_run.h"
+#include "engine.h"
 #include "error_text.h"
 #include "file_system.h"
 #include "messages.h"
@@ -17,7 +16,6 @@
 #include "program_paths.h"
 #include "report_json.h"
 #include "report_text.h"
-#include "run_database.h"
 
 namespace brelin {
 
@@ -68,11 +66,18 @@ std::optional<Arguments> parse(int argc, const char* const* argv, std::ostream& 
 }
 
 // Answers the run's questions from the command line: the output is given, a stop request
-// (Ctrl+C) is always confirmed. Progress goes to a terminal only.
-class CommandLineFrontend : public RunFrontend, public RunQuestions {
+// (Ctrl+C) is always confirmed. Progress goes to a terminal only, on one line that each step
+// rewrites.
+class CommandLineFrontend : public RunEvents, public RunQuestions {
 public:
-    CommandLineFrontend(std::string output, std::ostream& err)
-        : output_(std::move(output)), err_(err), showProgress_(errorStreamIsTerminal()) {}
+    CommandLineFrontend(const std::string& input, std::string output, std::ostream& err)
+        : name_(std::filesystem::path(input).filename().string()),
+          output_(std::move(output)),
+          err_(err),
+          showProgress_(errorStreamIsTerminal()) {}
+    ~CommandLineFrontend() override { clearProgress(); }
+    CommandLineFrontend(const CommandLineFrontend&) = delete;
+    CommandLineFrontend& operator=(const CommandLineFrontend&) = delete;
 
     std::optional<std::string> chooseOutput(const std::string&, const RunError*) override {
         return output_;
@@ -80,33 +85,28 @@ public:
     bool stopRequested() override { return interruptRequested(); }
     bool confirmStop() override { return true; }
 
-    void runStarted(const std::string& inputPath) override {
-        clearInterruptRequest();
-        name_ = std::filesystem::path(inputPath).filename().string();
+    void passStarted(RunPass pass, const InputMeasure&) override {
+        clearProgress();
+        pass_ = text::progressPass(pass);
     }
-    void setState(RunState state) override { pass_ = text::progressPass(state); }
-    void inputMeasured(const InputMeasure&) override {}
-    void showProgress(bool visible) override {
+    void progressed(int percent) override {
         if (!showProgress_) return;
-        if (!visible && lastPercent_ >= 0) err_ << "\r\033[K" << std::flush;
-        lastPercent_ = -1;
+        err_ << "\r" << name_ << " : " << pass_ << " " << percent << " %" << std::flush;
+        shown_ = true;
     }
-    void updateProgress(float percent) override {
-        if (!showProgress_) return;
-        const int whole = static_cast<int>(std::floor(percent));
-        if (whole == lastPercent_) return;
-        lastPercent_ = whole;
-        err_ << "\r" << name_ << " : " << pass_ << " " << whole << " %" << std::flush;
+
+    // The progress line goes before anything else is printed.
+    void clearProgress() {
+        if (shown_) err_ << "\r\033[K" << std::flush;
+        shown_ = false;
     }
-    void handlePending() override {}
-    void runEnded(const RunResult&) override {}
 
 private:
+    std::string name_;
     std::string output_;
     std::ostream& err_;
     bool showProgress_;
-    int lastPercent_ = -1;
-    std::string name_;
+    bool shown_ = false;
     std::string pass_;
 };
 
@@ -163,26 +163,14 @@ int convert(const Arguments& arguments, const std::string& executablePath, std::
     }
 
     const ProgramFiles files = programFiles(executablePath);
-    std::unique_ptr<RunDatabase> database;
-    try {
-        database = RunDatabase::open(files.databasePath);
-    } catch (const RunError& error) {
-        err << text::describe(error) << "\n";
-        return kExitFailure;
-    }
-
     DiskFileSystem disk;
-    CommandLineFrontend frontend(output, err);
     RunOptions options;
     options.conc = arguments.conc;
     options.checkOnly = arguments.check;
-    ConversionRun run(*database, disk, frontend, frontend, files.logPath, options);
-    const RunResult result = run.start(input);
-    try {
-        database->close();
-    } catch (const RunError&) {
-        // The run's outcome stands; the database file is replaced at the next start.
-    }
+    clearInterruptRequest();
+    CommandLineFrontend frontend(input, output, err);
+    const RunResult result = runOnce(files, disk, input, options, frontend, frontend);
+    frontend.clearProgress();
     return report(result, arguments, files.logPath, out, err);
 }
 

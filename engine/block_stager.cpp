@@ -28,7 +28,6 @@ void BlockStager::reset() {
     pending_ = Table::Individuals;
     pendingNumber_ = 0;
     open_ = false;
-    inHeaderPart_ = true;
     sourcesSeen_ = false;
     trailerSeen_ = false;
     trailer_.clear();
@@ -52,7 +51,6 @@ LineKind BlockStager::accept(std::string_view line) {
             break;
         case LineKind::Trailer:
             stagePending();
-            inHeaderPart_ = false;
             if (!trailerSeen_) trailer_.assign(line);
             trailerSeen_ = true;
             break;
@@ -102,7 +100,6 @@ void BlockStager::finish() {
 
 void BlockStager::startRecord(Table table, std::string_view head) {
     stagePending();
-    inHeaderPart_ = false;
     pending_ = table;
     pendingNumber_ = gedcom::wholeNumber(gedcom::recordNumberText(head));
     openBlock();

@@ -55,8 +55,6 @@ public:
     void finish();
 
     bool sourcesSeen() const { return sourcesSeen_; }
-    // True until the first record line.
-    bool inHeader() const { return inHeaderPart_; }
     bool trailerSeen() const { return trailerSeen_; }
     // The first trailer line accepted.
     const std::string& trailer() const { return trailer_; }
@@ -84,7 +82,6 @@ private:
     std::optional<int64_t> pendingNumber_ = 0;
     // A block is open in the database: its lines go straight into the database's batch.
     bool open_ = false;
-    bool inHeaderPart_ = true;
     bool sourcesSeen_ = false;
     bool trailerSeen_ = false;
     std::string trailer_;

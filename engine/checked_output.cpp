@@ -6,8 +6,7 @@
 
 namespace brelin {
 
-CheckedOutput::CheckedOutput(OutputFile& file, ReportGatherer& gatherer)
-    : file_(file), gatherer_(gatherer) {
+CheckedOutput::CheckedOutput(OutputFile& file, SelfCheck& check) : file_(file), check_(check) {
     buffer_.reserve(kBufferSize + 4096);
 }
 
@@ -44,11 +43,11 @@ void CheckedOutput::check(const std::string& buffer) {
     while (!rest.empty()) {
         const void* lf = std::memchr(rest.data(), '\n', rest.size());
         if (lf == nullptr) {
-            gatherer_.writtenPiece(rest);
+            check_.writtenPiece(rest);
             return;
         }
         const auto end = static_cast<size_t>(static_cast<const char*>(lf) - rest.data());
-        gatherer_.writtenLine(rest.substr(0, end - 1));
+        check_.written(rest.substr(0, end - 1));
         rest.remove_prefix(end + 1);
     }
 }

@@ -1,10 +1,10 @@
 // The write-out's lines on their way to the output file. Full buffers go to a thread of their own,
-// which reads them line by line into the run's report (the self-check's tally, the records'
-// numbers, the duplicate xrefs' texts) and then writes them, while the run's thread reads the next
-// rows back from the store: the self-check costs the write-out nothing on a second core.
+// which reads them line by line into the self-check and then writes them, while the run's thread
+// reads the next rows back from the store: the self-check costs the write-out nothing on a
+// second core.
 //
 // Threads: the owner makes every call. Between the first write and finish(), the file and the
-// gatherer belong to the checking thread; the owner touches them again only after finish()
+// self-check belong to the checking thread; the owner touches them again only after finish()
 // returns or the object is gone.
 #pragma once
 
@@ -13,7 +13,7 @@
 
 #include "batch_thread.h"
 #include "file_system.h"
-#include "report_gatherer.h"
+#include "self_check.h"
 
 namespace brelin {
 
@@ -22,8 +22,8 @@ public:
     // As large as the output file's own buffer, which then writes it at once, on this thread.
     static constexpr size_t kBufferSize = 1 << 20;
 
-    // file and gatherer must outlive this object.
-    CheckedOutput(OutputFile& file, ReportGatherer& gatherer);
+    // file and check must outlive this object.
+    CheckedOutput(OutputFile& file, SelfCheck& check);
     CheckedOutput(const CheckedOutput&) = delete;
     CheckedOutput& operator=(const CheckedOutput&) = delete;
 
@@ -43,7 +43,7 @@ private:
     void check(const std::string& buffer);
 
     OutputFile& file_;
-    ReportGatherer& gatherer_;
+    SelfCheck& check_;
     std::string buffer_;
     BatchThread<std::string> thread_;  // last: gone first, waiting for what uses the rest
 };

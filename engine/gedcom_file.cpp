@@ -87,4 +87,32 @@ LineRule lineRuleFor(bool utf8Mark, const HeaderFacts& header) {
     return LineRule::Bytes;
 }
 
+bool startsContent(std::string_view head, const std::string& inputPath) {
+    const auto first = head.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return false;
+    if (head[first] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath);
+    return true;
+}
+
+void refuseFirstLine(ByteOrderMark mark, std::string_view head, const std::string& inputPath) {
+    if (mark == ByteOrderMark::Utf16 || looksLikeUtf16(head))
+        throw RunError(FailedStep::InputEncoding, inputPath);
+    if (looksLikeZip(head)) throw RunError(FailedStep::InputArchive, inputPath);
+}
+
+InputStart readInputStart(ByteSource& source, const std::string& inputPath) {
+    SourceFromStart fromStart(source);
+    LineReader reader(fromStart);
+    InputStart start;
+    bool content = false;
+    Line line;
+    for (int64_t number = 1; reader.next(line); ++number) {
+        if (number == 1) refuseFirstLine(reader.byteOrderMark(), line.head, inputPath);
+        if (!content) content = startsContent(line.head, inputPath);
+        if (content && !start.header.take(line.head)) break;
+    }
+    start.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
+    return start;
+}
+
 }  // namespace brelin::gedcom

@@ -1,13 +1,16 @@
-// What a GEDCOM file says beyond one line: what its header part declares (the version under
-// "1 GEDC", the character set of "1 CHAR"), and so the rule its long lines are cut by; and which
-// lines after its first trailer are taken.
+// What a GEDCOM file says beyond one line: whether it is GEDCOM text at all (its first line, its
+// first character), what its header part declares (the version under "1 GEDC", the character set
+// of "1 CHAR"), and so the rule its long lines are cut by; and which lines after its first
+// trailer are taken.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "file_system.h"
 #include "gedcom_line.h"
+#include "line_reader.h"
 
 namespace brelin::gedcom {
 
@@ -58,5 +61,23 @@ private:
 
 // The rule for a file, by its byte-order mark and its header.
 LineRule lineRuleFor(bool utf8Mark, const HeaderFacts& header);
+
+// What the start of the input says: its byte-order mark and its header part.
+struct InputStart {
+    bool utf8Mark = false;
+    HeaderFacts header;
+};
+
+// Reads the header part from the input's start, by position. Throws RunError where the input is
+// not GEDCOM text at all: UTF-16, a zip archive, a first character that is not "0".
+InputStart readInputStart(ByteSource& source, const std::string& inputPath);
+
+// Throws RunError for a first line that shows UTF-16 or a zip archive.
+void refuseFirstLine(ByteOrderMark mark, std::string_view head, const std::string& inputPath);
+
+// True for the line where a file's content starts: something other than blanks and tabs, which
+// must be "0" (else RunError). Readers ignore blanks before a line's level: a file may begin
+// with lines of blanks or with a blank before its "0".
+bool startsContent(std::string_view head, const std::string& inputPath);
 
 }  // namespace brelin::gedcom

@@ -37,45 +37,17 @@ void forEachPiece(ByteSource& source, const Line& line, F f) {
     }
 }
 
-// True for the first character of a file: something other than blanks and tabs, which must be
-// "0". Readers ignore blanks before a line's level: a file may begin with lines of blanks or with
-// a blank before its "0".
-bool firstContent(std::string_view head, const std::string& inputPath) {
-    const auto first = head.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return false;
-    if (head[first] != '0') throw RunError(FailedStep::InputNotGedcom, inputPath);
-    return true;
-}
-
 }  // namespace
 
-void refuseFirstLine(ByteOrderMark mark, std::string_view head, const std::string& inputPath) {
-    if (mark == ByteOrderMark::Utf16 || gedcom::looksLikeUtf16(head))
-        throw RunError(FailedStep::InputEncoding, inputPath);
-    if (gedcom::looksLikeZip(head)) throw RunError(FailedStep::InputArchive, inputPath);
-}
-
-InputStart readInputStart(ByteSource& source, const std::string& inputPath) {
-    SourceFromStart fromStart(source);
-    LineReader reader(fromStart);
-    InputStart start;
-    bool content = false;
-    Line line;
-    for (int64_t number = 1; reader.next(line); ++number) {
-        if (number == 1) refuseFirstLine(reader.byteOrderMark(), line.head, inputPath);
-        if (!content) content = firstContent(line.head, inputPath);
-        if (content && !start.header.take(line.head)) break;
-    }
-    start.utf8Mark = reader.byteOrderMark() == ByteOrderMark::Utf8;
-    return start;
-}
-
 LineStaging::LineStaging(ByteSource& source, BlockStager& stager, TruncationLog& log,
-                         ReportGatherer& gatherer, Settings settings, std::string inputPath)
+                         SelfCheck& check, XrefFindings& xrefs, ReportGatherer& report,
+                         Settings settings, std::string inputPath)
     : source_(source),
       stager_(stager),
       log_(log),
-      gatherer_(gatherer),
+      check_(check),
+      xrefs_(xrefs),
+      report_(report),
       settings_(settings),
       inputPath_(std::move(inputPath)) {}
 
@@ -85,7 +57,7 @@ int64_t LineStaging::linesRead(int64_t lastLine) const {
 
 void LineStaging::take(const Line& line, int64_t lineNumber) {
     if (line.empty()) {
-        gatherer_.emptyLine();
+        report_.emptyLine();
         return;
     }
     switch (gate_.pass(line.head)) {
@@ -93,12 +65,12 @@ void LineStaging::take(const Line& line, int64_t lineNumber) {
             throw RunError::atLine(FailedStep::SecondHeader, inputPath_, lineNumber);
         case Verdict::LeaveOut:
             releaseHeld(nullptr, 0);
-            gatherer_.afterTrailer();
+            report_.afterTrailer();
             return;
         case Verdict::Take:
             break;
     }
-    if (!contentSeen_) contentSeen_ = firstContent(line.head, inputPath_);
+    if (!contentSeen_) contentSeen_ = gedcom::startsContent(line.head, inputPath_);
     lastTaken_ = lineNumber;
     if (line.length > kLineLimit) {
         releaseHeld(nullptr, 0);
@@ -125,7 +97,7 @@ void LineStaging::releaseHeld(const Line* next, int64_t nextNumber) {
             mended.assign(text);
             const bool repaired = settings_.conc && settings_.rule != LineRule::Whole &&
                                   mendSplitCharacter(held_->text, mended, *split);
-            gatherer_.splitCharacter(nextNumber, repaired);
+            report_.splitCharacter(nextNumber, repaired);
             text = mended;
             if (!repaired) {
                 heldSplit.atEnd = split->before;
@@ -148,7 +120,13 @@ void LineStaging::releaseHeld(const Line* next, int64_t nextNumber) {
 LineKind LineStaging::stageText(std::string_view text, int64_t lineNumber, bool whole,
                                 SplitBytes split) {
     const LineKind kind = stager_.accept(text);
-    gatherer_.line(kind, text, lineNumber, whole, split);
+    check_.staged(text);
+    if (gedcom::isLevelZero(text)) {
+        levelZero(kind, text, lineNumber);
+    } else if (whole && gedcom::mayHoldPointer(text)) [[unlikely]] {
+        xrefs_.pointerLine(text);
+    }
+    report_.line(kind, text, lineNumber, split);
     if (kind != LineKind::Trailer) stagedBytes_ += text.size() + gedcom::kLineEnd.size();
     return kind;
 }
@@ -171,7 +149,7 @@ void LineStaging::stage(const Line& line, int64_t lineNumber) {
             });
             forEachPiece(source_, line, [&](std::string_view piece) { continuer.add(piece); });
             continuer.finish();
-            gatherer_.lineContinued(lineNumber, parts);
+            report_.lineContinued(lineNumber, parts);
             return;
         }
     }
@@ -180,20 +158,31 @@ void LineStaging::stage(const Line& line, int64_t lineNumber) {
     const LineRule rule = settings_.rule == LineRule::Whole ? LineRule::Utf8 : settings_.rule;
     stageText(line.head.substr(0, gedcom::cutLength(line.head, line.length, rule)), lineNumber,
               false);
-    gatherer_.lineCut(lineNumber);
+    report_.lineCut(lineNumber);
 }
 
 void LineStaging::stageWhole(const Line& line, int64_t lineNumber) {
     const LineKind kind = stager_.acceptStart(line.head);
-    gatherer_.lineStart(kind, line.head, lineNumber);
+    if (gedcom::isLevelZero(line.head)) levelZero(kind, line.head, lineNumber);
+    report_.lineStart(kind, lineNumber);
     uint64_t length = 0;
     forEachPiece(source_, line, [&](std::string_view piece) {
         stager_.acceptMore(piece);
-        gatherer_.lineMore(piece);
+        check_.stagedPiece(piece);
+        report_.linePiece(piece);
         length += piece.size();
     });
-    gatherer_.lineEnd();
+    check_.stagedLineEnd();
+    report_.lineEnd();
     stagedBytes_ += length + gedcom::kLineEnd.size();
+}
+
+void LineStaging::levelZero(LineKind kind, std::string_view text, int64_t lineNumber) {
+    const gedcom::LevelZero parts = gedcom::parseLevelZero(text);
+    std::optional<int64_t> number;
+    if (tableOf(kind)) number = gedcom::wholeNumber(gedcom::recordNumberText(text));
+    if (kind != LineKind::Trailer) xrefs_.levelZero(kind, parts.xref, number.has_value());
+    report_.levelZero(kind, parts, number, lineNumber);
 }
 
 }  // namespace brelin

@@ -1,9 +1,9 @@
-// How a run takes the input's lines, one by one, into the block stager and the report: a line of
+// How a run takes the input's lines, one by one, into the block stager, the self-check, the xref
+// findings and the report: a line of
 // at most 255 bytes as it is; a longer one cut, continued on CONC lines (the CONC mode) or, in a
 // version 7 file, kept whole, streamed in pieces; the lines after the first trailer left out
 // until a record line (gedcom::TrailerGate); a UTF-8 character split between a line and its CONC
-// line found, and in the CONC mode moved whole to one of them. Also the header pass, which reads
-// what the header part says before the staging pass begins.
+// line found, and in the CONC mode moved whole to one of them.
 #pragma once
 
 #include <cstdint>
@@ -17,22 +17,11 @@
 #include "gedcom_line.h"
 #include "line_reader.h"
 #include "report_gatherer.h"
+#include "self_check.h"
 #include "truncation_log.h"
+#include "xref_findings.h"
 
 namespace brelin {
-
-// What the start of the input says: its byte-order mark and its header part.
-struct InputStart {
-    bool utf8Mark = false;
-    gedcom::HeaderFacts header;
-};
-
-// Reads the header part from the input's start, by position. Throws RunError where the input is
-// not GEDCOM text at all: UTF-16, a zip archive, a first character that is not "0".
-InputStart readInputStart(ByteSource& source, const std::string& inputPath);
-
-// Throws RunError for a first line that shows UTF-16 or a zip archive.
-void refuseFirstLine(ByteOrderMark mark, std::string_view head, const std::string& inputPath);
 
 class LineStaging {
 public:
@@ -47,8 +36,9 @@ public:
 
     // Everything given must outlive the object; source is read again by position for the long
     // lines that are continued or kept whole.
-    LineStaging(ByteSource& source, BlockStager& stager, TruncationLog& log,
-                ReportGatherer& gatherer, Settings settings, std::string inputPath);
+    LineStaging(ByteSource& source, BlockStager& stager, TruncationLog& log, SelfCheck& check,
+                XrefFindings& xrefs, ReportGatherer& report, Settings settings,
+                std::string inputPath);
 
     // The input's next line, empty or not, and its number. Throws RunError for a first
     // character that is not "0" and for a header line after the trailer.
@@ -77,6 +67,8 @@ private:
     LineKind stageText(std::string_view text, int64_t lineNumber, bool whole,
                        SplitBytes split = {});
     void stageWhole(const Line& line, int64_t lineNumber);
+    // A level-0 line staged, of the kind the stager gave it, told to the xrefs and the report.
+    void levelZero(LineKind kind, std::string_view text, int64_t lineNumber);
     // Stages the line held back, if any, then next (a short line) after it, a character split
     // between them found and, in the CONC mode, mended.
     void releaseHeld(const Line* next, int64_t nextNumber);
@@ -84,7 +76,9 @@ private:
     ByteSource& source_;
     BlockStager& stager_;
     TruncationLog& log_;
-    ReportGatherer& gatherer_;
+    SelfCheck& check_;
+    XrefFindings& xrefs_;
+    ReportGatherer& report_;
     Settings settings_;
     std::string inputPath_;
     gedcom::TrailerGate gate_;

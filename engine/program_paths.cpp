@@ -12,11 +12,10 @@ std::string executableName(const std::string& executablePath) {
     return name;
 }
 
-std::string reportPathBeside(const std::string& logPath) {
-    const std::filesystem::path log(logPath);
-    std::string name = log.stem().string();
-    if (name.rfind("Log", 0) == 0) name.erase(0, 3);
-    return (log.parent_path() / ("Rapport" + name + ".txt")).string();
+ProgramFiles programFilesIn(const std::string& folder, const std::string& name) {
+    const std::string start = folder.empty() ? std::string() : folder + "/";
+    return {start + name + ".db", start + "Log" + name + ".log", start + name + ".lock",
+            start + "Rapport" + name + ".txt"};
 }
 
 std::string absolutePath(const std::string& path) {
@@ -30,16 +29,13 @@ ProgramFiles programFiles(const std::string& executablePath) {
     std::error_code ignored;
     const auto parent = std::filesystem::absolute(executablePath, ignored).parent_path();
     std::string folder = parent.empty() ? std::string(".") : parent.string();
-    ProgramFiles files;
     // An installed program's folder is not its to write, even where the system would let it
     // (the administrator runs it).
     if (isSystemProgramFolder(folder) || !canWriteFolder(folder)) {
         folder = userDataFolder();
         std::filesystem::create_directories(folder, ignored);
     }
-    files.databasePath = folder + "/" + name + ".db";
-    files.logPath = folder + "/Log" + name + ".log";
-    return files;
+    return programFilesIn(folder, name);
 }
 
 }  // namespace brelin

@@ -1,62 +1,14 @@
-// Implementation details: records with a whole number come out of the store side by side with
-// their equals, so the write-out finds the xrefs repeated among them, and the numbers spelled two
-// ways, by comparing neighbours. The other level-0 lines' xrefs (notes with letters, media,
-// repositories…) are kept as 64-bit hashes, sorted once staged; the write-out gives the texts of
-// those that repeat. The lines of what was found, and of pointers to nothing, are read again from
-// the input at the end, which only a run with something to report pays for.
 #include "report_gatherer.h"
 
 #include <algorithm>
 #include <cctype>
-#include <map>
 
-#include "line_reader.h"
-
-#define XXH_INLINE_ALL
-#include <xxhash.h>
+#include "self_check.h"
 
 namespace brelin {
 
-using gedcom::parseLevelZero;
+using gedcom::LineKind;
 using gedcom::TextBytes;
-
-namespace {
-
-// The hash of one line for the self-check; a line given in pieces (Pieces) hashes the same.
-inline uint64_t lineHash(std::string_view line) {
-    return XXH3_64bits(line.data(), line.size());
-}
-
-}  // namespace
-
-// A line given in pieces: its hash so far, its first bytes, and what its bytes show.
-struct ReportGatherer::Pieces {
-    XXH3_state_t state;
-    std::string head;
-    gedcom::TextBytesScan bytes;
-    LineKind kind = LineKind::Ordinary;
-    int64_t lineNumber = 0;
-
-    void start() {
-        XXH3_64bits_reset(&state);
-        head.clear();
-        bytes = {};
-    }
-    void add(std::string_view piece) {
-        XXH3_64bits_update(&state, piece.data(), piece.size());
-        if (head.size() < LineReader::kKeptBytes)
-            head.append(piece.substr(0, LineReader::kKeptBytes - head.size()));
-    }
-};
-
-void LineTally::add(std::string_view line) {
-    addHash(lineHash(line));
-}
-
-ReportGatherer::ReportGatherer()
-    : stagedPieces_(std::make_unique<Pieces>()), writtenPieces_(std::make_unique<Pieces>()) {}
-
-ReportGatherer::~ReportGatherer() = default;
 
 void ReportGatherer::begin(bool byteOrderMark, const gedcom::HeaderFacts& header) {
     report_.byteOrderMark = byteOrderMark;
@@ -66,14 +18,48 @@ void ReportGatherer::begin(bool byteOrderMark, const gedcom::HeaderFacts& header
     report_.utf8 = byteOrderMark || report_.version7;
 }
 
-void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber, bool whole,
-                          SplitBytes split) {
-    staged_.add(text);
-    if (gedcom::isLevelZero(text)) {
-        levelZero(kind, text, lineNumber);
-    } else if (whole && gedcom::mayHoldPointer(text)) [[unlikely]] {
-        if (const auto pointer = gedcom::pointerValue(text)) pointers_.pointer(*pointer);
+void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
+                               std::optional<int64_t> number, int64_t lineNumber) {
+    record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
+    if (kind == LineKind::Trailer) {
+        report_.trailer = true;
+        leaveHeader();
+        return;
     }
+    if (report_.trailer) ++report_.recordsAfterTrailer;
+    // The tag's group and the xref's disagree: the record is not where its tag says.
+    if (!parts.xref.empty() && gedcom::recordKindOfTag(parts.tag) != kind)
+        report_.groupMismatches.push_back(
+            {lineNumber, std::string(parts.xref), std::string(parts.tag), kind});
+    switch (kind) {
+        case LineKind::Individual:
+            ++report_.records.individuals;
+            break;
+        case LineKind::Family:
+            ++report_.records.families;
+            break;
+        case LineKind::Source:
+            ++report_.records.sources;
+            break;
+        case LineKind::Note:
+            ++report_.records.notes;
+            break;
+        case LineKind::Ordinary:
+        case LineKind::Trailer:
+            if (!inHeader_) ++report_.otherRecords[std::string(parts.tag)];
+            return;
+    }
+    leaveHeader();
+    if (!number) report_.nonWholeNumbers.push_back(lineNumber);
+    // Written in order of (group, whole numbers first, number), ties in input order.
+    const std::tuple<int, int, int64_t> key{static_cast<int>(kind), number ? 0 : 1,
+                                            number.value_or(0)};
+    if (key < lastKey_) report_.alreadyInOrder = false;
+    lastKey_ = key;
+}
+
+void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber,
+                          SplitBytes split) {
     if (inHeader_ && kind == LineKind::Ordinary) [[unlikely]]
         headerLine(text);
     // Once a line is not UTF-8, only a UTF-8 file (or the header, before its declaration is
@@ -115,74 +101,14 @@ void ReportGatherer::judgeBytes(int64_t lineNumber, TextBytes bytes) {
     }
 }
 
-void ReportGatherer::lineStart(LineKind kind, std::string_view head, int64_t lineNumber) {
-    stagedPieces_->start();
-    stagedPieces_->kind = kind;
-    stagedPieces_->lineNumber = lineNumber;
-    if (gedcom::isLevelZero(head)) levelZero(kind, head, lineNumber);
+void ReportGatherer::lineStart(LineKind kind, int64_t lineNumber) {
+    pieces_ = {};
+    piecesLine_ = lineNumber;
     if (inHeader_ && kind == LineKind::Ordinary) ++report_.headerLines;
 }
 
-void ReportGatherer::lineMore(std::string_view bytes) {
-    stagedPieces_->add(bytes);
-    stagedPieces_->bytes.add(bytes);
-}
-
 void ReportGatherer::lineEnd() {
-    Pieces& pieces = *stagedPieces_;
-    staged_.addHash(XXH3_64bits_digest(&pieces.state));
-    judgeBytes(pieces.lineNumber, pieces.bytes.result());
-}
-
-void ReportGatherer::levelZero(LineKind kind, std::string_view text, int64_t lineNumber) {
-    const gedcom::LevelZero parts = parseLevelZero(text);
-    record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
-
-    const std::optional<Table> table = tableOf(kind);
-    if (kind == LineKind::Trailer) {
-        report_.trailer = true;
-        leaveHeader();
-        return;
-    }
-    if (report_.trailer) ++report_.recordsAfterTrailer;
-    if (!parts.xref.empty()) {
-        pointers_.record(parts.xref);
-        // The tag's group and the xref's disagree: the record is not where its tag says.
-        const LineKind tagKind = gedcom::recordKindOfTag(parts.tag);
-        if (tagKind != kind)
-            report_.groupMismatches.push_back(
-                {lineNumber, std::string(parts.xref), std::string(parts.tag), kind});
-    }
-    if (!table) {
-        if (!inHeader_) ++report_.otherRecords[std::string(parts.tag)];
-        if (!parts.xref.empty()) otherXrefs_.push_back(lineHash(parts.xref));
-        return;
-    }
-    switch (*table) {
-        case Table::Individuals:
-            ++report_.records.individuals;
-            break;
-        case Table::Families:
-            ++report_.records.families;
-            break;
-        case Table::Sources:
-            ++report_.records.sources;
-            break;
-        case Table::Notes:
-            ++report_.records.notes;
-            break;
-    }
-    leaveHeader();
-    const std::optional<int64_t> number = gedcom::wholeNumber(gedcom::recordNumberText(text));
-    if (!number) {
-        report_.nonWholeNumbers.push_back(lineNumber);
-        if (!parts.xref.empty()) otherXrefs_.push_back(lineHash(parts.xref));
-    }
-    // Written in order of (table, whole numbers first, number), ties in input order.
-    const std::tuple<int, int, int64_t> key{static_cast<int>(*table), number ? 0 : 1,
-                                            number.value_or(0)};
-    if (key < lastKey_) report_.alreadyInOrder = false;
-    lastKey_ = key;
+    judgeBytes(piecesLine_, pieces_.result());
 }
 
 void ReportGatherer::leaveHeader() {
@@ -206,12 +132,16 @@ void ReportGatherer::splitCharacter(int64_t concLine, bool repaired) {
     if (repaired) ++report_.concRepaired;
 }
 
-void ReportGatherer::staged(int64_t linesRead) {
+void ReportGatherer::staged(int64_t linesRead, const SelfCheck& check) {
     report_.linesRead = linesRead;
     leaveHeader();
-    report_.linesStaged = staged_.count;
+    report_.linesStaged = check.linesStaged();
     settleEncoding();
-    pointersMissing_ = pointers_.settle();
+}
+
+void ReportGatherer::written(const SelfCheck& check) {
+    report_.linesWritten = check.linesWritten();
+    report_.verified = check.verify();
 }
 
 void ReportGatherer::settleEncoding() {
@@ -235,143 +165,6 @@ void ReportGatherer::settleEncoding() {
         }
     }
     report_.encodingMismatch = mismatch;
-}
-
-void ReportGatherer::findDuplicates() {
-    std::sort(otherXrefs_.begin(), otherXrefs_.end());
-    for (size_t i = 1; i < otherXrefs_.size(); ++i) {
-        const uint64_t hash = otherXrefs_[i];
-        if (hash == otherXrefs_[i - 1] &&
-            (otherDuplicates_.empty() || otherDuplicates_.back() != hash))
-            otherDuplicates_.push_back(hash);
-    }
-}
-
-void ReportGatherer::beginWriteOut() {
-    written_ = {};
-    duplicateTexts_.clear();
-    equalSpellings_.clear();
-    writtenTable_ = Table::Individuals;
-    writtenNumber_.reset();
-    writtenXref_.clear();
-    sameNumber_.clear();
-    writtenInPieces_ = false;
-    report_.linesWritten = 0;
-    report_.verified = false;
-}
-
-void ReportGatherer::writtenPiece(std::string_view bytes) {
-    if (!writtenInPieces_) writtenPieces_->start();
-    writtenInPieces_ = true;
-    writtenPieces_->add(bytes);
-}
-
-void ReportGatherer::writtenLine(std::string_view line) {
-    if (writtenInPieces_) {
-        writtenLastPiece(line);
-        return;
-    }
-    written_.add(line);
-    // Nearly every line is below level 0: one test settles them.
-    if (line.size() >= 4 && gedcom::isLevelZero(line))
-        writtenLevelZero(line.substr(0, LineReader::kKeptBytes));
-}
-
-void ReportGatherer::writtenLastPiece(std::string_view line) {
-    Pieces& pieces = *writtenPieces_;
-    pieces.add(line);
-    writtenInPieces_ = false;
-    written_.addHash(XXH3_64bits_digest(&pieces.state));
-    if (pieces.head.size() >= 4 && gedcom::isLevelZero(pieces.head)) writtenLevelZero(pieces.head);
-}
-
-void ReportGatherer::writtenLevelZero(std::string_view line) {
-    std::string_view xref;
-    bool whole = false;
-    if (const std::optional<Table> table = tableOf(gedcom::classifyLine(line))) {
-        // A record's line starts a row of its kind's table, where records come in order of
-        // their numbers: equal numbers come side by side.
-        const std::optional<int64_t> number = gedcom::wholeNumber(gedcom::recordNumberText(line));
-        xref = parseLevelZero(line).xref;
-        whole = number.has_value();
-        if (number && number == writtenNumber_ && *table == writtenTable_) {
-            if (sameNumber_.empty()) sameNumber_.push_back(writtenXref_);
-            sameNumber_.emplace_back(xref);
-        } else {
-            closeEqualNumbers();
-        }
-        writtenTable_ = *table;
-        writtenNumber_ = number;
-        writtenXref_.assign(xref);
-    } else if (line[2] == '@') {
-        xref = parseLevelZero(line).xref;
-    }
-    if (xref.empty() || otherXrefs_.empty()) return;
-    // A record with a whole number whose xref another level-0 line carries too, or one of the
-    // other lines' xrefs found twice.
-    const std::vector<uint64_t>& seen = whole ? otherXrefs_ : otherDuplicates_;
-    if (std::binary_search(seen.begin(), seen.end(), lineHash(xref))) duplicateTexts_.emplace(xref);
-}
-
-void ReportGatherer::closeEqualNumbers() {
-    if (sameNumber_.empty()) return;
-    std::vector<std::string> spellings = std::move(sameNumber_);
-    sameNumber_.clear();
-    std::sort(spellings.begin(), spellings.end());
-    for (size_t i = 1; i < spellings.size(); ++i) {
-        if (spellings[i] == spellings[i - 1]) duplicateTexts_.insert(spellings[i]);
-    }
-    spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
-    if (spellings.size() >= 2) equalSpellings_.push_back(std::move(spellings));
-}
-
-bool ReportGatherer::verify() {
-    closeEqualNumbers();
-    report_.linesWritten = written_.count;
-    report_.verified = written_ == staged_;
-    return report_.verified;
-}
-
-void ReportGatherer::locate(ByteSource& input) {
-    std::map<std::string, std::vector<int64_t>, std::less<>> lines;
-    for (const std::string& xref : duplicateTexts_) lines[xref];
-    for (const auto& spellings : equalSpellings_) {
-        for (const std::string& xref : spellings) lines[xref];
-    }
-    LineReader reader(input);
-    gedcom::TrailerGate gate;
-    Line line;
-    for (int64_t number = 1; number <= report_.linesRead && reader.next(line); ++number) {
-        const std::string_view head = line.head;
-        // The lines the staging pass left out are not looked at.
-        if (line.empty() || gate.pass(head) != gedcom::TrailerGate::Verdict::Take) continue;
-        if (gedcom::isLevelZero(head)) {
-            if (head.size() < 3 || head[2] != '@') continue;
-            const auto found = lines.find(parseLevelZero(head).xref);
-            if (found != lines.end()) found->second.push_back(number);
-        } else if (pointersMissing_ && line.length <= gedcom::kLineLimit) {
-            const auto pointer = gedcom::pointerValue(head);
-            if (pointer && pointers_.missing(*pointer))
-                report_.missingPointers.push_back({number, std::string(*pointer)});
-        }
-    }
-
-    for (const std::string& xref : duplicateTexts_) {
-        std::vector<int64_t>& found = lines[xref];
-        if (found.size() >= 2) report_.duplicateXrefs.emplace_back(xref, found);
-    }
-    std::sort(report_.duplicateXrefs.begin(), report_.duplicateXrefs.end(),
-              [](const auto& a, const auto& b) { return a.second.front() < b.second.front(); });
-    for (const auto& spellings : equalSpellings_) {
-        std::vector<int64_t> group;
-        for (const std::string& xref : spellings) {
-            const std::vector<int64_t>& found = lines[xref];
-            group.insert(group.end(), found.begin(), found.end());
-        }
-        std::sort(group.begin(), group.end());
-        report_.equalNumbers.push_back(std::move(group));
-    }
-    std::sort(report_.equalNumbers.begin(), report_.equalNumbers.end());
 }
 
 }  // namespace brelin

@@ -1,5 +1,5 @@
 // Where a failure of the store becomes a RunError of step Database: the engine's one error edge
-// over the store, used by the run and by RunDatabase.
+// over the store, used by the run and by the Engine that opens and closes the database.
 #pragma once
 
 #include <string>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "run_error.h"
+#include "causes.h"
 
 namespace brelin {
 

@@ -36,18 +36,14 @@ void TruncationLog::reset() {
     file_.reset();
     if (!path_.empty()) files_.removeFile(path_);
     firstCut_ = true;
-    cutCount_ = 0;
-    continuedCount_ = 0;
 }
 
 void TruncationLog::reportCut(int64_t lineNumber) {
     report(logLine(lineNumber, kCutEnd));
-    ++cutCount_;
 }
 
 void TruncationLog::reportContinued(int64_t lineNumber) {
     report(logLine(lineNumber, kContinuedEnd));
-    ++continuedCount_;
 }
 
 void TruncationLog::report(const std::string& message) {

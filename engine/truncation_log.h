@@ -17,18 +17,14 @@ namespace brelin {
 
 class TruncationLog {
 public:
-    // files must outlive the log. A log without a path counts its reports and writes nothing:
-    // a run that only checks its input touches no file.
+    // files must outlive the log. A log without a path writes nothing: a run that only checks
+    // its input touches no file.
     TruncationLog(FileSystem& files, std::string logPath);
 
     void reset();
     void reportCut(int64_t lineNumber);
     // A line continued on CONC lines instead of being cut.
     void reportContinued(int64_t lineNumber);
-
-    // Lines reported since the last reset.
-    int64_t cutCount() const { return cutCount_; }
-    int64_t continuedCount() const { return continuedCount_; }
 
 private:
     void report(const std::string& message);
@@ -38,8 +34,6 @@ private:
     std::unique_ptr<AppendFile> file_;
     std::string path_;
     bool firstCut_ = true;
-    int64_t cutCount_ = 0;
-    int64_t continuedCount_ = 0;
 };
 
 }  // namespace brelin

@@ -65,6 +65,12 @@ std::string_view OrderedRows::columnValue(int index) const {
     return columnBytes(cursors_[heap_.front()].statement.get(), index + 1);
 }
 
+std::optional<int64_t> OrderedRows::number() const {
+    assert(!heap_.empty());
+    const Cursor& cursor = cursors_[heap_.front()];
+    return cursor.whole ? std::optional<int64_t>(cursor.number) : std::nullopt;
+}
+
 void OrderedRows::moveNext() {
     const auto later = [this](size_t a, size_t b) { return after(a, b); };
     std::pop_heap(heap_.begin(), heap_.end(), later);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -52,6 +53,8 @@ public:
 
     // The current row's block (index 0). Valid until the next moveNext.
     std::string_view columnValue(int index) const;
+    // The current row's number, nullopt for one staged without a whole number.
+    std::optional<int64_t> number() const;
     void moveNext();
     bool isPastEnd() const { return heap_.empty(); }
 

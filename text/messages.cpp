@@ -46,16 +46,8 @@ std::string cliWritten(const std::string& outputPath) {
     return "Fichier écrit : " + outputPath;
 }
 
-std::string progressPass(RunState state) {
-    switch (state) {
-        case RunState::Running:
-            return "lecture";
-        case RunState::Writing:
-            return "écriture";
-        case RunState::Idle:
-            break;
-    }
-    return {};
+std::string progressPass(RunPass pass) {
+    return pass == RunPass::Reading ? "lecture" : "écriture";
 }
 
 std::string noticeLog(const std::string& logPath) {

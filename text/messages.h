@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion_run.h"
 #include "line_count.h"
+#include "run.h"
 
 namespace brelin::text {
 
@@ -96,7 +96,7 @@ std::string cliUnknownOption(const std::string& word);
 std::string cliFileCount(size_t given, bool check);
 std::string cliWritten(const std::string& outputPath);
 // The pass a progress line is about: "lecture", "écriture".
-std::string progressPass(RunState state);
+std::string progressPass(RunPass pass);
 // brelin-cli --check names the file it read, and says it wrote nothing.
 std::string cliChecked(const std::string& inputPath);
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "conversion_run.h"
+#include "run.h"
 
 namespace brelin::text {
 

@@ -1,27 +1,22 @@
 #include "help_window.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
 
 #include "point_size.h"
-#include "program_paths.h"
 #include "ui_help_window.h"
 
 namespace brelin {
 
-HelpWindow::HelpWindow(const QString& logPath, QWidget* parent)
+HelpWindow::HelpWindow(const QString& logPath, const QString& reportPath, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::HelpWindow>()) {
     ui_->setupUi(this);
     // The form's text names the folder, the log and the report as %1, %2 and %3. Its raw text
     // keeps the no-break spaces of French punctuation, which toPlainText() would turn to spaces.
     const QFileInfo log(logPath);
-    const QString report = QFileInfo(QFile::decodeName(QByteArray::fromStdString(reportPathBeside(
-                                         QFile::encodeName(logPath).toStdString()))))
-                               .fileName();
-    ui_->Text1->setPlainText(
-        ui_->Text1->document()->toRawText().arg(log.absolutePath(), log.fileName(), report));
+    ui_->Text1->setPlainText(ui_->Text1->document()->toRawText().arg(
+        log.absolutePath(), log.fileName(), QFileInfo(reportPath).fileName()));
     setPointSize(ui_->Label1, kLargePoints);
     setPointSize(ui_->Text1, kButtonPoints);
     setPointSize(ui_->Annuler, kButtonPoints);

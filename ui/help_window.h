@@ -17,8 +17,8 @@ class HelpWindow : public QDialog {
     Q_OBJECT
 
 public:
-    // logPath: the truncation log's file, beside which the report is written.
-    explicit HelpWindow(const QString& logPath, QWidget* parent = nullptr);
+    // logPath: the truncation log's file; reportPath: the report's, in the same folder.
+    HelpWindow(const QString& logPath, const QString& reportPath, QWidget* parent = nullptr);
     ~HelpWindow() override;
 
 private:

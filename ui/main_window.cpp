@@ -20,8 +20,8 @@
 #include "messages.h"
 #include "point_size.h"
 #include "program_paths.h"
+#include "qt_text.h"
 #include "report_text.h"
-#include "run_database.h"
 #include "run_notice.h"
 #include "ui_main_window.h"
 
@@ -32,11 +32,6 @@ namespace {
 // The CONC check box's setting; its first name is still read, so that an earlier choice holds.
 const QString kConcKey = QStringLiteral("conc");
 const QString kEarlierConcKey = QStringLiteral("continueLongLines");
-
-// The engine's texts are UTF-8.
-QString fromEngine(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 const QStringList& filters() {
     static const QStringList list = {fromEngine(text::kGedcomFilter),
@@ -55,14 +50,6 @@ QString namedFile(const QString& path) {
     return QStringLiteral("\n\n« ") + QDir::toNativeSeparators(path) + QStringLiteral(" »");
 }
 
-std::string toPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString fromPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 // A dropped file is taken as a copy, never moved: a source that moves would take its file away
 // once the drop is done.
 bool acceptAsCopy(QDropEvent& event) {
@@ -79,12 +66,12 @@ bool acceptAsCopy(QDropEvent& event) {
 
 }  // namespace
 
-MainWindow::MainWindow(std::unique_ptr<RunDatabase> database, std::string logPath,
-                       FileSystem& files, Dialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(std::unique_ptr<Engine> engine, FileSystem& files, Dialogs& dialogs,
+                       QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::MainWindow>()),
-      database_(std::move(database)),
-      logPath_(std::move(logPath)),
+      engine_(std::move(engine)),
+      paths_(engine_->files()),
       files_(files),
       dialogs_(dialogs) {
     ui_->setupUi(this);
@@ -127,7 +114,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::startRunOn(const std::string& inputPath) {
-    if (running_ || !database_) return;
+    if (running_ || !engine_) return;
     rememberInputFolder(fromPath(inputPath));
     // Every run starts with the GEDCOM filter, whatever the last run chose.
     filter_ = filters().first();
@@ -135,14 +122,14 @@ void MainWindow::startRunOn(const std::string& inputPath) {
 }
 
 void MainWindow::chooseAndRun() {
-    if (running_ || !database_) return;
+    if (running_ || !engine_) return;
     const std::optional<std::string> input = chooseInput();
     if (input) runOn(*input);
 }
 
 bool MainWindow::takesDrops() const {
     // A message box or the help window open over the idle window holds it as a run would.
-    return !running_ && database_ && QApplication::activeModalWidget() == nullptr;
+    return !running_ && engine_ && QApplication::activeModalWidget() == nullptr;
 }
 
 std::optional<QString> MainWindow::acceptableDrop(const QDropEvent& event) const {
@@ -187,11 +174,21 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::runOn(const std::string& inputPath) {
     running_ = true;
+    stopRequested_ = false;
+    ui_->panel2->setText(QFileInfo(fromPath(inputPath)).fileName());
+    ui_->panel1->clear();
+    ui_->panel3->clear();
+    showRunning(true);
     RunOptions options;
     options.conc = ui_->chkConc->isChecked();
-    ConversionRun run(*database_, files_, *this, *this, logPath_, options);
-    const RunResult result = run.start(inputPath);
+    const RunResult result = engine_->run(inputPath, options, *this, *this);
     running_ = false;
+    ui_->ProgressBar1->hide();
+    // A run the user abandoned ends the program, in the state it was left in.
+    if (result.outcome != RunOutcome::Abandoned) {
+        showOutcome(result);
+        showRunning(false);
+    }
     reportRun(result, options);
 
     if (result.outcome == RunOutcome::Abandoned) {
@@ -203,7 +200,7 @@ void MainWindow::runOn(const std::string& inputPath) {
 }
 
 void MainWindow::reportRun(const RunResult& result, const RunOptions& options) {
-    std::string reportPath = reportPathBeside(logPath_);
+    std::string reportPath = paths_.reportPath;
     try {
         if (result.outcome != RunOutcome::Completed) {
             files_.removeFile(reportPath);
@@ -219,7 +216,7 @@ void MainWindow::reportRun(const RunResult& result, const RunOptions& options) {
         // The output is written all the same: the notice still names it.
         reportPath.clear();
     }
-    RunNotice notice(result, options, logPath_, reportPath, dialogs_, this);
+    RunNotice notice(result, options, paths_.logPath, reportPath, dialogs_, this);
     dialogs_.showModal(notice);
 }
 
@@ -228,7 +225,7 @@ void MainWindow::openHelp() {
     // busy pointer over it.
     const bool busy = busyPointer_;
     setBusyPointer(false);
-    HelpWindow help(fromPath(logPath_), this);
+    HelpWindow help(fromPath(paths_.logPath), fromPath(paths_.reportPath), this);
     dialogs_.showModal(help);
     setBusyPointer(busy);
 }
@@ -246,14 +243,14 @@ void MainWindow::quit() {
 }
 
 void MainWindow::closeDatabase() {
-    if (!database_) return;
+    if (!engine_) return;
     try {
-        database_->close();
+        engine_->close();
     } catch (const RunError&) {
         // Nothing of a run lives in the database once the run has ended, and the next start
         // replaces its file: the program can end all the same.
     }
-    database_.reset();
+    engine_.reset();
 }
 
 void MainWindow::setBusyPointer(bool busy) {
@@ -280,6 +277,9 @@ std::optional<std::string> MainWindow::chooseInput() {
 
 std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath,
                                                     const RunError* failure) {
+    // The reading is over; the user has the pointer for the dialog.
+    ui_->ProgressBar1->hide();
+    setBusyPointer(false);
     QString suggestion = suggestedOutput(fromPath(inputPath));
     if (failure != nullptr) {
         // The records read wait in the store: the user only picks another place.
@@ -312,46 +312,36 @@ std::optional<std::string> MainWindow::chooseOutput(const std::string& inputPath
     }
 }
 
-void MainWindow::setState(RunState state) {
-    const bool idle = state == RunState::Idle;
-    ui_->btnFile->setEnabled(idle);
-    ui_->chkConc->setEnabled(idle);
-    if (idle) {
-        ui_->btnQuit->show();
-        ui_->btnStop->hide();
-    } else {
+void MainWindow::showRunning(bool running) {
+    ui_->btnFile->setEnabled(!running);
+    ui_->chkConc->setEnabled(!running);
+    if (running) {
         ui_->btnStop->show();
         ui_->btnQuit->hide();
+    } else {
+        ui_->btnQuit->show();
+        ui_->btnStop->hide();
     }
-    setBusyPointer(state == RunState::Running);
+    setBusyPointer(running);
     repaint();
 }
 
-void MainWindow::runStarted(const std::string& inputPath) {
-    stopRequested_ = false;
-    ui_->panel2->setText(QFileInfo(fromPath(inputPath)).fileName());
-    ui_->panel1->clear();
-    ui_->panel3->clear();
+void MainWindow::passStarted(RunPass pass, const InputMeasure& measure) {
+    if (pass == RunPass::Reading) ui_->panel1->setText(fromEngine(text::measureText(measure)));
+    ui_->ProgressBar1->setValue(0);
+    ui_->ProgressBar1->show();
 }
 
-void MainWindow::inputMeasured(const InputMeasure& measure) {
-    ui_->panel1->setText(fromEngine(text::measureText(measure)));
+void MainWindow::progressed(int percent) {
+    ui_->ProgressBar1->setValue(percent);
 }
 
-void MainWindow::showProgress(bool visible) {
-    if (visible) ui_->ProgressBar1->setValue(0);
-    ui_->ProgressBar1->setVisible(visible);
-}
-
-void MainWindow::updateProgress(float percent) {
-    ui_->ProgressBar1->setValue(static_cast<int>(percent));
-}
-
-void MainWindow::handlePending() {
+bool MainWindow::stopRequested() {
     QCoreApplication::processEvents();
+    return stopRequested_;
 }
 
-void MainWindow::runEnded(const RunResult& result) {
+void MainWindow::showOutcome(const RunResult& result) {
     switch (result.outcome) {
         case RunOutcome::Completed:
             ui_->panel3->setText(fromEngine(text::elapsedText(result.seconds)));

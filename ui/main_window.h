@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "conversion_run.h"
+#include "engine.h"
 
 class QCloseEvent;
 class QDragEnterEvent;
@@ -26,19 +26,19 @@ class MainWindow;
 namespace brelin {
 
 class Dialogs;
-class RunDatabase;
 
-class MainWindow : public QWidget, private RunFrontend, private RunQuestions {
+class MainWindow : public QWidget, private RunEvents, private RunQuestions {
     Q_OBJECT
 
 public:
-    // files and dialogs must outlive the window. logPath is the truncation log's file.
-    MainWindow(std::unique_ptr<RunDatabase> database, std::string logPath, FileSystem& files,
-               Dialogs& dialogs, QWidget* parent = nullptr);
+    // engine: the program's, whose database the window closes when it quits; the report is
+    // written through files. files and dialogs must outlive the window.
+    MainWindow(std::unique_ptr<Engine> engine, FileSystem& files, Dialogs& dialogs,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // False once the quit procedure (or the window's closing) has closed the database.
-    bool databaseOpen() const { return database_ != nullptr; }
+    bool databaseOpen() const { return engine_ != nullptr; }
 
     // Starts a run on inputPath as if it had been chosen in the input dialog: the output dialog
     // follows as usual. Does nothing during a run.
@@ -69,6 +69,10 @@ private:
     void quit();
 
     void closeDatabase();
+    // The buttons and the pointer of a run under way, or of the idle window.
+    void showRunning(bool running);
+    // The status panels after a run, by its outcome.
+    void showOutcome(const RunResult& result);
     bool takesDrops() const;
     std::optional<QString> acceptableDrop(const QDropEvent& event) const;
     bool severalFilesDropped(const QDropEvent& event) const;
@@ -76,25 +80,23 @@ private:
 
     std::optional<std::string> chooseInput();
 
-    void runStarted(const std::string& inputPath) override;
-    void setState(RunState state) override;
-    void inputMeasured(const InputMeasure& measure) override;
-    void showProgress(bool visible) override;
-    void updateProgress(float percent) override;
-    void handlePending() override;
-    void runEnded(const RunResult& result) override;
+    void passStarted(RunPass pass, const InputMeasure& measure) override;
+    void progressed(int percent) override;
 
     // After a failed write-out, its message, then the save dialog again: the records read are
     // written where the user then says.
     std::optional<std::string> chooseOutput(const std::string& inputPath,
                                             const RunError* failure) override;
     bool asksAgainAfterFailedWrite() const override { return true; }
-    bool stopRequested() override { return stopRequested_; }
+    // Where the window handles its pending events during a run: a click on stop, the help
+    // window, a repaint.
+    bool stopRequested() override;
     bool confirmStop() override;
 
     std::unique_ptr<Ui::MainWindow> ui_;
-    std::unique_ptr<RunDatabase> database_;
-    std::string logPath_;
+    std::unique_ptr<Engine> engine_;
+    // The engine's files, named in the notice and the help once it is closed too.
+    ProgramFiles paths_;
     FileSystem& files_;
     Dialogs& dialogs_;
     // The filter of the last file dialog of the run: the output dialog opens with the one

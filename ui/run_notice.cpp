@@ -1,26 +1,17 @@
 #include "run_notice.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QStyle>
 
 #include "attention.h"
 #include "dialogs.h"
 #include "messages.h"
+#include "qt_text.h"
 #include "ui_run_notice.h"
 
 namespace brelin {
 
 namespace {
-
-QString fromEngine(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-// Paths are the system's bytes; the user reads them as the file manager shows them.
-QString fromPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 // What deserves attention, one paragraph each; how to keep the lines' ends after a cut made
 // without the CONC check box, which the box would have kept.

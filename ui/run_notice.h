@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "conversion_run.h"
+#include "run.h"
 
 namespace Ui {
 class RunNotice;

@@ -4,10 +4,11 @@
 #include <QString>
 
 #include "dialogs.h"
+#include "engine.h"
 #include "error_text.h"
 #include "main_window.h"
 #include "messages.h"
-#include "run_database.h"
+#include "qt_text.h"
 
 namespace brelin {
 
@@ -30,17 +31,18 @@ std::unique_ptr<MainWindow> startUp(const ProgramFiles& paths, FileSystem& files
     addFontSubstitutes();
     // The file dialogs move the current folder: the program's files stay where they were put
     // at start-up, even where the program could only name them relative to it.
-    const std::string databasePath = absolutePath(paths.databasePath);
-    const std::string logPath = absolutePath(paths.logPath);
-    std::unique_ptr<RunDatabase> database;
+    ProgramFiles absolute = paths;
+    for (std::string* path :
+         {&absolute.databasePath, &absolute.logPath, &absolute.lockPath, &absolute.reportPath})
+        *path = absolutePath(*path);
+    std::unique_ptr<Engine> engine;
     try {
-        database = RunDatabase::open(databasePath);
+        engine = std::make_unique<Engine>(absolute, files);
     } catch (const RunError& failure) {
-        dialogs.warn(nullptr, QString::fromStdString(text::kAttention),
-                     QString::fromStdString(text::describe(failure)));
+        dialogs.warn(nullptr, fromEngine(text::kAttention), fromEngine(text::describe(failure)));
         return nullptr;
     }
-    return std::make_unique<MainWindow>(std::move(database), logPath, files, dialogs);
+    return std::make_unique<MainWindow>(std::move(engine), files, dialogs);
 }
 
 }  // namespace brelin

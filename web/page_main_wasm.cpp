@@ -6,19 +6,17 @@
 // question is never asked here, and nothing of a stopped run reaches the page.
 #include <emscripten.h>
 
-#include <cmath>
 #include <new>
 #include <string>
 
 #include "attention.h"
-#include "conversion_run.h"
+#include "engine.h"
 #include "error_text.h"
 #include "messages.h"
 #include "page_file_system_wasm.h"
 #include "page_texts.h"
 #include "report_json.h"
 #include "report_text.h"
-#include "run_database.h"
 
 // clang-format off
 EM_JS(void, brelin_host_tell, (const char* key, const char* bytes, size_t size), {
@@ -37,12 +35,10 @@ namespace {
 // browser's memory (bench/README.md).
 constexpr uint64_t kMaxInputBytes = 2000000000;
 
-// The run's files in the page: the staging database's file in emscripten's memory file system
-// (its tables, temporary, stay in the module's memory), the log and the report under the desktop
-// program's names.
-constexpr const char* kDatabasePath = "brelin.db";
-constexpr const char* kLogPath = "Logbrelin.log";
-constexpr const char* kReportName = "Rapportbrelin.txt";
+// The run's files in the page, under the desktop program's names: the staging database's file in
+// emscripten's memory file system (its tables, temporary, stay in the module's memory), the log,
+// its lock and the report in the page's files.
+const ProgramFiles kFiles = programFilesIn("", "brelin");
 
 void tell(const char* key, std::string_view bytes) {
     brelin_host_tell(key, bytes.data(), bytes.size());
@@ -55,9 +51,8 @@ std::string outputNameFor(const std::string& inputName) {
     return base + text::kOutputNameEnding + ".ged";
 }
 
-// The page's answers to the run: the files are given, a stop never comes through the engine.
-// Progress goes to the host once per whole percent.
-class PageFrontend : public RunFrontend, public RunQuestions {
+// The page's answers to the run: the output is given, a stop never comes through the engine.
+class PageFrontend : public RunEvents, public RunQuestions {
 public:
     explicit PageFrontend(std::string output) : output_(std::move(output)) {}
 
@@ -69,28 +64,18 @@ public:
     bool stopRequested() override { return false; }
     bool confirmStop() override { return true; }
 
-    void runStarted(const std::string&) override {}
-    void setState(RunState state) override {
-        if (state == RunState::Idle) return;
-        tell("state", state == RunState::Writing ? "writing" : "reading");
-        lastPercent_ = -1;
+    void passStarted(RunPass pass, const InputMeasure& measure) override {
+        if (pass == RunPass::Reading) {
+            tell("state", "reading");
+            tell("measure", text::measureText(measure));
+        } else {
+            tell("state", "writing");
+        }
     }
-    void inputMeasured(const InputMeasure& measure) override {
-        tell("measure", text::measureText(measure));
-    }
-    void showProgress(bool) override {}
-    void updateProgress(float percent) override {
-        const int whole = static_cast<int>(std::floor(percent));
-        if (whole == lastPercent_) return;
-        lastPercent_ = whole;
-        brelin_host_progress(whole);
-    }
-    void handlePending() override {}
-    void runEnded(const RunResult&) override {}
+    void progressed(int percent) override { brelin_host_progress(percent); }
 
 private:
     std::string output_;
-    int lastPercent_ = -1;
 };
 
 // What the notice of the window says after a completed run, one fact a line; empty when there
@@ -119,9 +104,9 @@ void tellResult(const RunResult& result, PageFileSystem& files) {
     }
     tell("report", text::reportText(result));
     tell("json", toJson(result.report));
-    tell("reportName", kReportName);
-    if (const std::string* log = files.kept(kLogPath)) {
-        tell("logName", kLogPath);
+    tell("reportName", kFiles.reportPath);
+    if (const std::string* log = files.kept(kFiles.logPath)) {
+        tell("logName", kFiles.logPath);
         tell("log", *log);
     }
 }
@@ -155,18 +140,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc)
     try {
         const uint64_t size = files.openInput(input)->size();
         if (size > kMaxInputBytes) return failed(text::pageTooLarge(input, size, kMaxInputBytes));
-        const std::unique_ptr<RunDatabase> database = RunDatabase::open(kDatabasePath);
         PageFrontend frontend(output);
         RunOptions options;
         options.conc = conc != 0;
-        ConversionRun run(*database, files, frontend, frontend, kLogPath, options);
-        const RunResult result = run.start(input);
-        try {
-            database->close();
-        } catch (const RunError&) {
-            // The run's outcome stands; the database goes with the worker.
-        }
-        tellResult(result, files);
+        tellResult(runOnce(kFiles, files, input, options, frontend, frontend), files);
     } catch (const RunError& error) {
         failed(text::describe(error));
     } catch (const std::bad_alloc&) {

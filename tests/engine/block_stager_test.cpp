@@ -95,11 +95,10 @@ TEST_F(BlockStagerTest, NoHeaderPartStagesNothingForIt) {
 }
 
 TEST_F(BlockStagerTest, HeaderPartEndsAtTheFirstRecord) {
-    EXPECT_TRUE(stager.inHeader());
-    accept({"0 HEAD", "0 @S1@ SUBM"});
-    EXPECT_TRUE(stager.inHeader());
-    accept({"0 @F1@ FAM"});
-    EXPECT_FALSE(stager.inHeader());
+    accept({"0 HEAD", "0 @S1@ SUBM", "0 @F1@ FAM", "0 @S2@ SUBM"});
+    stager.finish();
+    EXPECT_EQ(rows(Table::Individuals), (std::vector<std::string>{"0 HEAD\r\n0 @S1@ SUBM"}));
+    EXPECT_EQ(rows(Table::Families), (std::vector<std::string>{"0 @F1@ FAM\r\n0 @S2@ SUBM"}));
 }
 
 TEST_F(BlockStagerTest, AHugeRecordIsStagedInPartsThatComeBackInOrder) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "memory_file_system.h"
-#include "report_gatherer.h"
+#include "self_check.h"
 
 namespace brelin {
 namespace {
@@ -27,19 +27,16 @@ std::vector<std::string> manyLines() {
 
 TEST(CheckedOutput, EveryLineIsCheckedAndWrittenInOrder) {
     testing::MemoryFileSystem files;
-    ReportGatherer gatherer;
-    gatherer.begin(false);
+    SelfCheck check;
     const std::vector<std::string> lines = manyLines();
     std::string expected;
     for (const std::string& line : lines) {
-        gatherer.line(LineKind::Ordinary, line, 1);
+        check.staged(line);
         expected += line + "\r\n";
     }
-    gatherer.staged(1);
-    gatherer.findDuplicates();
     {
         auto file = files.createOutput("/out.ged");
-        CheckedOutput checked(*file, gatherer);
+        CheckedOutput checked(*file, check);
         // Rows of one line and of several, as the write-out hands them over.
         for (size_t i = 0; i < lines.size(); ++i) {
             if (i % 3 == 0 && i + 1 < lines.size()) {
@@ -53,19 +50,18 @@ TEST(CheckedOutput, EveryLineIsCheckedAndWrittenInOrder) {
         file->commit();
     }
     EXPECT_EQ(files.at("/out.ged"), expected);
-    EXPECT_TRUE(gatherer.verify());
-    EXPECT_EQ(gatherer.report().linesWritten, static_cast<int64_t>(lines.size()));
+    EXPECT_TRUE(check.verify());
+    EXPECT_EQ(check.linesWritten(), static_cast<int64_t>(lines.size()));
 }
 
 TEST(CheckedOutput, AWriteThatFailsOnItsThreadIsThrownToTheWriter) {
     testing::MemoryFileSystem files;
     files.outputSpace = CheckedOutput::kBufferSize + 10;  // the second buffer fails
-    ReportGatherer gatherer;
-    gatherer.begin(false);
+    SelfCheck check;
     auto file = files.createOutput("/out.ged");
     bool thrown = false;
     try {
-        CheckedOutput checked(*file, gatherer);
+        CheckedOutput checked(*file, check);
         for (const std::string& line : manyLines()) checked.writeLines(line);
         checked.finish();
     } catch (const RunError& error) {

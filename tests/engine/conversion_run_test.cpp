@@ -1,12 +1,12 @@
-#include "conversion_run.h"
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "engine.h"
 #include "invariant.h"
 #include "line_count.h"
 #include "memory_file_system.h"
@@ -173,30 +173,24 @@ TEST_F(ConversionRunTest, RunWithoutCutsLeavesNoLogEvenWhenOneWasThere) {
     EXPECT_FALSE(files.has(kLog));
 }
 
-TEST_F(ConversionRunTest, CompletedRunTellsItsMeasureStatesAndResult) {
+TEST_F(ConversionRunTest, CompletedRunTellsItsMeasurePassesAndResult) {
     const RunResult result = convert(crlf({"0 HEAD", "", "0 TRLR"}));
-    EXPECT_EQ(frontend.started, std::vector<std::string>{kInput});
-    EXPECT_EQ(frontend.states,
-              (std::vector<RunState>{RunState::Running, RunState::Writing, RunState::Idle}));
+    EXPECT_EQ(frontend.passes, (std::vector<RunPass>{RunPass::Reading, RunPass::Writing}));
     ASSERT_TRUE(frontend.measure);
     EXPECT_EQ(frontend.measure->lineTotal, 3);
     EXPECT_FALSE(frontend.measure->estimated);
-    EXPECT_FALSE(frontend.progressVisible);
-    ASSERT_EQ(frontend.ended.size(), 1u);
-    EXPECT_EQ(frontend.ended[0].outcome, RunOutcome::Completed);
+    EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_EQ(result.measure.lineTotal, 3);
     EXPECT_EQ(result.report.linesRead, 3);
     EXPECT_EQ(result.outputPath, kOutput);
     EXPECT_GE(result.seconds, 0.0);
 }
 
-TEST_F(ConversionRunTest, CancelledOutputReturnsToIdleWithoutWriting) {
+TEST_F(ConversionRunTest, CancelledOutputEndsWithoutWriting) {
     frontend.output.reset();
     const RunResult result = convert(crlf({"0 HEAD", "0 TRLR"}));
     EXPECT_EQ(result.outcome, RunOutcome::OutputCancelled);
-    EXPECT_EQ(frontend.state, RunState::Idle);
-    ASSERT_EQ(frontend.ended.size(), 1u);
-    EXPECT_EQ(frontend.ended[0].outcome, RunOutcome::OutputCancelled);
+    EXPECT_EQ(frontend.passes, std::vector<RunPass>{RunPass::Reading});
     EXPECT_EQ(output(), std::nullopt);
 }
 
@@ -208,7 +202,7 @@ std::string numberedInput(int lines) {
 
 TEST_F(ConversionRunTest, ProgressEveryHundredLinesReachesExactly100) {
     convert(numberedInput(300));
-    EXPECT_EQ(frontend.progress, (std::vector<float>{100.0f / 3, 200.0f / 3, 100.0f}));
+    EXPECT_EQ(frontend.progress, (std::vector<int>{33, 66, 100}));
 }
 
 TEST_F(ConversionRunTest, EmptyLineAtAHundredGivesNoProgressStep) {
@@ -226,13 +220,14 @@ TEST_F(ConversionRunTest, EstimatedInputProgressFollowsTheBytesToExactly100) {
     convert(input);
     ASSERT_TRUE(frontend.measure);
     EXPECT_TRUE(frontend.measure->estimated);
-    const std::vector<float>& p = frontend.progress;
+    const std::vector<int>& p = frontend.progress;
     ASSERT_GE(p.size(), 2u);
-    EXPECT_TRUE(std::is_sorted(p.begin(), p.end()));
-    // By the bytes read, the bar moves evenly and reaches 100 only at the end.
-    EXPECT_NEAR(p[p.size() / 2], 50.0f, 1.0f);
-    EXPECT_LT(p[p.size() - 2], 100.0f);
-    EXPECT_EQ(p.back(), 100.0f);
+    // By the bytes read, the bar moves evenly, each whole percent once, and reaches 100 only
+    // at the end.
+    EXPECT_TRUE(std::adjacent_find(p.begin(), p.end(), std::greater_equal<>()) == p.end());
+    EXPECT_NEAR(p[p.size() / 2], 50, 1);
+    EXPECT_LT(p[p.size() - 2], 100);
+    EXPECT_EQ(p.back(), 100);
 }
 
 TEST_F(ConversionRunTest, WriteOutShowsProgressAndAStopThereWritesNothing) {
@@ -241,10 +236,9 @@ TEST_F(ConversionRunTest, WriteOutShowsProgressAndAStopThereWritesNothing) {
     input += "0 TRLR\r\n";
     frontend.onChooseOutput = [this] {
         frontend.progress.clear();
-        frontend.onProgress = [this](float percent) {
-            EXPECT_EQ(frontend.state, RunState::Writing);
-            EXPECT_TRUE(frontend.progressVisible);
-            if (percent >= 50.0f) frontend.stop = true;
+        frontend.onProgress = [this](int percent) {
+            EXPECT_EQ(frontend.passes.back(), RunPass::Writing);
+            if (percent >= 50) frontend.stop = true;
         };
     };
     frontend.stopAnswers = {false, true};
@@ -253,13 +247,13 @@ TEST_F(ConversionRunTest, WriteOutShowsProgressAndAStopThereWritesNothing) {
     // abandons the write-out before its end.
     EXPECT_EQ(result.outcome, RunOutcome::Abandoned);
     EXPECT_EQ(frontend.stopQuestions, 2);
-    EXPECT_LT(frontend.progress.back(), 100.0f);
+    EXPECT_LT(frontend.progress.back(), 100);
     EXPECT_EQ(output(), std::nullopt);
 }
 
 TEST_F(ConversionRunTest, AnotherRunHoldingTheLogFailsAtOnceTouchingNothing) {
     files.put(kLog, "the other run's log");
-    const auto held = files.tryLock(lockPathFor(kLog));
+    const auto held = files.tryLock(testing::kFiles.lockPath);
     ASSERT_TRUE(held);
     const RunResult result = convert(crlf({"0 HEAD", "1 NOTE " + std::string(300, 'x'), "0 TRLR"}));
     EXPECT_EQ(result.outcome, RunOutcome::Failed);
@@ -270,16 +264,14 @@ TEST_F(ConversionRunTest, AnotherRunHoldingTheLogFailsAtOnceTouchingNothing) {
     EXPECT_EQ(output(), std::nullopt);
 }
 
-TEST(LockPath, BesideTheLogNamedAfterTheProgram) {
-    EXPECT_EQ(lockPathFor("/prog/Logbrelin.log"), "/prog/brelin.lock");
-    EXPECT_EQ(lockPathFor("Logbrelin-cli.log"), "brelin-cli.lock");
-}
-
 // In CONC mode a long line is continued instead of cut: every output line fits, and the values
 // joined back are the input's.
 class ConcRunTest : public ConversionRunTest {
 protected:
-    ConversionRun concRun{database, files, frontend, frontend, kLog, RunOptions{true}};
+    void SetUp() override {
+        ConversionRunTest::SetUp();
+        options.conc = true;
+    }
 };
 
 TEST_F(ConcRunTest, LongLinesAreContinuedAndListedEverythingElseAsInNormalMode) {
@@ -287,8 +279,7 @@ TEST_F(ConcRunTest, LongLinesAreContinuedAndListedEverythingElseAsInNormalMode) 
     const std::string input = crlf({"0 HEAD", "1 CHAR ANSI", "0 @I2@ INDI", "1 NOTE " + note,
                                     "2 CONT " + note, "0 @I1@ INDI", "0 TRLR " + note});
     files.readChunk = 97;  // the long lines cross the reader's refills
-    files.put(kInput, input);
-    const RunResult result = concRun.start(kInput);
+    const RunResult result = convert(input);
     ASSERT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_EQ(result.report.continuedLines.size(), 2u);
     EXPECT_EQ(result.report.cutLines.size(), 1u);  // the trailer, which nothing may follow
@@ -324,19 +315,18 @@ TEST_F(ConcRunTest, LongLinesAreContinuedAndListedEverythingElseAsInNormalMode) 
 
 TEST_F(ConversionRunTest, StopAnsweredNoGoesOnThenYesAbandons) {
     frontend.stopAnswers = {false, true};
-    frontend.onProgress = [this](float) { frontend.stop = true; };
+    frontend.onProgress = [this](int) { frontend.stop = true; };
     const RunResult result = convert(numberedInput(500));
     EXPECT_EQ(frontend.stopQuestions, 2);
     EXPECT_EQ(result.outcome, RunOutcome::Abandoned);
     EXPECT_EQ(result.report.linesRead, 200);
     EXPECT_EQ(output(), std::nullopt);
     EXPECT_FALSE(db.inTransaction());
-    // The front end ends with an abandoned run: no return to the idle state.
-    EXPECT_EQ(frontend.states, std::vector<RunState>{RunState::Running});
+    EXPECT_EQ(frontend.passes, std::vector<RunPass>{RunPass::Reading});
 }
 
 TEST_F(ConversionRunTest, StopAnsweredNoCompletesTheSameOutput) {
-    frontend.onProgress = [this](float) { frontend.stop = true; };
+    frontend.onProgress = [this](int) { frontend.stop = true; };
     convert(numberedInput(500));
     EXPECT_EQ(frontend.stopQuestions, 5);
     EXPECT_EQ(output(), numberedInput(500));
@@ -355,13 +345,6 @@ TEST_F(ConversionRunTest, StopDuringTheWriteOutIsAskedToo) {
     EXPECT_EQ(frontend.stopQuestions, 2);
 }
 
-TEST_F(ConversionRunTest, LeftoverStopRequestIsClearedByTheNextRun) {
-    frontend.stop = true;
-    const RunResult result = convert(numberedInput(300));
-    EXPECT_EQ(result.outcome, RunOutcome::Completed);
-    EXPECT_EQ(frontend.stopQuestions, 0);
-}
-
 TEST_F(ConversionRunTest, SecondRunOwesNothingToTheFirst) {
     convert(crlf({"0 HEAD", "0 @I9@ INDI", "0 @F9@ FAM", "0 @S9@ SOUR", "0 @N9@ NOTE", "0 TRLR"}));
     const std::string second =
@@ -374,7 +357,7 @@ TEST_F(ConversionRunTest, SecondRunOwesNothingToTheFirst) {
 
 TEST_F(ConversionRunTest, AbandonedRunLeavesTheDatabaseReady) {
     frontend.stopAnswers = {true};
-    frontend.onProgress = [this](float) { frontend.stop = true; };
+    frontend.onProgress = [this](int) { frontend.stop = true; };
     convert(numberedInput(300));
     frontend.onProgress = nullptr;
     const std::string second = crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"});
@@ -402,7 +385,6 @@ TEST_P(RefusedInputTest, FailsClearlyAndWritesNothing) {
     EXPECT_EQ(result.error->step(), GetParam().step);
     EXPECT_EQ(result.error->path(), kInput);
     EXPECT_EQ(output(), std::nullopt);
-    EXPECT_EQ(frontend.state, RunState::Idle);
     EXPECT_EQ(frontend.outputQuestions, 0);
 }
 
@@ -425,7 +407,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return test.param.name; });
 
 TEST_F(ConversionRunTest, MissingInputFails) {
-    const RunResult result = run.start(kInput);
+    const RunResult result = start();
     ASSERT_EQ(result.outcome, RunOutcome::Failed);
     EXPECT_EQ(result.error->step(), FailedStep::ReadInput);
 }
@@ -441,8 +423,6 @@ TEST_F(ConversionRunTest, ReadFailureMidwayWritesNothingAndTheNextRunWorks) {
     const RunResult failed = convert(input);
     EXPECT_EQ(failed.outcome, RunOutcome::Failed);
     EXPECT_EQ(failed.measure.lineTotal, 20);
-    ASSERT_EQ(frontend.ended.size(), 2u);
-    EXPECT_EQ(frontend.ended[1].outcome, RunOutcome::Failed);
     EXPECT_EQ(output(), std::nullopt);
     EXPECT_FALSE(db.inTransaction());
     files.failReadAt.reset();
@@ -498,23 +478,22 @@ TEST_P(FailedWriteTest, AnotherPlaceGetsTheSameBytesAndReport) {
         testing::ScriptedFrontend plain;
         plain.output = "/direct/sorted.ged";
         files.put(kInput, input);
-        return testing::runOnce(db, files, plain, kInput, kLog);
+        return testing::runOn(db, files, plain, kInput);
     }();
     GetParam().breakOutput(files);
     frontend.outputsAfterFailure = {elsewhere};
-    const RunResult result = run.start(kInput);
+    const RunResult result = start();
 
     ASSERT_EQ(result.outcome, RunOutcome::Completed);
     ASSERT_EQ(frontend.failuresShown.size(), 1u);
     EXPECT_EQ(frontend.failuresShown[0].step(), FailedStep::WriteOutput);
     EXPECT_EQ(frontend.failuresShown[0].path(), kOutput);
-    EXPECT_FALSE(frontend.progressVisible);
     EXPECT_EQ(result.outputPath, elsewhere);
     EXPECT_FALSE(files.has(kOutput));
     EXPECT_EQ(files.at(elsewhere), files.at("/direct/sorted.ged"));
-    // Read once: the input's lines were staged once, and only written twice.
-    EXPECT_EQ(frontend.states,
-              (std::vector<RunState>{RunState::Running, RunState::Writing, RunState::Idle}));
+    // Read once: the input's lines were staged once, and only written again.
+    EXPECT_EQ(std::count(frontend.passes.begin(), frontend.passes.end(), RunPass::Reading), 1);
+    EXPECT_EQ(frontend.passes.back(), RunPass::Writing);
     EXPECT_TRUE(result.report.verified);
     EXPECT_EQ(result.report.linesWritten, direct.report.linesWritten);
     EXPECT_EQ(result.report.duplicateXrefs, direct.report.duplicateXrefs);
@@ -532,7 +511,6 @@ TEST_P(FailedWriteTest, CancelledThenEndsAsACancelledChoiceWithoutLog) {
     EXPECT_FALSE(result.error);
     EXPECT_EQ(output(), std::nullopt);
     EXPECT_FALSE(files.has(kLog));
-    EXPECT_EQ(frontend.state, RunState::Idle);
 }
 
 TEST_P(FailedWriteTest, FrontEndThatDoesNotAskAgainFails) {
@@ -578,7 +556,7 @@ TEST_P(NoOutputTest, LeavesNoLog) {
     const std::string way(how);
     if (way == "stopped") {
         frontend.stopAnswers = {true};
-        frontend.onProgress = [this](float) { frontend.stop = true; };
+        frontend.onProgress = [this](int) { frontend.stop = true; };
     } else if (way == "cancelled") {
         frontend.output.reset();
     } else if (way == "write failed") {
@@ -586,7 +564,7 @@ TEST_P(NoOutputTest, LeavesNoLog) {
     } else {
         files.readChunk = 64;
         // In the staging pass, past the long line: at its first progress step.
-        frontend.onProgress = [this](float) {
+        frontend.onProgress = [this](int) {
             if (!files.failReadAt) files.failReadAt = files.reads + 1;
         };
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion_run.h"
+#include "engine.h"
 #include "gedcom_line.h"
 #include "invariant.h"
 #include "run_fixture.h"
@@ -22,10 +22,10 @@ using testing::splitLines;
 
 class InputFormsTest : public testing::RunFixture {
 protected:
-    RunResult convertIn(const std::string& input, RunOptions options) {
-        files.put(kInput, input);
+    RunResult convertIn(const std::string& input, RunOptions runOptions) {
         files.files.erase(kOutput);
-        return ConversionRun(database, files, frontend, frontend, kLog, options).start(kInput);
+        options = runOptions;
+        return convert(input);
     }
 };
 
@@ -35,8 +35,8 @@ TEST_F(InputFormsTest, Version7KeepsEveryLineWholeInBothModesAndPutsRecordsInOrd
     const std::string url = "1 WWW https://example.org/" + std::string(773, 'u');  // 799 bytes
     const std::string input = crlf({"0 HEAD", "1 GEDC", "2 VERS 7.0", "0 @I2@ INDI", url,
                                     "0 @I1@ INDI", "1 FAMS @VOID@", "0 TRLR"});
-    for (const RunOptions options : kBothModes) {
-        const RunResult result = convertIn(input, options);
+    for (const RunOptions mode : kBothModes) {
+        const RunResult result = convertIn(input, mode);
         ASSERT_EQ(result.outcome, RunOutcome::Completed);
         EXPECT_EQ(output(), crlf({"0 HEAD", "1 GEDC", "2 VERS 7.0", "0 @I1@ INDI", "1 FAMS @VOID@",
                                   "0 @I2@ INDI", url, "0 TRLR"}));
@@ -52,8 +52,8 @@ TEST_F(InputFormsTest, MultiMegabyteLineCrossesBlockPartsByteForByte) {
     const std::string input = crlf({"0 HEAD", "1 GEDC", "2 VERS 7.1", "0 @N2@ NOTE", "1 CONT avant",
                                     note, "1 CONT après", "0 @N1@ NOTE", note, "0 TRLR"});
     files.readChunk = 4093;  // the line crosses the reader's refills too
-    for (const RunOptions options : kBothModes) {
-        const RunResult result = convertIn(input, options);
+    for (const RunOptions mode : kBothModes) {
+        const RunResult result = convertIn(input, mode);
         ASSERT_EQ(result.outcome, RunOutcome::Completed);
         EXPECT_TRUE(result.report.verified);
         EXPECT_TRUE(output() ==
@@ -68,8 +68,8 @@ TEST_F(InputFormsTest, UndeclaredUtf8ComesOutValidInBothModes) {
     for (const char* character : {"é", "€", "😀"}) {
         const std::string line = "1 NOTE é" + std::string(245, 'a') + character + character;
         const std::string input = crlf({"0 HEAD", "0 @I1@ INDI", line, "2 CONT " + line, "0 TRLR"});
-        for (const RunOptions options : kBothModes) {
-            const RunResult result = convertIn(input, options);
+        for (const RunOptions mode : kBothModes) {
+            const RunResult result = convertIn(input, mode);
             ASSERT_EQ(result.outcome, RunOutcome::Completed);
             ASSERT_TRUE(output());
             EXPECT_TRUE(gedcom::isValidUtf8(*output())) << character << options.conc;
@@ -141,8 +141,8 @@ TEST_F(InputFormsTest, HeaderAfterTheTrailerIsTwoFilesEndToEnd) {
 TEST_F(InputFormsTest, CharacterSplitOverAConcLineIsMendedInTheConcMode) {
     const std::string input = crlf({"0 HEAD", "1 CHAR UTF-8", "0 @I1@ INDI", "1 NOTE Caf\xC3",
                                     "2 CONC \xA9 au lait", "0 TRLR"});
-    for (const RunOptions options : kBothModes) {
-        const RunResult result = convertIn(input, options);
+    for (const RunOptions mode : kBothModes) {
+        const RunResult result = convertIn(input, mode);
         ASSERT_EQ(result.outcome, RunOutcome::Completed);
         EXPECT_EQ(result.report.splitCharacters, std::vector<int64_t>{5});
         EXPECT_EQ(result.report.concRepaired, options.conc ? 1 : 0);
@@ -156,7 +156,8 @@ TEST_F(InputFormsTest, CharacterSplitOverAConcLineIsMendedInTheConcMode) {
 
 TEST_F(InputFormsTest, CheckWritesNothingAndTouchesNoLog) {
     files.put(kLog, "the last run's log");
-    const auto held = files.tryLock(lockPathFor(kLog));  // a run at work: a check needs no lock
+    const auto held =
+        files.tryLock(testing::kFiles.lockPath);  // a run at work: a check needs no lock
     const std::string input = crlf({"0 HEAD", "1 NOTE " + std::string(300, 'x'), "0 @I2@ INDI",
                                     "1 FAMC @F9@", "0 @I1@ INDI", "0 TRLR"});
     const RunResult result = convertIn(input, RunOptions{false, true});

@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "conversion_run.h"
 #include "error_text.h"
 #include "memory_file_system.h"
-#include "report_gatherer.h"
 #include "report_json.h"
 #include "run_fixture.h"
 #include "scripted_frontend.h"
+#include "xref_findings.h"
 
 namespace brelin {
 namespace {
 
+using gedcom::LineKind;
 using testing::crlf;
 using testing::kInput;
 using testing::kLog;
@@ -259,37 +259,43 @@ INSTANTIATE_TEST_SUITE_P(
                    "B' AS BLOB) WHERE GedIndex = 1"}),
     [](const auto& test) { return test.param.name; });
 
-TEST(ReportGatherer, FindsRepeatsAtTheWriteOutAndTheirLinesInTheInput) {
-    // As the run feeds it: the input's lines, then the lines written in the output's order.
-    const std::vector<std::string> input = {"0 HEAD",      "0 @I1@ INDI",  "1 NOTE long",
-                                            "0 @M1@ OBJE", "0 @I01@ INDI", "0 @I1@ INDI",
-                                            "0 @M1@ OBJE", "0 TRLR"};
-    const LineKind kinds[] = {LineKind::Ordinary, LineKind::Individual, LineKind::Ordinary,
-                              LineKind::Ordinary, LineKind::Individual, LineKind::Individual,
-                              LineKind::Ordinary, LineKind::Trailer};
-    ReportGatherer gatherer;
-    gatherer.begin(false);
+TEST(XrefFindings, FindsRepeatsAtTheWriteOutAndTheirLinesInTheInput) {
+    // As the run stages them: the level-0 lines, their kinds, whether their numbers are whole.
+    struct Staged {
+        std::string line;
+        LineKind kind;
+        bool whole;
+    };
+    const std::vector<Staged> input = {
+        {"0 HEAD", LineKind::Ordinary, false},        {"0 @I1@ INDI", LineKind::Individual, true},
+        {"1 NOTE long", LineKind::Ordinary, false},   {"0 @M1@ OBJE", LineKind::Ordinary, false},
+        {"0 @I01@ INDI", LineKind::Individual, true}, {"0 @I1@ INDI", LineKind::Individual, true},
+        {"0 @M1@ OBJE", LineKind::Ordinary, false},   {"0 @S12@ REPO", LineKind::Ordinary, false},
+        {"0 @S12@ SOUR", LineKind::Source, true},     {"0 TRLR", LineKind::Trailer, false}};
+    XrefFindings xrefs;
     std::string bytes;
-    for (size_t i = 0; i < input.size(); ++i) {
-        gatherer.line(kinds[i], input[i], static_cast<int64_t>(i + 1));
-        if (i == 2) gatherer.lineContinued(3, 2);
-        bytes += input[i] + "\n";
+    for (const Staged& line : input) {
+        if (gedcom::isLevelZero(line.line) && line.kind != LineKind::Trailer)
+            xrefs.levelZero(line.kind, gedcom::parseLevelZero(line.line).xref, line.whole);
+        bytes += line.line + "\n";
     }
-    gatherer.staged(8);
-    gatherer.findDuplicates();
-    for (const std::string& line : input) gatherer.writtenLine(line);
-    EXPECT_TRUE(gatherer.verify());
-    ASSERT_TRUE(gatherer.wantsLines());
+    xrefs.staged();
+    // Then the write-out's rows, in the output's order, with the numbers they were staged under.
+    xrefs.beginWriteOut();
+    xrefs.writtenRow("0 HEAD", 0);
+    xrefs.writtenRow("0 @I1@ INDI\r\n1 NOTE long\r\n0 @M1@ OBJE", 1);
+    xrefs.writtenRow("0 @I01@ INDI", 1);
+    xrefs.writtenRow("0 @I1@ INDI\r\n0 @M1@ OBJE\r\n0 @S12@ REPO", 1);
+    xrefs.writtenRow("0 @S12@ SOUR", 12);
+    xrefs.endWriteOut();
+    ASSERT_TRUE(xrefs.wantsLines());
     testing::StringSource source(bytes + "0 @I1@ INDI\n");  // after the trailer: not counted
-    gatherer.locate(source);
+    RunReport r;
+    xrefs.locate(source, static_cast<int64_t>(input.size()), r);
 
-    const RunReport& r = gatherer.report();
-    EXPECT_EQ(r.continuedLines, (std::vector<ReportedLine>{{3, "@I1@"}}));
     EXPECT_EQ(r.duplicateXrefs, (std::vector<std::pair<std::string, std::vector<int64_t>>>{
-                                    {"@I1@", {2, 6}}, {"@M1@", {4, 7}}}));
+                                    {"@I1@", {2, 6}}, {"@M1@", {4, 7}}, {"@S12@", {8, 9}}}));
     EXPECT_EQ(r.equalNumbers, (std::vector<std::vector<int64_t>>{{2, 5, 6}}));
-    EXPECT_NE(toJson(r).find("\"continued_lines\":[{\"line\":3,\"record\":\"@I1@\"}]"),
-              std::string::npos);
 }
 
 TEST(Json, EscapesAnyByte) {

@@ -14,11 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion_run.h"
+#include "engine.h"
 #include "gedcom_line.h"
 #include "invariant.h"
 #include "memory_file_system.h"
-#include "run_database.h"
 #include "scripted_frontend.h"
 #include "staging_database.h"
 
@@ -29,7 +28,6 @@ using brelin::testing::ScriptedFrontend;
 
 constexpr const char* kInput = "/data/arbre.ged";
 constexpr const char* kOutput = "/data/arbre-trie.ged";
-constexpr const char* kLog = "/prog/Logbrelin.log";
 
 [[noreturn]] void finding(const std::string& what) {
     std::fprintf(stderr, "FINDING: %s\n", what.c_str());
@@ -63,10 +61,8 @@ Converted convert(const std::string& bytes, size_t readChunk, bool smallRuns, bo
     files.put(kInput, bytes);
     ScriptedFrontend frontend;
     frontend.output = kOutput;
-    brelin::RunDatabase runDatabase(database(smallRuns));
-    brelin::ConversionRun run(runDatabase, files, frontend, frontend, kLog,
-                              brelin::RunOptions{conc});
-    const brelin::RunResult result = run.start(kInput);
+    const brelin::RunResult result = brelin::testing::runOn(database(smallRuns), files, frontend,
+                                                            kInput, brelin::RunOptions{conc});
 
     const bool written = files.has(kOutput);
     if (result.outcome == brelin::RunOutcome::Completed) {
@@ -79,13 +75,16 @@ Converted convert(const std::string& bytes, size_t readChunk, bool smallRuns, bo
     } else {
         finding("unexpected outcome " + std::to_string(static_cast<int>(result.outcome)));
     }
-    if (frontend.state != brelin::RunState::Idle) finding("the run did not end idle");
     if (files.at(kInput) != bytes) finding("the input was changed");
-    for (const float percent : frontend.progress) {
-        if (!(percent >= 0.0f && percent <= 100.0f)) finding("progress out of range");
+    if (!std::is_sorted(frontend.progress.begin(), frontend.progress.end()) &&
+        frontend.passes.size() < 2)
+        finding("progress went back within a pass");
+    for (const int percent : frontend.progress) {
+        if (percent < 0 || percent > 100) finding("progress out of range");
     }
     if (!written) return {std::nullopt, result.report};
-    const std::string log = files.has(kLog) ? files.at(kLog) : std::string();
+    const std::string& logPath = brelin::testing::kFiles.logPath;
+    const std::string log = files.has(logPath) ? files.at(logPath) : std::string();
     size_t reports = 0;
     for (size_t at = log.find("La ligne "); at != std::string::npos;
          at = log.find("La ligne ", at + 1))

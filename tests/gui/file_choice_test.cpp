@@ -82,8 +82,9 @@ void FileChoiceTest::inputDialogOpensWhereTheLastInputWas() {
     // The next start of the program reads the folder from its settings, while it exists.
     DiskFileSystem files;
     auto nextStart = [&] {
-        MainWindow window(RunDatabase::open(rig.dir.file("suivant.db")),
-                          rig.dir.file("suivant.log"), files, rig.dialogs);
+        MainWindow window(
+            std::make_unique<Engine>(programFilesIn(rig.dir.path(), "suivant"), files), files,
+            rig.dialogs);
         window.findChild<QPushButton*>("btnFile")->click();
         return rig.dialogs.fileRequests.back().folder;
     };

@@ -410,15 +410,15 @@ void MainWindowTest::concChoiceIsKeptAndUsed() {
 
     // The next start of the program finds the box as the user left it.
     DiskFileSystem disk;
-    MainWindow next(RunDatabase::open(rig.dir.file("next.db")), rig.dir.file("Lognext.log"), disk,
+    MainWindow next(std::make_unique<Engine>(programFilesIn(rig.dir.path(), "next"), disk), disk,
                     rig.dialogs);
     QVERIFY(next.findChild<QCheckBox*>("chkConc")->isChecked());
 
     // A choice kept under the setting's earlier name holds too.
     QSettings().remove("conc");
     QSettings().setValue("continueLongLines", true);
-    MainWindow earlier(RunDatabase::open(rig.dir.file("earlier.db")),
-                       rig.dir.file("Logearlier.log"), disk, rig.dialogs);
+    MainWindow earlier(std::make_unique<Engine>(programFilesIn(rig.dir.path(), "earlier"), disk),
+                       disk, rig.dialogs);
     QVERIFY(earlier.findChild<QCheckBox*>("chkConc")->isChecked());
 }
 

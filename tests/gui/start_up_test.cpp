@@ -25,7 +25,7 @@ private slots:
 
 void StartUpTest::replacesTheOldDatabaseAndMakesTheWindow() {
     TempDir dir;
-    const ProgramFiles paths{dir.file("brelin.db"), dir.file("Logbrelin.log")};
+    const ProgramFiles paths = programFilesIn(dir.path(), "brelin");
     writeFile(paths.databasePath, "une ancienne base");
     DiskFileSystem files;
     ScriptedDialogs dialogs;
@@ -49,7 +49,7 @@ void StartUpTest::replacesTheOldDatabaseAndMakesTheWindow() {
 void StartUpTest::failureIsToldAndNoWindowIsMade() {
     TempDir dir;
     const std::string databasePath = dir.file("absent/brelin.db");
-    const ProgramFiles paths{databasePath, dir.file("absent/Logbrelin.log")};
+    const ProgramFiles paths = programFilesIn(dir.file("absent"), "brelin");
     DiskFileSystem files;
     ScriptedDialogs dialogs;
 
@@ -68,7 +68,7 @@ void StartUpTest::filesNamedRelativelyStayWhereTheyWereAtStartUp() {
     DiskFileSystem files;
     ScriptedDialogs dialogs;
     const std::unique_ptr<MainWindow> window =
-        startUp(ProgramFiles{"brelin.db", "Logbrelin.log"}, files, dialogs);
+        startUp(programFilesIn("", "brelin"), files, dialogs);
     QVERIFY(window != nullptr);
 
     // As the real file dialog does after a choice.

@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
+#include "engine.h"
 #include "file_system.h"
 #include "main_window.h"
-#include "run_database.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
 #include "test_settings.h"
@@ -52,8 +52,9 @@ public:
     // files: the window's files; by default the disk. The settings start empty.
     explicit WindowRig(FileSystem* files = nullptr) : files_(files != nullptr ? files : &disk_) {
         startWithNoSettings();
-        window_ = std::make_unique<MainWindow>(RunDatabase::open(dir.file("brelin.db")),
-                                               dir.file("Logbrelin.log"), *files_, dialogs);
+        window_ = std::make_unique<MainWindow>(
+            std::make_unique<Engine>(programFilesIn(dir.path(), "brelin"), *files_), *files_,
+            dialogs);
     }
 
     TempDir dir;

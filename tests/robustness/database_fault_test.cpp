@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "conversion_run.h"
+#include "engine.h"
 #include "faulty_vfs.h"
 #include "file_system.h"
 #include "invariant.h"
@@ -59,7 +59,7 @@ struct Scenario {
     RunResult run() {
         ScriptedFrontend frontend;
         frontend.output = output;
-        return runOnce(database, disk, frontend, input, dir.file("Logbrelin.log"));
+        return runOn(database, disk, frontend, input, {}, programFilesIn(dir.path(), "brelin"));
     }
 };
 

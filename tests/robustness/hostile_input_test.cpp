@@ -12,7 +12,7 @@
 #include <string>
 
 #include "child_process.h"
-#include "conversion_run.h"
+#include "engine.h"
 #include "error_text.h"
 #include "invariant.h"
 #include "memory_file_system.h"
@@ -141,7 +141,7 @@ TEST_P(HostileInputTest, ConvertsFaithfullyOrRefusesClearly) {
     files.put("/d/arbre.ged", hostile.input);
     ScriptedFrontend frontend;
     frontend.output = "/d/sortie.ged";
-    const RunResult result = runOnce(database, files, frontend, "/d/arbre.ged", "/p/Log.log");
+    const RunResult result = runOn(database, files, frontend, "/d/arbre.ged");
 
     EXPECT_EQ(files.at("/d/arbre.ged"), hostile.input);
     if (!hostile.refusal) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "child_process.h"
-#include "conversion_run.h"
+#include "engine.h"
 #include "error_text.h"
 #include "file_system.h"
 #include "invariant.h"
@@ -67,14 +67,13 @@ TEST_P(DiskFullTest, KeepsTheOldFileAndSaysTheDiskIsFull) {
         static_cast<size_t>(static_cast<double>(expected.size()) * GetParam().fraction);
     ScriptedFrontend frontend;
     frontend.output = "/d/out.ged";
-    const RunResult result = runOnce(memoryDatabase(), files, frontend, "/d/in.ged", "/p/log");
+    const RunResult result = runOn(memoryDatabase(), files, frontend, "/d/in.ged");
 
     EXPECT_EQ(result.outcome, RunOutcome::Failed);
     ASSERT_TRUE(result.error.has_value());
     EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
     EXPECT_NE(text::describe(*result.error).find("le disque est plein"), std::string::npos);
     EXPECT_EQ(files.at("/d/out.ged"), kOld);
-    EXPECT_EQ(frontend.state, RunState::Idle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Points, DiskFullTest,
@@ -155,13 +154,14 @@ struct FolderRun {
         frontend.output = output;
     }
     RunResult run(FileSystem& files) {
-        return runOnce(memoryDatabase(), files, frontend, input, dir.file("Log.log"));
+        return runOn(memoryDatabase(), files, frontend, input, {},
+                     programFilesIn(dir.path(), "brelin"));
     }
 };
 
 TEST(OutputFault, FolderRemovedBeforeTheOutputIsCreatedFailsClearly) {
     FolderRun run;
-    run.frontend.onProgress = [&](float) { std::filesystem::remove_all(run.folder); };
+    run.frontend.onProgress = [&](int) { std::filesystem::remove_all(run.folder); };
     DiskFileSystem disk;
     const RunResult result = run.run(disk);
 

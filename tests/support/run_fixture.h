@@ -8,9 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "conversion_run.h"
+#include "engine.h"
 #include "memory_file_system.h"
-#include "run_database.h"
 #include "scripted_frontend.h"
 #include "staging_database.h"
 
@@ -18,7 +17,7 @@ namespace brelin::testing {
 
 inline const std::string kInput = "/in/family.ged";
 inline const std::string kOutput = "/out/sorted.ged";
-inline const std::string kLog = "/prog/Logbrelin.log";
+inline const std::string& kLog = kFiles.logPath;
 
 // The lines, each ended by CR LF.
 inline std::string crlf(std::initializer_list<std::string> lines) {
@@ -38,8 +37,10 @@ protected:
     // One run of input, answered by the front end's script.
     RunResult convert(const std::string& input) {
         files.put(kInput, input);
-        return run.start(kInput);
+        return start();
     }
+    // One run of the input as it is in files.
+    RunResult start() { return engine.run(kInput, options, frontend, frontend); }
 
     std::optional<std::string> output() const {
         if (!files.has(kOutput)) return std::nullopt;
@@ -51,8 +52,8 @@ protected:
     MemoryFileSystem files;
     ScriptedFrontend frontend;
     StagingDatabase db;
-    RunDatabase database{db};
-    ConversionRun run{database, files, frontend, frontend, kLog};
+    RunOptions options;
+    Engine engine{db, kFiles, files};
 };
 
 }  // namespace brelin::testing

@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "conversion_run.h"
-#include "run_database.h"
+#include "engine.h"
+#include "program_paths.h"
+#include "staging_database.h"
 
 namespace brelin::testing {
 
-class ScriptedFrontend : public RunFrontend, public RunQuestions {
+// The program's files in the tests' memory file system.
+inline const ProgramFiles kFiles = programFilesIn("/prog", "brelin");
+
+class ScriptedFrontend : public RunEvents, public RunQuestions {
 public:
     std::optional<std::string> output;
     // Where a write-out failed, the outputs given next, in order; none left is a cancel. Empty
@@ -20,48 +24,32 @@ public:
     bool asksAgain = false;
     // Answers to the stop question, in order; a missing answer is "no".
     std::vector<bool> stopAnswers;
-    // Called at every progress step, to press stop or change files in the middle of a run.
-    std::function<void(float)> onProgress;
+    // Called at every progress step told, to press stop or change files in the middle of a run.
+    std::function<void(int)> onProgress;
     // Called once the input is measured, before the staging pass reads it.
     std::function<void()> onMeasured;
     // Called when the output is asked for, before the answer is given.
     std::function<void()> onChooseOutput;
 
     bool stop = false;
-    RunState state = RunState::Idle;
-    std::vector<RunState> states;
-    std::vector<std::string> started;
+    std::vector<RunPass> passes;
     std::optional<InputMeasure> measure;
-    std::vector<RunResult> ended;
-    bool progressVisible = false;
-    std::vector<float> progress;
-    int pendingHandled = 0;
+    std::vector<int> progress;
     int stopQuestions = 0;
     int outputQuestions = 0;
     // The failures the output question was asked again with.
     std::vector<RunError> failuresShown;
 
-    // As the programs do, a run starts with no stop request.
-    void runStarted(const std::string& inputPath) override {
-        started.push_back(inputPath);
-        measure.reset();
-        stop = false;
-    }
-    void setState(RunState s) override {
-        state = s;
-        states.push_back(s);
-    }
-    void inputMeasured(const InputMeasure& m) override {
+    void passStarted(RunPass pass, const InputMeasure& m) override {
+        passes.push_back(pass);
+        if (pass != RunPass::Reading) return;
         measure = m;
         if (onMeasured) onMeasured();
     }
-    void showProgress(bool visible) override { progressVisible = visible; }
-    void updateProgress(float percent) override {
+    void progressed(int percent) override {
         progress.push_back(percent);
         if (onProgress) onProgress(percent);
     }
-    void handlePending() override { ++pendingHandled; }
-    void runEnded(const RunResult& result) override { ended.push_back(result); }
 
     std::optional<std::string> chooseOutput(const std::string&, const RunError* failure) override {
         ++outputQuestions;
@@ -82,12 +70,12 @@ public:
     }
 };
 
-// One run of input on the database db (opened by the caller), answered by frontend.
-inline RunResult runOnce(StagingDatabase& db, FileSystem& files, ScriptedFrontend& frontend,
-                         const std::string& input, const std::string& logPath,
-                         RunOptions options = {}) {
-    RunDatabase database(db);
-    return ConversionRun(database, files, frontend, frontend, logPath, options).start(input);
+// One run of input on the database db (opened by the caller), answered by frontend, with the
+// program's files at files (kFiles).
+inline RunResult runOn(StagingDatabase& db, FileSystem& fileSystem, ScriptedFrontend& frontend,
+                       const std::string& input, RunOptions options = {},
+                       const ProgramFiles& files = kFiles) {
+    return Engine(db, files, fileSystem).run(input, options, frontend, frontend);
 }
 
 }  // namespace brelin::testing
