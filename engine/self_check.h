@@ -14,12 +14,15 @@
 
 namespace brelin {
 
+// The 64-bit hash of a line (XXH3), line end excluded; the same for a line given in pieces.
+uint64_t lineHash(std::string_view line);
+
 // A count of lines and the sum of their hashes.
 struct LineTally {
     int64_t count = 0;
     uint64_t digest = 0;
 
-    void add(std::string_view line);
+    void add(std::string_view line) { addHash(lineHash(line)); }
     void addHash(uint64_t hash) {
         ++count;
         digest += hash;

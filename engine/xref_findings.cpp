@@ -7,6 +7,7 @@
 #include "xref_findings.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "gedcom_file.h"
@@ -71,7 +72,11 @@ void XrefFindings::beginWriteOut() {
 }
 
 void XrefFindings::writtenRow(std::string_view row, std::optional<int64_t> number) {
-    const std::string_view head = row.substr(0, row.find_first_of("\r\n"));
+    // A row's lines are joined by CR LF; a part of a long line ends with an LF instead.
+    const void* cr = std::memchr(row.data(), '\r', row.size());
+    std::string_view head =
+        cr ? row.substr(0, static_cast<size_t>(static_cast<const char*>(cr) - row.data())) : row;
+    if (!head.empty() && head.back() == '\n') head.remove_suffix(1);
     const LineKind kind = gedcom::classifyLine(head);
     // The header part, or a later part of a long record.
     if (!isRecord(kind)) return;
