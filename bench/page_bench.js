@@ -15,7 +15,7 @@ const fs = require('fs');
 const path = require('path');
 const {sameFile} = require('./same_file.js');
 const {spawnSync} = require('child_process');
-const {loadEngine, runEngine} = require('../web/node_host.js');
+const {loadEngine, runEngine} = require('../tests/web/node_host.js');
 
 function options(argv) {
     const named = {runs: '5'};

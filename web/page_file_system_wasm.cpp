@@ -1,7 +1,7 @@
 // The host is the JavaScript object Module.brelinHost, which the page's worker (web/worker.js)
-// or the Node runner (web/node_host.js) sets before a run. Its calls return -1 or false on a
-// failure of its own (a file changed or gone since it was chosen, memory refused), which
-// become the run's errors here: nothing thrown in JavaScript crosses the engine.
+// or the Node host of the tests (tests/web/node_host.js) sets before a run. Its calls return -1
+// or false on a failure of its own (a file changed or gone since it was chosen, memory refused),
+// which become the run's errors here: nothing thrown in JavaScript crosses the engine.
 #include "page_file_system_wasm.h"
 
 #include <emscripten.h>

@@ -1,6 +1,7 @@
 // The page's entry into the engine: one run on the file the host gives, through the page's
 // front end and files, then the run's facts told to the host in the programs' wording. The host
-// (web/worker.js in the page, web/node_host.js under Node) shows them; it words nothing itself.
+// (web/worker.js in the page, tests/web/node_host.js under Node) shows them; it words nothing
+// itself.
 //
 // A run happens in a worker of its own, and "Arrêter" ends that worker: the engine's stop
 // question is never asked here, and nothing of a stopped run reaches the page.

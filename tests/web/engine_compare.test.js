@@ -6,7 +6,7 @@
 const {test} = require('node:test');
 const assert = require('node:assert');
 const path = require('path');
-const {loadEngine, runEngine} = require('../../web/node_host.js');
+const {loadEngine, runEngine} = require('./node_host.js');
 const support = require('./support.js');
 
 const folder = support.temporaryFolder('compare');

@@ -1,5 +1,6 @@
-// The page's engine under Node, for the tests and the benchmark: the same module as the page,
-// whose host here reads the input from the disk and keeps the output in memory.
+// The page's engine under Node, for the tests here and the benchmark (bench/page_bench.js): the
+// same module as the page, whose host here reads the input from the disk and keeps the output in
+// memory. The page itself never loads this file.
 'use strict';
 
 const fs = require('fs');
