@@ -50,7 +50,8 @@ function pageRun(engine, o, output) {
     const {facts} = runEngine(engine, o.input, {outputPath: output});
     const seconds = Number(process.hrtime.bigint() - start) / 1e9;
     const used = process.cpuUsage(cpu);
-    if (!facts.json) throw new Error(`the page's engine failed: ${facts.error}`);
+    // Only a completed run tells its report.
+    if (!facts.report) throw new Error(`the page's engine failed: ${facts.error}`);
     return {seconds, cpu: (used.user + used.system) / 1e6};
 }
 

@@ -108,7 +108,8 @@ void failed(const std::string& description) {
     tell("error", description);
 }
 
-void tellResult(const RunResult& result, PageFileSystem& files) {
+// The JSON report only when asked.
+void tellResult(const RunResult& result, PageFileSystem& files, bool json) {
     if (result.outcome != RunOutcome::Completed) {
         if (result.error) failed(text::describe(*result.error));
         return;
@@ -119,7 +120,7 @@ void tellResult(const RunResult& result, PageFileSystem& files) {
         tell("notice", noticeLines(result.report));
     }
     tell("report", text::reportText(result));
-    tell("json", toJson(result.report));
+    if (json) tell("json", toJson(result.report));
     tell("reportName", kReportName);
     if (const std::string* log = files.kept(kLogPath)) {
         tell("logName", kLogPath);
@@ -143,8 +144,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_texts() {
     tell("sizeLimit", text::megabytesText(kMaxInputBytes));
 }
 
-// One run on the host's input, known as inputName; its facts go to the host as they come.
-extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc) {
+// One run on the host's input, known as inputName; its facts go to the host as they come, the
+// JSON report among them with json.
+extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc, int json) {
     const std::string input = inputName;
     const std::string output = outputNameFor(input);
     tell("output", output);
@@ -167,7 +169,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc)
         } catch (const RunError&) {
             // The run's outcome stands; the database goes with the worker.
         }
-        tellResult(result, files);
+        tellResult(result, files, json != 0);
     } catch (const RunError& error) {
         failed(text::describe(error));
     } catch (const std::bad_alloc&) {

@@ -73,8 +73,8 @@ function run(file, continueLongLines) {
     const facts = {};
     engine.brelinHost = hostFor(file, facts);
     try {
-        engine.ccall('brelin_run', null, ['string', 'number'],
-                     [file.name, continueLongLines ? 1 : 0]);
+        engine.ccall('brelin_run', null, ['string', 'number', 'number'],
+                     [file.name, continueLongLines ? 1 : 0, 0]);
     } catch (error) {
         // The engine stopped short of its own words: memory refused, or a fault. The page has
         // the words for both.

@@ -24,7 +24,7 @@ for (const input of inputs) {
         test(`${path.basename(input)}${conc ? ' --conc' : ''}`, async () => {
             const engine = await engineReady;
             const expected = native(input, {conc});
-            const page = runEngine(engine, input, {conc});
+            const page = runEngine(engine, input, {conc, json: true});
             if (expected.status === 0) {
                 assert.ok(page.output, `the page failed: ${page.facts.error}`);
                 assert.ok(page.output.equals(expected.output), 'the outputs differ');

@@ -12,10 +12,12 @@ async function loadEngine(scriptPath) {
 }
 
 // One run of engine on the file at inputPath, known to the run as name (its file name by
-// default). Returns the facts the run told, by name (texts as strings, the log as its bytes),
-// and the committed output's bytes, or null. With outputPath, the output is written there as it
-// comes instead, the file appearing when committed, as brelin-cli writes it (and output is null).
-function runEngine(engine, inputPath, {name, conc = false, outputPath, onProgress} = {}) {
+// default), with the JSON report among its facts with json. Returns the facts the run told, by
+// name (texts as strings, the log as its bytes), and the committed output's bytes, or null. With
+// outputPath, the output is written there as it comes instead, the file appearing when
+// committed, as brelin-cli writes it (and output is null).
+function runEngine(engine, inputPath,
+                   {name, conc = false, json = false, outputPath, onProgress} = {}) {
     const fd = fs.openSync(inputPath, 'r');
     const size = fs.fstatSync(fd).size;
     const facts = {};
@@ -57,7 +59,8 @@ function runEngine(engine, inputPath, {name, conc = false, outputPath, onProgres
     };
     try {
         const runName = name || require('path').basename(inputPath);
-        engine.ccall('brelin_run', null, ['string', 'number'], [runName, conc ? 1 : 0]);
+        engine.ccall('brelin_run', null, ['string', 'number', 'number'],
+                     [runName, conc ? 1 : 0, json ? 1 : 0]);
     } finally {
         fs.closeSync(fd);
         delete engine.brelinHost;
