@@ -12,7 +12,10 @@
     // SIMD, bulk memory or exceptions refuses it.
     const compiled = WebAssembly.compile(
         Uint8Array.from(atob($('brelin-wasm').textContent.trim()), (c) => c.charCodeAt(0)));
-    const concKey = 'brelin.continueLongLines';
+    // The CONC box's key in the browser's storage; its first name is still read, so that an
+    // earlier choice holds.
+    const concKey = 'brelin.conc';
+    const earlierConcKey = 'brelin.continueLongLines';
 
     let texts = {};      // the engine's fixed texts (brelin_texts)
     let spare = null;    // the worker ready for the next run: {worker, ready}
@@ -169,7 +172,7 @@
         }
         if (current !== next.worker) return;  // stopped while it was getting ready
         listen(next.worker);
-        next.worker.postMessage({type: 'run', file, continueLongLines: $('conc').checked});
+        next.worker.postMessage({type: 'run', file, conc: $('conc').checked});
     }
 
     function stop() {
@@ -219,7 +222,8 @@
 
     // The CONC choice is the user's, kept in the browser from one visit to the next.
     try {
-        $('conc').checked = localStorage.getItem(concKey) === 'true';
+        $('conc').checked = (localStorage.getItem(concKey) ??
+                             localStorage.getItem(earlierConcKey)) === 'true';
         $('conc').addEventListener('change', () => {
             localStorage.setItem(concKey, String($('conc').checked));
         });

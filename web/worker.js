@@ -4,6 +4,7 @@
 // stops the run: nothing of a stopped run is kept. Every text it passes on comes from the
 // engine.
 //
+// Messages from the page: {type: 'module', module}, then {type: 'run', file, conc}.
 // Messages to the page: {type: 'ready', texts} (or 'unsupported'), then for the run
 // {type: 'fact', key, value}, {type: 'progress', percent}, and last {type: 'end', facts, output}
 // or {type: 'crash', facts, detail} when the engine itself failed (the texts for that were told
@@ -69,12 +70,12 @@ function hostFor(file, facts) {
     };
 }
 
-function run(file, continueLongLines) {
+function run(file, conc) {
     const facts = {};
     engine.brelinHost = hostFor(file, facts);
     try {
         engine.ccall('brelin_run', null, ['string', 'number', 'number'],
-                     [file.name, continueLongLines ? 1 : 0, 0]);
+                     [file.name, conc ? 1 : 0, 0]);
     } catch (error) {
         // The engine stopped short of its own words: memory refused, or a fault. The page has
         // the words for both.
@@ -88,7 +89,7 @@ function run(file, continueLongLines) {
 
 onmessage = (event) => {
     if (event.data.type === 'module') load(event.data.module);
-    if (event.data.type === 'run') run(event.data.file, event.data.continueLongLines);
+    if (event.data.type === 'run') run(event.data.file, event.data.conc);
 };
 
 // The engine, from the module the page compiled once for all its workers: a worker that

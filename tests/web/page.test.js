@@ -204,11 +204,25 @@ test('failures are told in French, and nothing is offered', async () => {
 
 test('the CONC box keeps its state from one opening of the page to the next', async () => {
     for (const on of [true, false]) {
-        await page.$eval('#conc', (box, state) => {
-            if (box.checked !== state) box.click();
-        }, on);
+        await setConc(on);
         await open();
         assert.strictEqual(await page.$eval('#conc', (box) => box.checked), on);
+    }
+});
+
+test('the CONC box keeps a choice stored under its earlier name', async () => {
+    const cases = [
+        [{'brelin.continueLongLines': 'true'}, true],
+        [{'brelin.continueLongLines': 'true', 'brelin.conc': 'false'}, false],
+        [{'brelin.continueLongLines': 'false'}, false],
+    ];
+    for (const [stored, checked] of cases) {
+        await page.evaluate((entries) => {
+            localStorage.clear();
+            for (const [key, value] of Object.entries(entries)) localStorage.setItem(key, value);
+        }, stored);
+        await open();
+        assert.strictEqual(await page.$eval('#conc', (box) => box.checked), checked);
     }
 });
 
