@@ -95,20 +95,28 @@
         spare = startWorker();
     }
 
+    // A live fact of the run under way.
+    function showLive(facts) {
+        if (facts.phase) {
+            $('phase').textContent = $('phase').dataset[facts.phase];
+            $('bar').value = 0;
+        }
+        if (facts.measure) $('measure').textContent = facts.measure;
+    }
+
     function completed(facts, output) {
         if (!output) {
-            fail(facts.status, facts.error);
+            fail(facts.state, facts.error);
             return;
         }
-        // "N lignes  Terminé  en T Sec", in the window's three panels.
-        const [measure, done, elapsed] = facts.status.split('  ');
-        $('measure').textContent = measure;
-        $('state').textContent = done;
-        $('elapsed').textContent = elapsed || '';
+        // In the window's three panels.
+        $('measure').textContent = facts.measure;
+        $('state').textContent = facts.state;
+        $('elapsed').textContent = facts.elapsed;
         if (facts.notice) {
             $('notice-intro').textContent = facts.noticeIntro;
             const list = $('notice-lines');
-            list.replaceChildren(...facts.notice.trim().split('\n').map((line) => {
+            list.replaceChildren(...facts.notice.map((line) => {
                 const item = document.createElement('li');
                 item.textContent = line;
                 return item;
@@ -126,11 +134,8 @@
         worker.onmessage = (event) => {
             if (worker !== current) return;  // a stopped run's last words
             const message = event.data;
-            if (message.type === 'fact' && message.key === 'state') {
-                $('phase').textContent = $('phase').dataset[message.value];
-                $('bar').value = 0;
-            } else if (message.type === 'fact' && message.key === 'measure') {
-                $('measure').textContent = message.value;
+            if (message.type === 'fact') {
+                showLive(message.facts);
             } else if (message.type === 'progress') {
                 $('bar').value = message.percent;
             } else if (message.type === 'end') {

@@ -1,7 +1,7 @@
 // The page's entry into the engine: one run on the file the host gives, through the page's
 // front end and files, then the run's facts told to the host in the programs' wording. The host
 // (web/worker.js in the page, tests/web/node_host.js under Node) shows them; it words nothing
-// itself.
+// itself. The entries, the host's methods and the facts are those of web/page_contract.js.
 //
 // A run happens in a worker of its own, and "Arrêter" ends that worker: the engine's stop
 // question is never asked here, and nothing of a stopped run reaches the page.
@@ -10,25 +10,18 @@
 #include <cmath>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "attention.h"
 #include "conversion_run.h"
 #include "error_text.h"
 #include "messages.h"
+#include "page_contract.h"
 #include "page_file_system_wasm.h"
 #include "page_texts.h"
 #include "report_json.h"
 #include "report_text.h"
 #include "run_database.h"
-
-// clang-format off
-EM_JS(void, brelin_host_tell, (const char* key, const char* bytes, size_t size), {
-    Module.brelinHost.tell(UTF8ToString(key), HEAPU8.slice(bytes >>> 0, (bytes >>> 0) + size));
-});
-EM_JS(void, brelin_host_progress, (int percent), {
-    Module.brelinHost.progress(percent);
-});
-// clang-format on
 
 namespace brelin {
 
@@ -45,8 +38,8 @@ constexpr const char* kDatabasePath = "brelin.db";
 constexpr const char* kLogPath = "Logbrelin.log";
 constexpr const char* kReportName = "Rapportbrelin.txt";
 
-void tell(const char* key, std::string_view bytes) {
-    brelin_host_tell(key, bytes.data(), bytes.size());
+void tell(Fact key, std::string_view bytes) {
+    host::tell(key, bytes);
 }
 
 // "NAME-trie.ged" for "NAME.ged", as the window suggests.
@@ -73,18 +66,18 @@ public:
     void runStarted(const std::string&) override {}
     void setState(RunState state) override {
         if (state == RunState::Idle) return;
-        tell("state", state == RunState::Writing ? "writing" : "reading");
+        tell(Fact::Phase, state == RunState::Writing ? "writing" : "reading");
         lastPercent_ = -1;
     }
     void inputMeasured(const InputMeasure& measure) override {
-        tell("measure", text::measureText(measure));
+        tell(Fact::Measure, text::measureText(measure));
     }
     void showProgress(bool) override {}
     void updateProgress(float percent) override {
         const int whole = static_cast<int>(std::floor(percent));
         if (whole == lastPercent_) return;
         lastPercent_ = whole;
-        brelin_host_progress(whole);
+        host::progress(whole);
     }
     void handlePending() override {}
     void runEnded(const RunResult&) override {}
@@ -94,37 +87,31 @@ private:
     int lastPercent_ = -1;
 };
 
-// What the notice of the window says after a completed run, one fact a line; empty when there
-// is nothing to tell.
-std::string noticeLines(const RunReport& report) {
-    std::string lines;
-    for (const std::string& line : text::attentionLines(report, text::Voice::Notice))
-        lines += line + "\n";
-    return lines;
-}
-
 void failed(const std::string& description) {
-    tell("status", text::kFailed);
-    tell("error", description);
+    tell(Fact::State, text::kFailed);
+    tell(Fact::Error, description);
 }
 
-// The JSON report only when asked.
+// A completed run's facts as the window shows them: its three panels, then its notice, one fact
+// a line, when something deserves attention. The JSON report only when asked.
 void tellResult(const RunResult& result, PageFileSystem& files, bool json) {
     if (result.outcome != RunOutcome::Completed) {
         if (result.error) failed(text::describe(*result.error));
         return;
     }
-    tell("status", text::completedLine(result));
-    if (!findings(result.report).empty()) {
-        tell("noticeIntro", text::kPageNoticeIntro);
-        tell("notice", noticeLines(result.report));
-    }
-    tell("report", text::reportText(result));
-    if (json) tell("json", toJson(result.report));
-    tell("reportName", kReportName);
+    tell(Fact::Measure, text::measureText(result.measure));
+    tell(Fact::State, text::kDone);
+    tell(Fact::Elapsed, text::elapsedText(result.seconds));
+    const std::vector<std::string> notice =
+        text::attentionLines(result.report, text::Voice::Notice);
+    if (!notice.empty()) tell(Fact::NoticeIntro, text::kPageNoticeIntro);
+    for (const std::string& line : notice) tell(Fact::Notice, line);
+    tell(Fact::Report, text::reportText(result));
+    if (json) tell(Fact::Json, toJson(result.report));
+    tell(Fact::ReportName, kReportName);
     if (const std::string* log = files.kept(kLogPath)) {
-        tell("logName", kLogPath);
-        tell("log", *log);
+        tell(Fact::LogName, kLogPath);
+        tell(Fact::Log, *log);
     }
 }
 
@@ -136,12 +123,12 @@ using namespace brelin;
 
 // The texts the page shows before any run, and after a run its worker could not finish.
 extern "C" EMSCRIPTEN_KEEPALIVE void brelin_texts() {
-    tell("version", text::kVersion);
-    tell("stopped", text::kCliAbandoned);
-    tell("attention", text::kAttention);
-    tell("failed", text::kFailed);
-    tell("noticeTitle", text::kNoticeTitle);
-    tell("sizeLimit", text::megabytesText(kMaxInputBytes));
+    tell(Fact::Version, text::kVersion);
+    tell(Fact::Stopped, text::kCliAbandoned);
+    tell(Fact::Attention, text::kAttention);
+    tell(Fact::Failed, text::kFailed);
+    tell(Fact::NoticeTitle, text::kNoticeTitle);
+    tell(Fact::SizeLimit, text::megabytesText(kMaxInputBytes));
 }
 
 // One run on the host's input, known as inputName; its facts go to the host as they come, the
@@ -149,10 +136,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_texts() {
 extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc, int json) {
     const std::string input = inputName;
     const std::string output = outputNameFor(input);
-    tell("output", output);
+    tell(Fact::Output, output);
     // Should the worker die of a lack of memory or of a fault, the page says so in these words.
-    tell("outOfMemory", text::describe(RunError(FailedStep::Internal, input, Cause::OutOfMemory)));
-    tell("unexpected", text::describe(RunError(FailedStep::Internal, input)));
+    tell(Fact::OutOfMemory,
+         text::describe(RunError(FailedStep::Internal, input, Cause::OutOfMemory)));
+    tell(Fact::Unexpected, text::describe(RunError(FailedStep::Internal, input)));
 
     PageFileSystem files(input);
     try {

@@ -107,6 +107,8 @@ for (const conc of [false, true]) {
         const expected = native(example, {conc});
         await runOn(example, {conc});
         assert.match(await text('#state'), /^Terminé$/);
+        assert.match(await text('#measure'), /^\d+ lignes$/);
+        assert.match(await text('#elapsed'), /^en \d+ Sec$/);
         const sorted = await save('#save-output');
         assert.strictEqual(sorted.name, 'exemple-trie.ged');
         assert.ok(sorted.bytes.equals(expected.output), 'the sorted files differ');
