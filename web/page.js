@@ -12,7 +12,10 @@
     // SIMD, bulk memory or exceptions refuses it.
     const compiled = WebAssembly.compile(
         Uint8Array.from(atob($('brelin-wasm').textContent.trim()), (c) => c.charCodeAt(0)));
-    const concKey = 'brelin.continueLongLines';
+    // The CONC box's key in the browser's storage; its first name is still read, so that an
+    // earlier choice holds.
+    const concKey = 'brelin.conc';
+    const earlierConcKey = 'brelin.continueLongLines';
 
     let texts = {};      // the engine's fixed texts (brelin_texts)
     let spare = null;    // the worker ready for the next run: {worker, ready}
@@ -92,20 +95,28 @@
         spare = startWorker();
     }
 
+    // A live fact of the run under way.
+    function showLive(facts) {
+        if (facts.phase) {
+            $('phase').textContent = $('phase').dataset[facts.phase];
+            $('bar').value = 0;
+        }
+        if (facts.measure) $('measure').textContent = facts.measure;
+    }
+
     function completed(facts, output) {
         if (!output) {
-            fail(facts.status, facts.error);
+            fail(facts.state, facts.error);
             return;
         }
-        // "N lignes  Terminé  en T Sec", in the window's three panels.
-        const [measure, done, elapsed] = facts.status.split('  ');
-        $('measure').textContent = measure;
-        $('state').textContent = done;
-        $('elapsed').textContent = elapsed || '';
+        // In the window's three panels.
+        $('measure').textContent = facts.measure;
+        $('state').textContent = facts.state;
+        $('elapsed').textContent = facts.elapsed;
         if (facts.notice) {
             $('notice-intro').textContent = facts.noticeIntro;
             const list = $('notice-lines');
-            list.replaceChildren(...facts.notice.trim().split('\n').map((line) => {
+            list.replaceChildren(...facts.notice.map((line) => {
                 const item = document.createElement('li');
                 item.textContent = line;
                 return item;
@@ -123,11 +134,8 @@
         worker.onmessage = (event) => {
             if (worker !== current) return;  // a stopped run's last words
             const message = event.data;
-            if (message.type === 'fact' && message.key === 'state') {
-                $('phase').textContent = $('phase').dataset[message.value];
-                $('bar').value = 0;
-            } else if (message.type === 'fact' && message.key === 'measure') {
-                $('measure').textContent = message.value;
+            if (message.type === 'fact') {
+                showLive(message.facts);
             } else if (message.type === 'progress') {
                 $('bar').value = message.percent;
             } else if (message.type === 'end') {
@@ -169,7 +177,7 @@
         }
         if (current !== next.worker) return;  // stopped while it was getting ready
         listen(next.worker);
-        next.worker.postMessage({type: 'run', file, continueLongLines: $('conc').checked});
+        next.worker.postMessage({type: 'run', file, conc: $('conc').checked});
     }
 
     function stop() {
@@ -219,7 +227,8 @@
 
     // The CONC choice is the user's, kept in the browser from one visit to the next.
     try {
-        $('conc').checked = localStorage.getItem(concKey) === 'true';
+        $('conc').checked = (localStorage.getItem(concKey) ??
+                             localStorage.getItem(earlierConcKey)) === 'true';
         $('conc').addEventListener('change', () => {
             localStorage.setItem(concKey, String($('conc').checked));
         });

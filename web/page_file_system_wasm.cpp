@@ -1,34 +1,14 @@
 // The host is the JavaScript object Module.brelinHost, which the page's worker (web/worker.js)
-// or the Node runner (web/node_host.js) sets before a run. Its calls return -1 or false on a
-// failure of its own (a file changed or gone since it was chosen, memory refused), which
-// become the run's errors here: nothing thrown in JavaScript crosses the engine.
+// or the Node host of the tests (tests/web/node_host.js) sets before a run; its methods are
+// those of web/page_contract.js. Its calls return -1 or false on a failure of its own (a file
+// changed or gone since it was chosen, memory refused), which become the run's errors here:
+// nothing thrown in JavaScript crosses the engine.
 #include "page_file_system_wasm.h"
-
-#include <emscripten.h>
 
 #include <algorithm>
 #include <cerrno>
 
-// clang-format off
-EM_JS(double, brelin_host_input_size, (), {
-    return Module.brelinHost.inputSize();
-});
-EM_JS(double, brelin_host_read, (double offset, char* buffer, size_t capacity), {
-    return Module.brelinHost.read(offset, HEAPU8.subarray(buffer >>> 0, (buffer >>> 0) + capacity));
-});
-EM_JS(int, brelin_host_output_open, (const char* name), {
-    return Module.brelinHost.outputOpen(UTF8ToString(name));
-});
-EM_JS(bool, brelin_host_output_write, (int id, const char* bytes, size_t size), {
-    return Module.brelinHost.outputWrite(id, HEAPU8.subarray(bytes >>> 0, (bytes >>> 0) + size));
-});
-EM_JS(bool, brelin_host_output_commit, (int id), {
-    return Module.brelinHost.outputCommit(id);
-});
-EM_JS(void, brelin_host_output_discard, (int id), {
-    Module.brelinHost.outputDiscard(id);
-});
-// clang-format on
+#include "page_contract.h"
 
 namespace brelin {
 
@@ -46,7 +26,7 @@ public:
     uint64_t size() const override { return size_; }
     size_t readAt(uint64_t offset, char* buffer, size_t capacity) override {
         const double got =
-            brelin_host_read(static_cast<double>(offset), buffer, std::min(capacity, kMaxRead));
+            host::read(static_cast<double>(offset), {buffer, std::min(capacity, kMaxRead)});
         if (got < 0) throw RunError::fromSystem(FailedStep::ReadInput, path_, EIO);
         return static_cast<size_t>(got);
     }
@@ -64,16 +44,16 @@ class HostOutput : public OutputFile {
 public:
     HostOutput(std::string path, int id) : path_(std::move(path)), id_(id) {}
     ~HostOutput() override {
-        if (!committed_) brelin_host_output_discard(id_);
+        if (!committed_) host::outputDiscard(id_);
     }
     HostOutput(const HostOutput&) = delete;
     HostOutput& operator=(const HostOutput&) = delete;
 
     void write(std::string_view bytes) override {
-        if (!brelin_host_output_write(id_, bytes.data(), bytes.size())) fail();
+        if (!host::outputWrite(id_, bytes)) fail();
     }
     void commit() override {
-        if (!brelin_host_output_commit(id_)) fail();
+        if (!host::outputCommit(id_)) fail();
         committed_ = true;
     }
 
@@ -107,13 +87,13 @@ PageFileSystem::PageFileSystem(std::string inputName) : inputName_(std::move(inp
 
 std::unique_ptr<ByteSource> PageFileSystem::openInput(const std::string& path) {
     if (path != inputName_) throw RunError::fromSystem(FailedStep::ReadInput, path, ENOENT);
-    const double size = brelin_host_input_size();
+    const double size = host::inputSize();
     if (size < 0) throw RunError::fromSystem(FailedStep::ReadInput, path, EIO);
     return std::make_unique<HostSource>(path, static_cast<uint64_t>(size));
 }
 
 std::unique_ptr<OutputFile> PageFileSystem::createOutput(const std::string& path) {
-    const int id = brelin_host_output_open(path.c_str());
+    const int id = host::outputOpen(path);
     if (id < 0) throw RunError::fromSystem(FailedStep::WriteOutput, path, ENOMEM);
     return std::make_unique<HostOutput>(path, id);
 }

@@ -1,6 +1,7 @@
 // The page's entry into the engine: one run on the file the host gives, through the page's
 // front end and files, then the run's facts told to the host in the programs' wording. The host
-// (web/worker.js in the page, web/node_host.js under Node) shows them; it words nothing itself.
+// (web/worker.js in the page, tests/web/node_host.js under Node) shows them; it words nothing
+// itself. The entries, the host's methods and the facts are those of web/page_contract.js.
 //
 // A run happens in a worker of its own, and "Arrêter" ends that worker: the engine's stop
 // question is never asked here, and nothing of a stopped run reaches the page.
@@ -8,24 +9,17 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "attention.h"
 #include "engine.h"
 #include "error_text.h"
 #include "messages.h"
+#include "page_contract.h"
 #include "page_file_system_wasm.h"
 #include "page_texts.h"
 #include "report_json.h"
 #include "report_text.h"
-
-// clang-format off
-EM_JS(void, brelin_host_tell, (const char* key, const char* bytes, size_t size), {
-    Module.brelinHost.tell(UTF8ToString(key), HEAPU8.slice(bytes >>> 0, (bytes >>> 0) + size));
-});
-EM_JS(void, brelin_host_progress, (int percent), {
-    Module.brelinHost.progress(percent);
-});
-// clang-format on
 
 namespace brelin {
 
@@ -40,8 +34,8 @@ constexpr uint64_t kMaxInputBytes = 2000000000;
 // its lock and the report in the page's files.
 const ProgramFiles kFiles = programFilesIn("", "brelin");
 
-void tell(const char* key, std::string_view bytes) {
-    brelin_host_tell(key, bytes.data(), bytes.size());
+void tell(Fact key, std::string_view bytes) {
+    host::tell(key, bytes);
 }
 
 // "NAME-trie.ged" for "NAME.ged", as the window suggests.
@@ -65,49 +59,40 @@ public:
     bool confirmStop() override { return true; }
 
     void passStarted(RunPass pass, const InputMeasure& measure) override {
-        if (pass == RunPass::Reading) {
-            tell("state", "reading");
-            tell("measure", text::measureText(measure));
-        } else {
-            tell("state", "writing");
-        }
+        tell(Fact::Phase, pass == RunPass::Writing ? "writing" : "reading");
+        if (pass == RunPass::Reading) tell(Fact::Measure, text::measureText(measure));
     }
-    void progressed(int percent) override { brelin_host_progress(percent); }
+    void progressed(int percent) override { host::progress(percent); }
 
 private:
     std::string output_;
 };
 
-// What the notice of the window says after a completed run, one fact a line; empty when there
-// is nothing to tell.
-std::string noticeLines(const RunReport& report) {
-    std::string lines;
-    for (const std::string& line : text::attentionLines(report, text::Voice::Notice))
-        lines += line + "\n";
-    return lines;
-}
-
 void failed(const std::string& description) {
-    tell("status", text::kFailed);
-    tell("error", description);
+    tell(Fact::State, text::kFailed);
+    tell(Fact::Error, description);
 }
 
-void tellResult(const RunResult& result, PageFileSystem& files) {
+// A completed run's facts as the window shows them: its three panels, then its notice, one fact
+// a line, when something deserves attention. The JSON report only when asked.
+void tellResult(const RunResult& result, PageFileSystem& files, bool json) {
     if (result.outcome != RunOutcome::Completed) {
         if (result.error) failed(text::describe(*result.error));
         return;
     }
-    tell("status", text::completedLine(result));
-    if (!findings(result.report).empty()) {
-        tell("noticeIntro", text::kPageNoticeIntro);
-        tell("notice", noticeLines(result.report));
-    }
-    tell("report", text::reportText(result));
-    tell("json", toJson(result.report));
-    tell("reportName", kFiles.reportPath);
+    tell(Fact::Measure, text::measureText(result.measure));
+    tell(Fact::State, text::kDone);
+    tell(Fact::Elapsed, text::elapsedText(result.seconds));
+    const std::vector<std::string> notice =
+        text::attentionLines(result.report, text::Voice::Notice);
+    if (!notice.empty()) tell(Fact::NoticeIntro, text::kPageNoticeIntro);
+    for (const std::string& line : notice) tell(Fact::Notice, line);
+    tell(Fact::Report, text::reportText(result));
+    if (json) tell(Fact::Json, toJson(result.report));
+    tell(Fact::ReportName, kFiles.reportPath);
     if (const std::string* log = files.kept(kFiles.logPath)) {
-        tell("logName", kFiles.logPath);
-        tell("log", *log);
+        tell(Fact::LogName, kFiles.logPath);
+        tell(Fact::Log, *log);
     }
 }
 
@@ -119,22 +104,24 @@ using namespace brelin;
 
 // The texts the page shows before any run, and after a run its worker could not finish.
 extern "C" EMSCRIPTEN_KEEPALIVE void brelin_texts() {
-    tell("version", text::kVersion);
-    tell("stopped", text::kCliAbandoned);
-    tell("attention", text::kAttention);
-    tell("failed", text::kFailed);
-    tell("noticeTitle", text::kNoticeTitle);
-    tell("sizeLimit", text::megabytesText(kMaxInputBytes));
+    tell(Fact::Version, text::kVersion);
+    tell(Fact::Stopped, text::kCliAbandoned);
+    tell(Fact::Attention, text::kAttention);
+    tell(Fact::Failed, text::kFailed);
+    tell(Fact::NoticeTitle, text::kNoticeTitle);
+    tell(Fact::SizeLimit, text::megabytesText(kMaxInputBytes));
 }
 
-// One run on the host's input, known as inputName; its facts go to the host as they come.
-extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc) {
+// One run on the host's input, known as inputName; its facts go to the host as they come, the
+// JSON report among them with json.
+extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc, int json) {
     const std::string input = inputName;
     const std::string output = outputNameFor(input);
-    tell("output", output);
+    tell(Fact::Output, output);
     // Should the worker die of a lack of memory or of a fault, the page says so in these words.
-    tell("outOfMemory", text::describe(RunError(FailedStep::Internal, input, Cause::OutOfMemory)));
-    tell("unexpected", text::describe(RunError(FailedStep::Internal, input)));
+    tell(Fact::OutOfMemory,
+         text::describe(RunError(FailedStep::Internal, input, Cause::OutOfMemory)));
+    tell(Fact::Unexpected, text::describe(RunError(FailedStep::Internal, input)));
 
     PageFileSystem files(input);
     try {
@@ -143,7 +130,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc)
         PageFrontend frontend(output);
         RunOptions options;
         options.conc = conc != 0;
-        tellResult(runOnce(kFiles, files, input, options, frontend, frontend), files);
+        tellResult(runOnce(kFiles, files, input, options, frontend, frontend), files, json != 0);
     } catch (const RunError& error) {
         failed(text::describe(error));
     } catch (const std::bad_alloc&) {

@@ -1,26 +1,26 @@
 // The page's worker: one run of the engine, off the page's own thread. The page builds it from
-// the engine's script followed by this one, starts it before it is needed, sends it the
+// the engine's script, the contract's and this one, starts it before it is needed, sends it the
 // engine's compiled module, then one file, and ends it after that run, or at once when the user
 // stops the run: nothing of a stopped run is kept. Every text it passes on comes from the
 // engine.
 //
+// Messages from the page: {type: 'module', module}, then {type: 'run', file, conc}.
 // Messages to the page: {type: 'ready', texts} (or 'unsupported'), then for the run
-// {type: 'fact', key, value}, {type: 'progress', percent}, and last {type: 'end', facts, output}
-// or {type: 'crash', facts, detail} when the engine itself failed (the texts for that were told
-// before the run began).
-/* global createBrelinEngine, FileReaderSync */
+// {type: 'fact', facts} with one live fact, {type: 'progress', percent}, and last
+// {type: 'end', facts, output} or {type: 'crash', facts, outOfMemory, detail} when the engine
+// itself failed (the facts for that were told before the run began). texts and facts hold the
+// facts of web/page_contract.js by their keys; output is a Blob.
+/* global createBrelinEngine, FileReaderSync, pageContract */
 'use strict';
 
-const decoder = new TextDecoder();
 let engine = null;
 
-// The facts worth a message of their own while the run goes on; the rest come with its end.
-const liveFacts = new Set(['state', 'measure']);
-
-function hostFor(file, facts) {
+// The engine's host for a run on file: the facts told go into facts, and the live ones to the
+// page at once; the committed output to kept.output.
+function hostFor(file, facts, kept = {}) {
     const reader = new FileReaderSync();
     const outputs = [];
-    return {
+    return pageContract.checkedHost({
         inputSize: () => file.size,
         // A slice of the file at a time, read where the engine asks: the file is never copied
         // whole into memory. A file changed or gone since it was chosen cannot be read.
@@ -48,7 +48,7 @@ function hostFor(file, facts) {
         },
         outputCommit(id) {
             try {
-                facts.outputBlob = new Blob(outputs[id].parts, {type: 'application/octet-stream'});
+                kept.output = new Blob(outputs[id].parts, {type: 'application/octet-stream'});
                 return true;
             } catch (error) {
                 return false;
@@ -58,23 +58,23 @@ function hostFor(file, facts) {
             outputs[id].parts = [];
         },
         tell(key, bytes) {
-            // The log keeps its Windows-1252 bytes; the rest is UTF-8 text.
-            const value = key === 'log' ? bytes : decoder.decode(bytes);
-            facts[key] = value;
-            if (liveFacts.has(key)) postMessage({type: 'fact', key, value});
+            const value = pageContract.keep(facts, key, bytes);
+            if (pageContract.facts[key].told === 'live') {
+                postMessage({type: 'fact', facts: {[key]: value}});
+            }
         },
         progress(percent) {
             postMessage({type: 'progress', percent});
         },
-    };
+    });
 }
 
-function run(file, continueLongLines) {
+function run(file, conc) {
     const facts = {};
-    engine.brelinHost = hostFor(file, facts);
+    const kept = {};
+    engine.brelinHost = hostFor(file, facts, kept);
     try {
-        engine.ccall('brelin_run', null, ['string', 'number'],
-                     [file.name, continueLongLines ? 1 : 0]);
+        pageContract.enter(engine, 'brelin_run', {inputName: file.name, conc, json: false});
     } catch (error) {
         // The engine stopped short of its own words: memory refused, or a fault. The page has
         // the words for both.
@@ -82,13 +82,12 @@ function run(file, continueLongLines) {
         postMessage({type: 'crash', facts, outOfMemory, detail: String(error)});
         return;
     }
-    const {outputBlob, ...texts} = facts;
-    postMessage({type: 'end', facts: texts, output: outputBlob || null});
+    postMessage({type: 'end', facts, output: kept.output || null});
 }
 
 onmessage = (event) => {
     if (event.data.type === 'module') load(event.data.module);
-    if (event.data.type === 'run') run(event.data.file, event.data.continueLongLines);
+    if (event.data.type === 'run') run(event.data.file, event.data.conc);
 };
 
 // The engine, from the module the page compiled once for all its workers: a worker that
@@ -102,8 +101,8 @@ function load(module) {
     }).then((loaded) => {
         engine = loaded;
         const texts = {};
-        engine.brelinHost = {tell: (key, bytes) => (texts[key] = decoder.decode(bytes))};
-        engine.ccall('brelin_texts', null, [], []);
+        engine.brelinHost = hostFor(null, texts);
+        pageContract.enter(engine, 'brelin_texts');
         postMessage({type: 'ready', texts});
     }, (error) => postMessage({type: 'unsupported', detail: String(error)}));
 }

@@ -6,7 +6,7 @@
 const {test} = require('node:test');
 const assert = require('node:assert');
 const path = require('path');
-const {loadEngine, runEngine} = require('../../web/node_host.js');
+const {loadEngine, runEngine} = require('./node_host.js');
 const support = require('./support.js');
 
 const folder = support.temporaryFolder('compare');
@@ -24,12 +24,13 @@ for (const input of inputs) {
         test(`${path.basename(input)}${conc ? ' --conc' : ''}`, async () => {
             const engine = await engineReady;
             const expected = native(input, {conc});
-            const page = runEngine(engine, input, {conc});
+            const page = runEngine(engine, input, {conc, json: true});
             if (expected.status === 0) {
                 assert.ok(page.output, `the page failed: ${page.facts.error}`);
                 assert.ok(page.output.equals(expected.output), 'the outputs differ');
                 assert.strictEqual(`${page.facts.json}\n`, expected.stdout);
-                assert.deepStrictEqual(page.facts.log || null, expected.log);
+                assert.deepStrictEqual(page.facts.log ? Buffer.from(page.facts.log) : null,
+                                       expected.log);
             } else {
                 assert.strictEqual(expected.status, 1, expected.stderr);
                 assert.strictEqual(page.output, null);
@@ -40,3 +41,16 @@ for (const input of inputs) {
         });
     }
 }
+
+// What the page shows of a completed run comes in facts of its own: the three parts of
+// brelin-cli's summary line, and the lines of its notice, one per thing brelin-cli tells. The
+// JSON report comes only when asked.
+test('a completed run\'s summary and notice, each part a fact; no JSON unless asked', async () => {
+    const example = path.join(support.root, 'examples/exemple.ged');
+    const [summary, , ...attention] = native(example, {json: false}).stdout.trimEnd().split('\n');
+    const {facts} = runEngine(await engineReady, example);
+    assert.strictEqual([facts.measure, facts.state, facts.elapsed].join('  '), summary);
+    assert.strictEqual(facts.notice.length, attention.length);
+    assert.ok(attention.length > 0);
+    assert.strictEqual(facts.json, undefined);
+});

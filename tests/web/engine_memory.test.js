@@ -6,7 +6,7 @@
 const {test} = require('node:test');
 const assert = require('node:assert');
 const path = require('path');
-const {loadEngine, runEngine} = require('../../web/node_host.js');
+const {loadEngine, runEngine} = require('./node_host.js');
 const support = require('./support.js');
 
 test('a run without enough memory fails in French, and the next run goes on', async () => {
@@ -15,7 +15,7 @@ test('a run without enough memory fails in French, and the next run goes on', as
         path.join(support.webBuild, 'tests/wasm/brelin_page_low_memory.js'));
     const failed = runEngine(engine, support.generated('40M', folder));
     assert.strictEqual(failed.output, null);
-    assert.strictEqual(failed.facts.status, 'Échec');
+    assert.strictEqual(failed.facts.state, 'Échec');
     assert.match(failed.facts.error, /: mémoire insuffisante\. Aucun fichier n'a été écrit\./);
 
     const example = path.join(support.root, 'examples/exemple.ged');

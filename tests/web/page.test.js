@@ -107,6 +107,8 @@ for (const conc of [false, true]) {
         const expected = native(example, {conc});
         await runOn(example, {conc});
         assert.match(await text('#state'), /^Terminé$/);
+        assert.match(await text('#measure'), /^\d+ lignes$/);
+        assert.match(await text('#elapsed'), /^en \d+ Sec$/);
         const sorted = await save('#save-output');
         assert.strictEqual(sorted.name, 'exemple-trie.ged');
         assert.ok(sorted.bytes.equals(expected.output), 'the sorted files differ');
@@ -204,11 +206,25 @@ test('failures are told in French, and nothing is offered', async () => {
 
 test('the CONC box keeps its state from one opening of the page to the next', async () => {
     for (const on of [true, false]) {
-        await page.$eval('#conc', (box, state) => {
-            if (box.checked !== state) box.click();
-        }, on);
+        await setConc(on);
         await open();
         assert.strictEqual(await page.$eval('#conc', (box) => box.checked), on);
+    }
+});
+
+test('the CONC box keeps a choice stored under its earlier name', async () => {
+    const cases = [
+        [{'brelin.continueLongLines': 'true'}, true],
+        [{'brelin.continueLongLines': 'true', 'brelin.conc': 'false'}, false],
+        [{'brelin.continueLongLines': 'false'}, false],
+    ];
+    for (const [stored, checked] of cases) {
+        await page.evaluate((entries) => {
+            localStorage.clear();
+            for (const [key, value] of Object.entries(entries)) localStorage.setItem(key, value);
+        }, stored);
+        await open();
+        assert.strictEqual(await page.$eval('#conc', (box) => box.checked), checked);
     }
 });
 

@@ -23,10 +23,11 @@ function nativeProgram() {
     fs.chmodSync(program, 0o755);
     const logPath = path.join(folder, 'Logbrelin-cli.log');
     // One run: the output's bytes (or null), the log's (or null), what it printed, its status.
-    return function run(input, {conc = false} = {}) {
+    return function run(input, {conc = false, json = true} = {}) {
         const output = path.join(folder, 'sorted.ged');
         fs.rmSync(output, {force: true});
-        const args = ['--force', '--json', ...(conc ? ['--conc'] : []), '--', input, output];
+        const args = ['--force', ...(json ? ['--json'] : []), ...(conc ? ['--conc'] : []), '--',
+                      input, output];
         const result = spawnSync(program, args, {maxBuffer: 1 << 30});
         return {
             status: result.status,

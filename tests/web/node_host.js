@@ -1,8 +1,11 @@
-// The page's engine under Node, for the tests and the benchmark: the same module as the page,
-// whose host here reads the input from the disk and keeps the output in memory.
+// The page's engine under Node, for the tests here and the benchmark (bench/page_bench.js): the
+// same module as the page, whose host here reads the input from the disk and keeps the output in
+// memory. The page itself never loads this file.
 'use strict';
 
 const fs = require('fs');
+const path = require('path');
+const pageContract = require('../../web/page_contract.js');
 
 // The engine, made from brelin_page.js and brelin_page.wasm (the build's web/ folder).
 async function loadEngine(scriptPath) {
@@ -11,16 +14,17 @@ async function loadEngine(scriptPath) {
 }
 
 // One run of engine on the file at inputPath, known to the run as name (its file name by
-// default). Returns the facts the run told, by name (texts as strings, the log as its bytes),
-// and the committed output's bytes, or null. With outputPath, the output is written there as it
-// comes instead, the file appearing when committed, as brelin-cli writes it (and output is null).
-function runEngine(engine, inputPath, {name, conc = false, outputPath, onProgress} = {}) {
+// default), in CONC mode with conc, with the JSON report among its facts with json. Returns the
+// facts the run told, by key (web/page_contract.js), and the committed output's bytes, or null.
+// With outputPath, the output is written there as it comes instead, the file appearing when
+// committed, as brelin-cli writes it (and output is null).
+function runEngine(engine, inputPath, {name, conc = false, json = false, outputPath} = {}) {
     const fd = fs.openSync(inputPath, 'r');
     const size = fs.fstatSync(fd).size;
     const facts = {};
     const outputs = [];
     const onDisk = outputPath ? diskOutput(outputPath) : null;
-    engine.brelinHost = {
+    engine.brelinHost = pageContract.checkedHost({
         inputSize: () => size,
         read(offset, view) {
             try {
@@ -48,15 +52,13 @@ function runEngine(engine, inputPath, {name, conc = false, outputPath, onProgres
             if (onDisk) onDisk.discard();
         },
         tell(key, bytes) {
-            facts[key] = key === 'log' ? Buffer.from(bytes) : Buffer.from(bytes).toString('utf8');
+            pageContract.keep(facts, key, bytes);
         },
-        progress(percent) {
-            if (onProgress) onProgress(facts.state, percent);
-        },
-    };
+        progress() {},
+    });
     try {
-        const runName = name || require('path').basename(inputPath);
-        engine.ccall('brelin_run', null, ['string', 'number'], [runName, conc ? 1 : 0]);
+        const inputName = name || path.basename(inputPath);
+        pageContract.enter(engine, 'brelin_run', {inputName, conc, json});
     } finally {
         fs.closeSync(fd);
         delete engine.brelinHost;
@@ -65,9 +67,9 @@ function runEngine(engine, inputPath, {name, conc = false, outputPath, onProgres
     return {facts, output: committed && !onDisk ? Buffer.concat(committed.chunks) : null};
 }
 
-// An output file written beside path and renamed over it when committed.
-function diskOutput(path) {
-    const part = `${path}.part`;
+// An output file written beside file and renamed over it when committed.
+function diskOutput(file) {
+    const part = `${file}.part`;
     let fd = null;
     return {
         open() {
@@ -86,7 +88,7 @@ function diskOutput(path) {
                 fs.fdatasyncSync(fd);
                 fs.closeSync(fd);
                 fd = null;
-                fs.renameSync(part, path);
+                fs.renameSync(part, file);
                 return true;
             } catch (error) {
                 return false;
