@@ -23,7 +23,25 @@ private:
     bool create_;
 };
 
+class TableLock : public FileLock {
+public:
+    TableLock(std::set<std::string>& held, std::string path)
+        : held_(held), path_(std::move(path)) {}
+    ~TableLock() override { held_.erase(path_); }
+    TableLock(const TableLock&) = delete;
+    TableLock& operator=(const TableLock&) = delete;
+
+private:
+    std::set<std::string>& held_;
+    std::string path_;
+};
+
 }  // namespace
+
+std::unique_ptr<FileLock> LockTable::tryLock(const std::string& path) {
+    if (!held_.insert(path).second) return nullptr;
+    return std::make_unique<TableLock>(held_, path);
+}
 
 size_t SourceFromStart::read(char* buffer, size_t capacity) {
     const size_t got = source_.readAt(position_, buffer, capacity);

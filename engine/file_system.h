@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,17 @@ public:
 class FileLock {
 public:
     virtual ~FileLock() = default;
+};
+
+// Locks held within one program alone, for the files of a FileSystem that no other program
+// shares (the page's, the tests' in memory). The table must outlive its locks.
+class LockTable {
+public:
+    // The lock of path; nullptr while another holds it.
+    std::unique_ptr<FileLock> tryLock(const std::string& path);
+
+private:
+    std::set<std::string> held_;
 };
 
 class FileSystem {

@@ -31,14 +31,12 @@ std::string cliFileCount(size_t given, bool check) {
 
 std::string cliSameAsInput(const std::string& outputPath) {
     // The window's sentence, on one line, the name after it.
-    const std::string_view sentence = kSameAsInput;
-    const size_t lineEnd = sentence.find("\r\n");
-    return std::string(sentence.substr(0, lineEnd)) + " " +
-           std::string(sentence.substr(lineEnd + 2)) + " (« " + outputPath + " »)";
+    return std::string(kSameAsInput.first) + " " + kSameAsInput.second + " (« " + outputPath +
+           " »)";
 }
 
 std::string cliOutputExists(const std::string& outputPath) {
-    return "Un fichier du même nom existe déjà. (« " + outputPath +
+    return std::string(kReplaceQuestion.first) + " (« " + outputPath +
            " ») Ajoutez --force pour le remplacer.";
 }
 
@@ -72,12 +70,16 @@ std::string cliChecked(const std::string& inputPath) {
     return "Fichier vérifié : " + inputPath + " (rien n'a été écrit)";
 }
 
+std::string megabytesText(uint64_t bytes) {
+    // nearbyint rounds a half to the even neighbour.
+    const auto megabytes =
+        static_cast<int64_t>(std::nearbyint(static_cast<double>(bytes) / 1024.0 / 1024.0));
+    return std::to_string(megabytes) + " Mo";
+}
+
 std::string measureText(const InputMeasure& measure) {
     if (!measure.estimated) return std::to_string(measure.lineTotal) + " lignes";
-    // nearbyint rounds a half to the even neighbour.
-    const auto megabytes = static_cast<int64_t>(
-        std::nearbyint(static_cast<double>(measure.sizeInBytes) / 1024.0 / 1024.0));
-    return "Taille " + std::to_string(megabytes) + " Mo";
+    return "Taille " + megabytesText(measure.sizeInBytes);
 }
 
 std::string elapsedText(double seconds) {

@@ -16,13 +16,19 @@ inline constexpr const char* kVersion = "Brelin version 1.0.1";
 inline constexpr const char* kDone = "Terminé";
 inline constexpr const char* kCancelled = "Annulé";
 inline constexpr const char* kFailed = "Échec";
-inline constexpr const char* kStopQuestion = "       On arrête tout ?";
+// The window lays it out as it always has, seven blanks before it (ui/main_window.cpp).
+inline constexpr const char* kStopQuestion = "On arrête tout ?";
 inline constexpr const char* kStopTitle = "Arrêt des opérations";
 inline constexpr const char* kAttention = "Attention !";
-inline constexpr const char* kSameAsInput =
-    "Le fichier de sortie DOIT être\r\ndifférent du fichier d'entrée.";
-inline constexpr const char* kReplaceQuestion =
-    "Un fichier du même nom existe déjà.\r\nVoulez-vous le remplacer ?";
+// A sentence the window shows on two lines, and brelin-cli on one.
+struct TwoLines {
+    const char* first;
+    const char* second;
+};
+inline constexpr TwoLines kSameAsInput = {"Le fichier de sortie DOIT être",
+                                          "différent du fichier d'entrée."};
+inline constexpr TwoLines kReplaceQuestion = {"Un fichier du même nom existe déjà.",
+                                              "Voulez-vous le remplacer ?"};
 
 // The window's message boxes' buttons.
 inline constexpr const char* kOk = "OK";
@@ -127,6 +133,10 @@ inline constexpr const char* kChooseAnotherPlace =
 // Several files dropped on the window at once.
 inline constexpr const char* kOneFileAtATime =
     "Brelin traite un seul fichier à la fois : déposez un seul fichier GEDCOM sur la fenêtre.";
+
+// A size in megabytes of 2²⁰ bytes ("Mo"), rounded to the nearest, a half to the even
+// neighbour: "25 Mo".
+std::string megabytesText(uint64_t bytes);
 
 // Status panel 1: "N lignes" for a counted input, "Taille N Mo" for an estimated one.
 std::string measureText(const InputMeasure& measure);

@@ -5,15 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "messages.h"
+
 namespace brelin::text {
 
 // Over the notice's facts: the page has the sorted file ready, to be saved by the user.
 inline constexpr const char* kPageNoticeIntro = "Le fichier trié est prêt. À noter :";
-
-// A size in megabytes (10⁶ bytes, as the systems' file windows count them), rounded up.
-inline std::string megabytesText(uint64_t bytes) {
-    return std::to_string((bytes + 999999) / 1000000) + " Mo";
-}
 
 // A file refused before its run: the page holds the staged copy of a file in the browser's
 // memory, which has its limits.

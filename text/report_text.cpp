@@ -1,5 +1,6 @@
 #include "report_text.h"
 
+#include "groups.h"
 #include "messages.h"
 #include "printable.h"
 
@@ -23,21 +24,9 @@ void reportedLines(std::string& text, const char* title, const std::vector<Repor
     });
 }
 
-const char* placeText(gedcom::LineKind kind) {
-    switch (kind) {
-        case gedcom::LineKind::Individual:
-            return "placé parmi les individus";
-        case gedcom::LineKind::Family:
-            return "placé parmi les familles";
-        case gedcom::LineKind::Source:
-            return "placé parmi les sources";
-        case gedcom::LineKind::Note:
-            return "placé parmi les notes";
-        case gedcom::LineKind::Ordinary:
-        case gedcom::LineKind::Trailer:
-            break;
-    }
-    return "reste à sa place";
+std::string placeText(gedcom::LineKind kind) {
+    if (kind == gedcom::LineKind::Ordinary) return "reste à sa place";
+    return std::string("placé parmi les ") + groupWords(kind).many;
 }
 
 const char* encodingText(gedcom::TextBytes bytes) {

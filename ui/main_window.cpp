@@ -39,10 +39,9 @@ const QStringList& filters() {
     return list;
 }
 
-// The engine's two-line texts end their first line with CR LF, which a message box shows as
-// a stray character.
-QString messageText(const char* text) {
-    return fromEngine(text).replace("\r\n", "\n");
+// A sentence of two lines, as the message boxes have always shown it.
+QString messageText(text::TwoLines text) {
+    return fromEngine(text.first) + "\n" + fromEngine(text.second);
 }
 
 // A file the message is about, on a line of its own after it.
@@ -362,7 +361,9 @@ bool MainWindow::confirmStop() {
     const bool busy = busyPointer_;
     setBusyPointer(false);
     const bool yes =
-        dialogs_.ask(this, fromEngine(text::kStopTitle), fromEngine(text::kStopQuestion));
+        // Seven blanks before it, as the question has always been laid out in its box.
+        dialogs_.ask(this, fromEngine(text::kStopTitle),
+                     QStringLiteral("       ") + fromEngine(text::kStopQuestion));
     setBusyPointer(busy);
     if (!yes) stopRequested_ = false;
     return yes;

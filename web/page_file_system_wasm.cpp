@@ -68,19 +68,6 @@ private:
     bool committed_ = false;
 };
 
-class HeldLock : public FileLock {
-public:
-    HeldLock(std::set<std::string>& locked, std::string path)
-        : locked_(locked), path_(std::move(path)) {}
-    ~HeldLock() override { locked_.erase(path_); }
-    HeldLock(const HeldLock&) = delete;
-    HeldLock& operator=(const HeldLock&) = delete;
-
-private:
-    std::set<std::string>& locked_;
-    std::string path_;
-};
-
 }  // namespace
 
 PageFileSystem::PageFileSystem(std::string inputName) : inputName_(std::move(inputName)) {}
@@ -113,8 +100,7 @@ void PageFileSystem::removeFile(const std::string& path) {
 }
 
 std::unique_ptr<FileLock> PageFileSystem::tryLock(const std::string& path) {
-    if (!locked_.insert(path).second) return nullptr;
-    return std::make_unique<HeldLock>(locked_, path);
+    return locks_.tryLock(path);
 }
 
 const std::string* PageFileSystem::kept(const std::string& path) const {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <map>
-#include <set>
 #include <string>
 
 #include "file_system.h"
@@ -29,7 +28,7 @@ public:
 private:
     std::string inputName_;
     std::map<std::string, std::string> kept_;
-    std::set<std::string> locked_;
+    LockTable locks_;
 };
 
 }  // namespace brelin

@@ -84,24 +84,8 @@ void MemoryFileSystem::removeFile(const std::string& path) {
     files.erase(path);
 }
 
-namespace {
-
-class MemoryLock : public FileLock {
-public:
-    MemoryLock(std::set<std::string>& locked, std::string path)
-        : locked_(locked), path_(std::move(path)) {}
-    ~MemoryLock() override { locked_.erase(path_); }
-
-private:
-    std::set<std::string>& locked_;
-    std::string path_;
-};
-
-}  // namespace
-
 std::unique_ptr<FileLock> MemoryFileSystem::tryLock(const std::string& path) {
-    if (!locked.insert(path).second) return nullptr;
-    return std::make_unique<MemoryLock>(locked, path);
+    return locks.tryLock(path);
 }
 
 size_t StringSource::readAt(uint64_t offset, char* buffer, size_t capacity) {

@@ -33,8 +33,7 @@ public:
     void removeFile(const std::string& path) override;
     std::unique_ptr<FileLock> tryLock(const std::string& path) override;
 
-    // The files whose lock is held.
-    std::set<std::string> locked;
+    LockTable locks;
 
     int reads = 0;
 };
