@@ -1,6 +1,7 @@
-# The page's build, under emscripten (emcmake cmake): the engine, the store and the wording
-# compiled to WebAssembly from the same sources as the programs, the page that runs them
-# (web/), and the engine's tests that need no disk, run under Node. scripts/web drives it.
+# The settings of the page's build, under emscripten (emcmake cmake): the engine, the store and
+# the wording compiled to WebAssembly from the same sources as the programs, the page that runs
+# them (web/), and the engine's tests that need no disk, run under Node (tests/wasm). The
+# top-level CMakeLists.txt adds those folders; scripts/web drives it.
 #
 # What differs from the programs' build:
 # - no threads: a page opened from a file has no shared memory, so the store's batches run on
@@ -33,7 +34,7 @@ configure_file(${BRELIN_XXHASH_HEADER} ${CMAKE_BINARY_DIR}/xxhash/xxhash.h COPYO
 set(XXHASH_INCLUDE_DIR ${CMAKE_BINARY_DIR}/xxhash)
 
 # SQLite, from the amalgamation of its release tarball (scripts/setup web).
-set(BRELIN_SQLITE_DIR ${PROJECT_SOURCE_DIR}/.cache/sqlite/sqlite-autoconf-3520000
+set(BRELIN_SQLITE_DIR ${PROJECT_SOURCE_DIR}/.cache/sqlite/amalgamation
     CACHE PATH "The folder of SQLite's amalgamation (sqlite3.c, sqlite3.h)")
 if(NOT EXISTS ${BRELIN_SQLITE_DIR}/sqlite3.c)
     message(FATAL_ERROR "No sqlite3.c in ${BRELIN_SQLITE_DIR}: run scripts/setup web first")
@@ -48,12 +49,3 @@ target_include_directories(brelin_sqlite SYSTEM PUBLIC ${BRELIN_SQLITE_DIR})
 target_compile_definitions(brelin_sqlite PRIVATE SQLITE_THREADSAFE=0 SQLITE_OMIT_LOAD_EXTENSION
                                                  SQLITE_DEFAULT_MEMSTATUS=0 SQLITE_TEMP_STORE=3)
 add_library(SQLite::SQLite3 ALIAS brelin_sqlite)
-
-add_subdirectory(store)
-add_subdirectory(engine)
-add_subdirectory(text)
-add_subdirectory(web)
-
-if(BRELIN_BUILD_TESTS)
-    add_subdirectory(tests/wasm)
-endif()
