@@ -1,6 +1,6 @@
-// A conversion run for one engine test: files in memory, a scripted front end and a staging
-// database of its own in memory. Also crlf(), the GEDCOM texts the tests write, and failedAt(),
-// how every test that runs the engine checks a failure.
+// A conversion run for one test: files in memory, a scripted front end and a staging database of
+// its own in memory. Also crlf(), the GEDCOM texts the tests write, and failedAt(), how the tests
+// that run the engine check a failure.
 #pragma once
 
 #include <gtest/gtest.h>
