@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "engine.h"
@@ -18,6 +17,7 @@ namespace {
 
 using testing::checkInvariant;
 using testing::expectedOutput;
+using testing::failedAt;
 
 using testing::crlf;
 using testing::kInput;
@@ -200,6 +200,12 @@ std::string numberedInput(int lines) {
     return input + "0 TRLR\r\n";
 }
 
+// Stop pressed at every progress step, the question answered by answers, in order.
+void stopAtEveryStep(testing::ScriptedFrontend& frontend, std::vector<bool> answers) {
+    frontend.stopAnswers = std::move(answers);
+    frontend.onProgress = [&frontend](int) { frontend.stop = true; };
+}
+
 TEST_F(ConversionRunTest, ProgressEveryHundredLinesReachesExactly100) {
     convert(numberedInput(300));
     EXPECT_EQ(frontend.progress, (std::vector<int>{33, 66, 100}));
@@ -255,10 +261,8 @@ TEST_F(ConversionRunTest, AnotherRunHoldingTheLogFailsAtOnceTouchingNothing) {
     files.put(kLog, "the other run's log");
     const auto held = files.tryLock(testing::kFiles.lockPath);
     ASSERT_TRUE(held);
-    const RunResult result = convert(crlf({"0 HEAD", "1 NOTE " + std::string(300, 'x'), "0 TRLR"}));
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(result.error);
-    EXPECT_EQ(result.error->step(), FailedStep::RunLocked);
+    const RunResult result = convert(crlf({"0 HEAD", "1 NOTE " + k300, "0 TRLR"}));
+    EXPECT_TRUE(failedAt(result, FailedStep::RunLocked));
     EXPECT_EQ(log(), "the other run's log");
     EXPECT_EQ(frontend.outputQuestions, 0);
     EXPECT_EQ(output(), std::nullopt);
@@ -314,8 +318,7 @@ TEST_F(ConcRunTest, LongLinesAreContinuedAndListedEverythingElseAsInNormalMode) 
 }
 
 TEST_F(ConversionRunTest, StopAnsweredNoGoesOnThenYesAbandons) {
-    frontend.stopAnswers = {false, true};
-    frontend.onProgress = [this](int) { frontend.stop = true; };
+    stopAtEveryStep(frontend, {false, true});
     const RunResult result = convert(numberedInput(500));
     EXPECT_EQ(frontend.stopQuestions, 2);
     EXPECT_EQ(result.outcome, RunOutcome::Abandoned);
@@ -326,7 +329,7 @@ TEST_F(ConversionRunTest, StopAnsweredNoGoesOnThenYesAbandons) {
 }
 
 TEST_F(ConversionRunTest, StopAnsweredNoCompletesTheSameOutput) {
-    frontend.onProgress = [this](int) { frontend.stop = true; };
+    stopAtEveryStep(frontend, {});
     convert(numberedInput(500));
     EXPECT_EQ(frontend.stopQuestions, 5);
     EXPECT_EQ(output(), numberedInput(500));
@@ -356,8 +359,7 @@ TEST_F(ConversionRunTest, SecondRunOwesNothingToTheFirst) {
 }
 
 TEST_F(ConversionRunTest, AbandonedRunLeavesTheDatabaseReady) {
-    frontend.stopAnswers = {true};
-    frontend.onProgress = [this](int) { frontend.stop = true; };
+    stopAtEveryStep(frontend, {true});
     convert(numberedInput(300));
     frontend.onProgress = nullptr;
     const std::string second = crlf({"0 HEAD", "0 @I2@ INDI", "0 @I1@ INDI", "0 TRLR"});
@@ -380,9 +382,7 @@ class RefusedInputTest : public ConversionRunTest,
 
 TEST_P(RefusedInputTest, FailsClearlyAndWritesNothing) {
     const RunResult result = convert(GetParam().input);
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(result.error);
-    EXPECT_EQ(result.error->step(), GetParam().step);
+    ASSERT_TRUE(failedAt(result, GetParam().step));
     EXPECT_EQ(result.error->path(), kInput);
     EXPECT_EQ(output(), std::nullopt);
     EXPECT_EQ(frontend.outputQuestions, 0);
@@ -407,9 +407,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return test.param.name; });
 
 TEST_F(ConversionRunTest, MissingInputFails) {
-    const RunResult result = start();
-    ASSERT_EQ(result.outcome, RunOutcome::Failed);
-    EXPECT_EQ(result.error->step(), FailedStep::ReadInput);
+    EXPECT_TRUE(failedAt(start(), FailedStep::ReadInput));
 }
 
 TEST_F(ConversionRunTest, ReadFailureMidwayWritesNothingAndTheNextRunWorks) {
@@ -433,9 +431,7 @@ TEST_F(ConversionRunTest, ReadFailureMidwayWritesNothingAndTheNextRunWorks) {
 TEST_F(ConversionRunTest, FullOutputKeepsTheOldFile) {
     files.put(kOutput, "old content");
     files.outputSpace = 10;
-    const RunResult result = convert(numberedInput(50));
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
+    EXPECT_TRUE(failedAt(convert(numberedInput(50)), FailedStep::WriteOutput));
     EXPECT_EQ(output(), "old content");
 }
 
@@ -462,6 +458,8 @@ protected:
 
     void SetUp() override {
         ConversionRunTest::SetUp();
+        files.put(kInput, input);
+        GetParam().breakOutput(files);
         frontend.asksAgain = true;
         // The output cannot be written until the user is asked again.
         frontend.onChooseOutput = [this] {
@@ -474,13 +472,12 @@ protected:
 };
 
 TEST_P(FailedWriteTest, AnotherPlaceGetsTheSameBytesAndReport) {
-    const RunResult direct = [&] {
-        testing::ScriptedFrontend plain;
-        plain.output = "/direct/sorted.ged";
-        files.put(kInput, input);
-        return testing::runOn(db, files, plain, kInput);
-    }();
-    GetParam().breakOutput(files);
+    // The same input written at once, on files of its own.
+    testing::MemoryFileSystem directFiles;
+    directFiles.put(kInput, input);
+    testing::ScriptedFrontend plain;
+    plain.output = kOutput;
+    const RunResult direct = testing::runOn(db, directFiles, plain, kInput);
     frontend.outputsAfterFailure = {elsewhere};
     const RunResult result = start();
 
@@ -490,7 +487,7 @@ TEST_P(FailedWriteTest, AnotherPlaceGetsTheSameBytesAndReport) {
     EXPECT_EQ(frontend.failuresShown[0].path(), kOutput);
     EXPECT_EQ(result.outputPath, elsewhere);
     EXPECT_FALSE(files.has(kOutput));
-    EXPECT_EQ(files.at(elsewhere), files.at("/direct/sorted.ged"));
+    EXPECT_EQ(files.at(elsewhere), directFiles.at(kOutput));
     // Read once: the input's lines were staged once, and only written again.
     EXPECT_EQ(std::count(frontend.passes.begin(), frontend.passes.end(), RunPass::Reading), 1);
     EXPECT_EQ(frontend.passes.back(), RunPass::Writing);
@@ -503,8 +500,7 @@ TEST_P(FailedWriteTest, AnotherPlaceGetsTheSameBytesAndReport) {
 }
 
 TEST_P(FailedWriteTest, CancelledThenEndsAsACancelledChoiceWithoutLog) {
-    GetParam().breakOutput(files);
-    const RunResult result = convert(input);
+    const RunResult result = start();
     EXPECT_EQ(result.outcome, RunOutcome::OutputCancelled);
     EXPECT_EQ(frontend.failuresShown.size(), 1u);
     EXPECT_EQ(result.outputPath, "");
@@ -515,79 +511,71 @@ TEST_P(FailedWriteTest, CancelledThenEndsAsACancelledChoiceWithoutLog) {
 
 TEST_P(FailedWriteTest, FrontEndThatDoesNotAskAgainFails) {
     frontend.asksAgain = false;
-    GetParam().breakOutput(files);
-    const RunResult result = convert(input);
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(result.error);
-    EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
+    EXPECT_TRUE(failedAt(start(), FailedStep::WriteOutput));
     EXPECT_EQ(frontend.outputQuestions, 1);
     EXPECT_FALSE(files.has(kLog));
 }
 
-INSTANTIATE_TEST_SUITE_P(Outputs, FailedWriteTest,
-                         ::testing::Values(FailedWriteCase{"FolderNotWritable",
-                                                           [](testing::MemoryFileSystem& f) {
-                                                               f.unwritableFolders = {"/out"};
-                                                           }},
-                                           FailedWriteCase{"DiskFull",
-                                                           [](testing::MemoryFileSystem& f) {
-                                                               f.outputSpace = 10;
-                                                           }}),
-                         [](const auto& test) { return test.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, FailedWriteTest,
+    ::testing::Values(FailedWriteCase{"FolderNotWritable",
+                                      [](auto& files) { files.unwritableFolders = {"/out"}; }},
+                      FailedWriteCase{"DiskFull", [](auto& files) { files.outputSpace = 10; }}),
+    [](const auto& test) { return test.param.name; });
 
 TEST_F(ConversionRunTest, AFailureOfTheStoreIsNotAskedAgain) {
     frontend.asksAgain = true;
     frontend.outputsAfterFailure = {"/elsewhere/sorted.ged"};
     frontend.onChooseOutput = [this] { db.close(); };  // the write-out cannot read the store
-    const RunResult result = convert(crlf({"0 HEAD", "0 @I1@ INDI", "0 TRLR"}));
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(result.error);
-    EXPECT_EQ(result.error->step(), FailedStep::Database);
+    EXPECT_TRUE(failedAt(convert(crlf({"0 HEAD", "0 @I1@ INDI", "0 TRLR"})), FailedStep::Database));
     EXPECT_TRUE(frontend.failuresShown.empty());
 }
 
 // A run that ends without output leaves no log of lines it cut: the file they were cut for
-// does not exist.
+// does not exist. Each way to end is set up before the run.
+struct NoOutputCase {
+    const char* name;
+    RunOutcome outcome;
+    std::function<void(testing::ScriptedFrontend&, testing::MemoryFileSystem&)> end;
+};
+
+void PrintTo(const NoOutputCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class NoOutputTest : public ConversionRunTest,
-                     public ::testing::WithParamInterface<std::tuple<const char*, RunOutcome>> {};
+                     public ::testing::WithParamInterface<NoOutputCase> {};
 
 TEST_P(NoOutputTest, LeavesNoLog) {
-    const auto [how, outcome] = GetParam();
-    const std::string way(how);
-    if (way == "stopped") {
-        frontend.stopAnswers = {true};
-        frontend.onProgress = [this](int) { frontend.stop = true; };
-    } else if (way == "cancelled") {
-        frontend.output.reset();
-    } else if (way == "write failed") {
-        files.outputSpace = 10;
-    } else {
-        files.readChunk = 64;
-        // In the staging pass, past the long line: at its first progress step.
-        frontend.onProgress = [this](int) {
-            if (!files.failReadAt) files.failReadAt = files.reads + 1;
-        };
-    }
-    std::string input = "0 HEAD\r\n1 NOTE " + std::string(300, 'x') + "\r\n";
-    input += numberedInput(400).substr(8);
-    const RunResult result = convert(input);
-    EXPECT_EQ(result.outcome, outcome);
+    GetParam().end(frontend, files);
+    const RunResult result =
+        convert("0 HEAD\r\n1 NOTE " + k300 + "\r\n" + numberedInput(400).substr(8));
+    EXPECT_EQ(result.outcome, GetParam().outcome);
     EXPECT_FALSE(result.report.cutLines.empty());
     EXPECT_FALSE(files.has(kLog));
     EXPECT_EQ(output(), std::nullopt);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ends, NoOutputTest,
-                         ::testing::Values(std::make_tuple("stopped", RunOutcome::Abandoned),
-                                           std::make_tuple("cancelled",
-                                                           RunOutcome::OutputCancelled),
-                                           std::make_tuple("write failed", RunOutcome::Failed),
-                                           std::make_tuple("read failed", RunOutcome::Failed)),
-                         [](const auto& test) {
-                             std::string name = std::get<0>(test.param);
-                             std::erase(name, ' ');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Ends, NoOutputTest,
+    ::testing::Values(NoOutputCase{"stopped", RunOutcome::Abandoned,
+                                   [](auto& frontend, auto&) {
+                                       stopAtEveryStep(frontend, {true});
+                                   }},
+                      NoOutputCase{"cancelled", RunOutcome::OutputCancelled,
+                                   [](auto& frontend, auto&) { frontend.output.reset(); }},
+                      NoOutputCase{"writefailed", RunOutcome::Failed,
+                                   [](auto&, auto& files) { files.outputSpace = 10; }},
+                      // In the staging pass, past the long line: at its first progress step.
+                      NoOutputCase{"readfailed", RunOutcome::Failed,
+                                   [](auto& frontend, auto& files) {
+                                       files.readChunk = 64;
+                                       frontend.onProgress = [&files](int) {
+                                           if (!files.failReadAt)
+                                               files.failReadAt = files.reads + 1;
+                                       };
+                                   }}),
+    [](const auto& test) { return test.param.name; });
 
 }  // namespace
 }  // namespace brelin

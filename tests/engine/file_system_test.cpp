@@ -27,11 +27,16 @@ size_t fileCount(const std::string& folder) {
         std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-TEST(DiskOutput, AppearsOnlyWhenCommitted) {
+// An output on the disk, out.ged in a folder of the test's own.
+class DiskOutput : public ::testing::Test {
+protected:
     TempDir dir;
     const std::string path = dir.file("out.ged");
-    writeFile(path, "old content");
     DiskFileSystem disk;
+};
+
+TEST_F(DiskOutput, AppearsOnlyWhenCommitted) {
+    writeFile(path, "old content");
     {
         auto output = disk.createOutput(path);
         output->write("new content");
@@ -51,11 +56,8 @@ TEST(DiskOutput, AppearsOnlyWhenCommitted) {
 // The output's full buffers are written by a thread of their own while the next is filled.
 // Whatever the sizes of the writes, below, at and above a buffer's size, the bytes arrive in
 // order.
-TEST(DiskOutput, WritesHandedOverArriveInOrder) {
-    TempDir dir;
-    const std::string path = dir.file("out.ged");
+TEST_F(DiskOutput, WritesHandedOverArriveInOrder) {
     const size_t sizes[] = {1, 100, 4096, (1 << 20) - 1, 1 << 20, 7, (1 << 20) + 1, 3 << 20, 2};
-    DiskFileSystem disk;
     auto output = disk.createOutput(path);
     std::string expected;
     for (int round = 0; round < 3; ++round) {
@@ -72,11 +74,8 @@ TEST(DiskOutput, WritesHandedOverArriveInOrder) {
 // A write that fails once part of the output is on disk (here beyond a file size limit, while
 // the writer thread writes a buffer) fails the output: write or commit reports it, the old file
 // stays and no temporary file is left.
-TEST(DiskOutput, AWriteThatFailsHalfWayLeavesNoOutput) {
-    TempDir dir;
-    const std::string path = dir.file("out.ged");
+TEST_F(DiskOutput, AWriteThatFailsHalfWayLeavesNoOutput) {
     writeFile(path, "old content");
-    DiskFileSystem disk;
     struct rlimit saved {};
     ::getrlimit(RLIMIT_FSIZE, &saved);
     const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
@@ -99,12 +98,9 @@ TEST(DiskOutput, AWriteThatFailsHalfWayLeavesNoOutput) {
     EXPECT_EQ(fileCount(dir.path()), 1u);
 }
 
-TEST(DiskOutput, KeepsTheModeOfTheFileItReplaces) {
-    TempDir dir;
-    const std::string path = dir.file("out.ged");
+TEST_F(DiskOutput, KeepsTheModeOfTheFileItReplaces) {
     writeFile(path, "old");
     ::chmod(path.c_str(), 0640);
-    DiskFileSystem disk;
     auto output = disk.createOutput(path);
     output->write("new");
     output->commit();
@@ -113,10 +109,8 @@ TEST(DiskOutput, KeepsTheModeOfTheFileItReplaces) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
-TEST(DiskOutput, NewFileTakesTheModeOfAnyNewFile) {
-    TempDir dir;
+TEST_F(DiskOutput, NewFileTakesTheModeOfAnyNewFile) {
     const mode_t previous = ::umask(027);
-    DiskFileSystem disk;
     auto output = disk.createOutput(dir.file("new.ged"));
     output->write("new");
     output->commit();
@@ -126,11 +120,9 @@ TEST(DiskOutput, NewFileTakesTheModeOfAnyNewFile) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
-TEST(DiskOutput, ReplacingALinkReplacesTheFileItPointsTo) {
-    TempDir dir;
+TEST_F(DiskOutput, ReplacingALinkReplacesTheFileItPointsTo) {
     writeFile(dir.file("target.ged"), "old");
     fs::create_symlink(dir.file("target.ged"), dir.file("link.ged"));
-    DiskFileSystem disk;
     auto output = disk.createOutput(dir.file("link.ged"));
     output->write("new");
     output->commit();
@@ -138,15 +130,13 @@ TEST(DiskOutput, ReplacingALinkReplacesTheFileItPointsTo) {
     EXPECT_EQ(readFile(dir.file("target.ged")), "new");
 }
 
-TEST(DiskOutput, LeftoversOfFinishedProgramsAreRemovedOthersKept) {
-    TempDir dir;
+TEST_F(DiskOutput, LeftoversOfFinishedProgramsAreRemovedOthersKept) {
     const pid_t child = testing::endedProcessId();
     const std::string stale = ".out.ged.brelin-" + std::to_string(child) + "-AbC123";
     const std::string live = ".out.ged.brelin-" + std::to_string(getpid()) + "-AbC123";
     for (const std::string& name :
          {stale, live, std::string(".out.ged.brelin-x-AbC123"), std::string("notes.txt")})
         writeFile(dir.file(name), "x");
-    DiskFileSystem disk;
     auto output = disk.createOutput(dir.file("other.ged"));
     EXPECT_FALSE(fs::exists(dir.file(stale)));
     EXPECT_TRUE(fs::exists(dir.file(live)));

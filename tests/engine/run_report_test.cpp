@@ -21,8 +21,6 @@ namespace {
 
 using gedcom::LineKind;
 using testing::crlf;
-using testing::kInput;
-using testing::kLog;
 using testing::kOutput;
 
 const std::string k300(300, 'x');
@@ -235,9 +233,7 @@ TEST_P(SelfCheckTest, FailsAndWritesNothing) {
     frontend.onChooseOutput = [this] { db.executeStatement(GetParam().statement); };
     const RunResult result =
         convert(crlf({"0 HEAD", "0 @I2@ INDI", "1 NAME B", "0 @I1@ INDI", "1 NAME A", "0 TRLR"}));
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(result.error);
-    EXPECT_EQ(result.error->step(), FailedStep::SelfCheck);
+    ASSERT_TRUE(testing::failedAt(result, FailedStep::SelfCheck));
     EXPECT_EQ(result.error->path(), kOutput);
     EXPECT_FALSE(result.report.verified);
     EXPECT_EQ(files.at(kOutput), "old content");

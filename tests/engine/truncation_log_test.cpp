@@ -34,13 +34,21 @@ TEST(TruncationLog, BannerOncePerRunThenOneLinePerCut) {
     EXPECT_EQ(files.at("/Log.log"), kBanner + message(7));
 }
 
-TEST(TruncationLog, WritesEachReportThroughToDisk) {
+// A run's log on disk, in a folder of the test's own, begun and with line 3 reported cut.
+class TruncationLogOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        log.reset();
+        log.reportCut(3);
+    }
+
     testing::TempDir dir;
     DiskFileSystem disk;
     const std::string path = dir.file("Logbrelin.log");
-    TruncationLog log(disk, path);
-    log.reset();
-    log.reportCut(3);
+    TruncationLog log{disk, path};
+};
+
+TEST_F(TruncationLogOnDisk, WritesEachReportThroughToDisk) {
     EXPECT_EQ(testing::readFile(path), kBanner + message(3));
     log.reportCut(4);
     EXPECT_EQ(testing::readFile(path), kBanner + message(3) + message(4));
@@ -61,13 +69,7 @@ TEST(TruncationLog, UnwritableFolderIsAClearFailure) {
 
 // The log is held open for the run; another program of the same name removing it (and perhaps
 // starting its own) must not make the later reports vanish into the removed file.
-TEST(TruncationLog, ReportsAfterTheFileIsRemovedOrReplacedReachTheFileUnderItsName) {
-    testing::TempDir dir;
-    DiskFileSystem disk;
-    const std::string path = dir.file("Logbrelin.log");
-    TruncationLog log(disk, path);
-    log.reset();
-    log.reportCut(3);
+TEST_F(TruncationLogOnDisk, ReportsAfterTheFileIsRemovedOrReplacedReachTheFileUnderItsName) {
     std::remove(path.c_str());
     log.reportCut(4);
     EXPECT_EQ(testing::readFile(path), kBanner + message(4));

@@ -16,6 +16,7 @@
 #include "file_system.h"
 #include "invariant.h"
 #include "messages.h"
+#include "run_fixture.h"
 #include "scripted_frontend.h"
 #include "staging_database.h"
 #include "temp_dir.h"
@@ -91,9 +92,7 @@ TEST_P(ChangingInputTest, FailsClearlyOrWritesWhatItRead) {
             << (result.error ? text::describe(*result.error) : std::string());
         EXPECT_EQ(checkInvariant(*readContent, readFile(output)), "");
     } else {
-        EXPECT_EQ(result.outcome, RunOutcome::Failed);
-        ASSERT_TRUE(result.error.has_value());
-        EXPECT_EQ(result.error->step(), change.failure);
+        ASSERT_TRUE(failedAt(result, change.failure));
         const std::string message = text::describe(*result.error);
         EXPECT_NE(message.find(change.messagePart), std::string::npos) << message;
         EXPECT_NE(message.find(input), std::string::npos) << message;

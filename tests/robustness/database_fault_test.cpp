@@ -12,6 +12,7 @@
 #include "faulty_vfs.h"
 #include "file_system.h"
 #include "invariant.h"
+#include "run_fixture.h"
 #include "scripted_frontend.h"
 #include "staging_database.h"
 #include "temp_dir.h"
@@ -89,9 +90,7 @@ TEST_P(DatabaseFaultTest, FailedRunLeavesOutputUntouchedAndDatabaseReusable) {
         }
         const RunResult failed = scenario.run();
         ASSERT_EQ(scenario.vfs.failures(), 1);
-        EXPECT_EQ(failed.outcome, RunOutcome::Failed);
-        ASSERT_TRUE(failed.error.has_value());
-        EXPECT_EQ(failed.error->step(), FailedStep::Database);
+        EXPECT_TRUE(failedAt(failed, FailedStep::Database));
         EXPECT_EQ(readFile(scenario.output), "ancien contenu\r\n");
         EXPECT_TRUE(temporaryOutputs(scenario.dir.path()).empty());
         EXPECT_EQ(readFile(scenario.input), scenario.content);
@@ -113,10 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, DatabaseFaultTest, ::testing::Values(Fault::Wri
 TEST(DatabaseFault, DiskThatStaysBrokenFailsTheRunCleanly) {
     Scenario scenario;
     scenario.vfs.failWriteAt(5, true);
-    const RunResult failed = scenario.run();
-    EXPECT_EQ(failed.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(failed.error.has_value());
-    EXPECT_EQ(failed.error->step(), FailedStep::Database);
+    EXPECT_TRUE(failedAt(scenario.run(), FailedStep::Database));
     EXPECT_EQ(readFile(scenario.output), "ancien contenu\r\n");
     EXPECT_TRUE(temporaryOutputs(scenario.dir.path()).empty());
 

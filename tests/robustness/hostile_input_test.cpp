@@ -15,10 +15,8 @@
 #include "engine.h"
 #include "error_text.h"
 #include "invariant.h"
-#include "memory_file_system.h"
 #include "messages.h"
-#include "scripted_frontend.h"
-#include "staging_database.h"
+#include "run_fixture.h"
 #include "temp_dir.h"
 
 namespace brelin::testing {
@@ -130,37 +128,27 @@ void PrintTo(const HostileCase& hostile, std::ostream* out) {
     *out << hostile.name;
 }
 
-class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
+class HostileInputTest : public RunFixture, public ::testing::WithParamInterface<HostileCase> {};
 
 TEST_P(HostileInputTest, ConvertsFaithfullyOrRefusesClearly) {
     const HostileCase& hostile = GetParam();
-    StagingDatabase database;
-    database.openFile(":memory:");
-    database.createTables();
-    MemoryFileSystem files;
-    files.put("/d/arbre.ged", hostile.input);
-    ScriptedFrontend frontend;
-    frontend.output = "/d/sortie.ged";
-    const RunResult result = runOn(database, files, frontend, "/d/arbre.ged");
+    const RunResult result = convert(hostile.input);
 
-    EXPECT_EQ(files.at("/d/arbre.ged"), hostile.input);
+    EXPECT_EQ(files.at(kInput), hostile.input);
     if (!hostile.refusal) {
         ASSERT_EQ(result.outcome, RunOutcome::Completed)
             << (result.error ? text::describe(*result.error) : std::string());
-        ASSERT_TRUE(files.has("/d/sortie.ged"));
-        const std::string& output = files.at("/d/sortie.ged");
-        EXPECT_EQ(checkInvariant(hostile.input, output), "");
+        ASSERT_TRUE(output());
+        EXPECT_EQ(checkInvariant(hostile.input, output()), "");
         if (!hostile.exactOutput.empty()) {
-            EXPECT_EQ(output, hostile.exactOutput);
+            EXPECT_EQ(output(), hostile.exactOutput);
         }
     } else {
-        EXPECT_EQ(result.outcome, RunOutcome::Failed);
-        ASSERT_TRUE(result.error.has_value());
-        EXPECT_EQ(result.error->step(), *hostile.refusal);
+        ASSERT_TRUE(failedAt(result, *hostile.refusal));
         const std::string message = text::describe(*result.error);
         EXPECT_NE(message.find(hostile.messagePart), std::string::npos) << message;
-        EXPECT_NE(message.find("/d/arbre.ged"), std::string::npos) << message;
-        EXPECT_FALSE(files.has("/d/sortie.ged"));
+        EXPECT_NE(message.find(kInput), std::string::npos) << message;
+        EXPECT_EQ(output(), std::nullopt);
         EXPECT_EQ(frontend.outputQuestions, 0);
     }
 }

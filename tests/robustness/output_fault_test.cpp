@@ -13,10 +13,8 @@
 #include "error_text.h"
 #include "file_system.h"
 #include "invariant.h"
-#include "memory_file_system.h"
 #include "messages.h"
-#include "scripted_frontend.h"
-#include "staging_database.h"
+#include "run_fixture.h"
 #include "temp_dir.h"
 
 namespace brelin::testing {
@@ -32,17 +30,6 @@ std::string sampleInput(int individuals) {
     return text + "0 @F1@ FAM\r\n0 TRLR\r\n";
 }
 
-// One database for the whole program, opened on first use: the runs leave it open.
-StagingDatabase& memoryDatabase() {
-    static const auto database = [] {
-        auto opened = std::make_unique<StagingDatabase>();
-        opened->openFile(":memory:");
-        opened->createTables();
-        return opened;
-    }();
-    return *database;
-}
-
 // --- a full disk at every point of the write-out
 
 struct DiskFullCase {
@@ -55,25 +42,18 @@ void PrintTo(const DiskFullCase& diskFull, std::ostream* out) {
     *out << diskFull.name;
 }
 
-class DiskFullTest : public ::testing::TestWithParam<DiskFullCase> {};
+class DiskFullTest : public RunFixture, public ::testing::WithParamInterface<DiskFullCase> {};
 
 TEST_P(DiskFullTest, KeepsTheOldFileAndSaysTheDiskIsFull) {
     const std::string input = sampleInput(500);
-    const std::string expected = *expectedOutput(input);
-    MemoryFileSystem files;
-    files.put("/d/in.ged", input);
-    files.put("/d/out.ged", kOld);
-    files.outputSpace =
-        static_cast<size_t>(static_cast<double>(expected.size()) * GetParam().fraction);
-    ScriptedFrontend frontend;
-    frontend.output = "/d/out.ged";
-    const RunResult result = runOn(memoryDatabase(), files, frontend, "/d/in.ged");
+    files.put(kOutput, kOld);
+    files.outputSpace = static_cast<size_t>(static_cast<double>(expectedOutput(input)->size()) *
+                                            GetParam().fraction);
+    const RunResult result = convert(input);
 
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(result.error.has_value());
-    EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
+    ASSERT_TRUE(failedAt(result, FailedStep::WriteOutput));
     EXPECT_NE(text::describe(*result.error).find("le disque est plein"), std::string::npos);
-    EXPECT_EQ(files.at("/d/out.ged"), kOld);
+    EXPECT_EQ(output(), kOld);
 }
 
 INSTANTIATE_TEST_SUITE_P(Points, DiskFullTest,
@@ -147,15 +127,17 @@ struct FolderRun {
     std::string output = folder + "/out.ged";
     std::string content = sampleInput(300);
     ScriptedFrontend frontend;
+    StagingDatabase database;
 
     FolderRun() {
         writeFile(input, content);
         std::filesystem::create_directory(folder);
         frontend.output = output;
+        database.openFile(":memory:");
+        database.createTables();
     }
     RunResult run(FileSystem& files) {
-        return runOn(memoryDatabase(), files, frontend, input, {},
-                     programFilesIn(dir.path(), "brelin"));
+        return runOn(database, files, frontend, input, {}, programFilesIn(dir.path(), "brelin"));
     }
 };
 
@@ -165,9 +147,7 @@ TEST(OutputFault, FolderRemovedBeforeTheOutputIsCreatedFailsClearly) {
     DiskFileSystem disk;
     const RunResult result = run.run(disk);
 
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(result.error.has_value());
-    EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
+    ASSERT_TRUE(failedAt(result, FailedStep::WriteOutput));
     EXPECT_NE(text::describe(*result.error).find("n'existe pas"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(run.folder));
     EXPECT_EQ(readFile(run.input), run.content);
@@ -184,9 +164,7 @@ TEST(OutputFault, FolderRemovedWhileTheOutputIsWrittenFailsClearly) {
     FolderRemovingFileSystem files(run.folder);
     const RunResult result = run.run(files);
 
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_TRUE(result.error.has_value());
-    EXPECT_EQ(result.error->step(), FailedStep::WriteOutput);
+    EXPECT_TRUE(failedAt(result, FailedStep::WriteOutput));
     EXPECT_FALSE(std::filesystem::exists(run.folder));
     EXPECT_EQ(readFile(run.input), run.content);
 }

@@ -1,5 +1,6 @@
-// A conversion run for one engine test: files in memory, a scripted front end and a staging
-// database of its own in memory. Also crlf(), the GEDCOM texts the tests write.
+// A conversion run for one test: files in memory, a scripted front end and a staging database of
+// its own in memory. Also crlf(), the GEDCOM texts the tests write, and failedAt(), how the tests
+// that run the engine check a failure.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +25,20 @@ inline std::string crlf(std::initializer_list<std::string> lines) {
     std::string text;
     for (const auto& line : lines) text += line + "\r\n";
     return text;
+}
+
+// Whether the run failed at step, with its error: for EXPECT_TRUE, or ASSERT_TRUE before the
+// error is looked into further.
+inline ::testing::AssertionResult failedAt(const RunResult& result, FailedStep step) {
+    if (result.outcome != RunOutcome::Failed)
+        return ::testing::AssertionFailure()
+               << "the run did not fail: outcome " << static_cast<int>(result.outcome);
+    if (!result.error) return ::testing::AssertionFailure() << "the run failed without an error";
+    if (result.error->step() != step)
+        return ::testing::AssertionFailure()
+               << "the run failed at step " << static_cast<int>(result.error->step()) << ", not "
+               << static_cast<int>(step) << ": " << result.error->what();
+    return ::testing::AssertionSuccess();
 }
 
 class RunFixture : public ::testing::Test {
