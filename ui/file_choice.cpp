@@ -11,6 +11,7 @@
 
 #include "messages.h"
 #include "program_paths.h"
+#include "qt_text.h"
 
 namespace brelin {
 
@@ -20,7 +21,7 @@ const QString kInputFolderKey = QStringLiteral("inputFolder");
 const QString kGedcomExtension = QStringLiteral(".ged");
 
 bool writable(const QString& folder) {
-    return QFileInfo(folder).isDir() && canWriteFolder(QFile::encodeName(folder).toStdString());
+    return QFileInfo(folder).isDir() && canWriteFolder(toPath(folder));
 }
 
 // Where an output goes when the place at hand cannot take it: the user's own documents.
