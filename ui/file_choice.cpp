@@ -1,7 +1,6 @@
 #include "file_choice.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QSettings>
