@@ -10,7 +10,7 @@ const fs = require('fs');
 const path = require('path');
 const support = require('./support.js');
 
-const puppeteer = require(path.join(support.root, '.cache/node/node_modules/puppeteer-core'));
+const puppeteer = support.testPackage('puppeteer-core');
 
 const pageUrl = 'file://' + path.join(support.webBuild, 'brelin.html');
 const shots = path.join(support.webBuild, 'page-screenshots');
