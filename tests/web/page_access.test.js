@@ -87,13 +87,11 @@ for (const browserName of browserNames) describe(browserName, () => {
         await driver.save('#save-output');
     });
 
-    for (const [button, key] of [['#save-output', 'Enter'], ['#save-log', ' '],
-                                 ['#save-report', ' '], ['#save-report', 'Enter']]) {
+    for (const [button, key] of [['#save-log', 'Enter'], ['#save-report', ' ']]) {
         test(`${button} saves with ${key === ' ' ? 'Space' : key}`, async () => {
             await driver.runOn(example);
-            const saved = await driver.save(button, key);
-            assert.match(saved.name, /^exemple-/);
-            if (button !== '#save-output') await driver.save('#save-output');
+            assert.match((await driver.save(button, key)).name, /^exemple-/);
+            await driver.save('#save-output');
         });
     }
 
@@ -127,26 +125,23 @@ for (const browserName of browserNames) describe(browserName, () => {
 });
 
 // In the page: the focused control's id (or its summary's), its ring's width and the ring's
-// contrast with what lies behind it, or null on the page's body.
+// contrast with the first background behind it, or null on the page's body.
 function focusRing() {
     const element = document.activeElement;
     if (!element || element === document.body) return null;
-    const rgb = (color) => color.match(/[\d.]+/g).map(Number);
-    const luminance = ([r, g, b]) => {
-        const linear = (c) => (c / 255 <= 0.03928 ? c / 255 / 12.92 : ((c / 255 + 0.055) / 1.055) ** 2.4);
-        return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
-    };
-    let behind = [255, 255, 255];
-    for (let parent = element.parentElement; parent; parent = parent.parentElement) {
-        const color = rgb(getComputedStyle(parent).backgroundColor);
-        if (color.length < 4 || color[3] > 0) {
-            behind = color;
-            break;
-        }
+    const rgba = (color) => [...color.match(/[\d.]+/g).map(Number), 1].slice(0, 4);
+    const luminance = (rgb) => rgb.map((c) => c / 255)
+        .map((c) => (c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4))
+        .reduce((sum, c, i) => sum + c * [0.2126, 0.7152, 0.0722][i], 0);
+    let behind = element.parentElement;
+    while (behind.parentElement && rgba(getComputedStyle(behind).backgroundColor)[3] === 0) {
+        behind = behind.parentElement;
     }
     const style = getComputedStyle(element);
-    const [light, dark] = [luminance(rgb(style.outlineColor)), luminance(behind)].sort((a, b) => b - a);
+    const ground = rgba(getComputedStyle(behind).backgroundColor);
+    const [r, g, b, alpha] = rgba(style.outlineColor);  // a translucent ring over the ground
+    const ring = [r, g, b].map((c, i) => alpha * c + (1 - alpha) * ground[i]);
+    const [light, dark] = [ring, ground.slice(0, 3)].map(luminance).sort((x, y) => y - x);
     const width = style.outlineStyle === 'none' ? 0 : parseFloat(style.outlineWidth);
-    const id = element.id || `${element.parentElement.id}-summary`;
-    return [id, width, (light + 0.05) / (dark + 0.05)];
+    return [element.id || `${element.parentElement.id}-summary`, width, (light + 0.05) / (dark + 0.05)];
 }
