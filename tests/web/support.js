@@ -21,8 +21,12 @@ function testPackage(name) {
     return require(path.join(testPackages, name));
 }
 
+// A new folder, removed with what it holds when the test's process ends (the generated inputs
+// are tens of megabytes).
 function temporaryFolder(name) {
-    return fs.mkdtempSync(path.join(os.tmpdir(), `brelin-${name}-`));
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), `brelin-${name}-`));
+    process.on('exit', () => fs.rmSync(folder, {recursive: true, force: true}));
+    return folder;
 }
 
 // brelin-cli copied into a folder of its own, where its database and log are its alone.
