@@ -8,16 +8,16 @@
 // one line per input: the page's time (from the choice of the file to the end; the first run
 // compiles the engine's code as it goes, the next ones find it compiled), the peak memory of all
 // the browser's processes together (their proportional set size, sampled every 20 ms) and the
-// outcome. Needs puppeteer-core in .cache/node (scripts/setup).
+// outcome. Needs puppeteer-core, which scripts/setup installs for the page's tests.
 'use strict';
 
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const {sameFile} = require('./same_file.js');
+const {testPackage} = require('../tests/web/support.js');
 
-const root = path.resolve(__dirname, '..');
-const puppeteer = require(path.join(root, '.cache/node/node_modules/puppeteer-core'));
+const puppeteer = testPackage('puppeteer-core');
 
 // The memory, in KiB, of process pid and all its descendants: each one's proportional set size,
 // its own pages and its share of those it shares, so that shared pages count once in the sum.

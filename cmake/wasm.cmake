@@ -20,6 +20,10 @@ set(BRELIN_BUILD_GUI OFF CACHE BOOL "" FORCE)
 set(BRELIN_BUILD_BENCH OFF CACHE BOOL "" FORCE)
 
 add_compile_options(-fwasm-exceptions -msimd128 -mbulk-memory -flto)
+# The page is published (dist/brelin.html) and must be the same bytes wherever it is built: a path
+# the compiler writes into the module (__FILE__ in an assertion, debug information) is written
+# without the folders of the sources and of the build (SQLite's amalgamation: below).
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-msse2>)
 add_link_options(-fwasm-exceptions -msimd128 -mbulk-memory -flto)
 
@@ -42,6 +46,7 @@ endif()
 enable_language(C)
 add_library(brelin_sqlite STATIC ${BRELIN_SQLITE_DIR}/sqlite3.c)
 target_include_directories(brelin_sqlite SYSTEM PUBLIC ${BRELIN_SQLITE_DIR})
+target_compile_options(brelin_sqlite PRIVATE -ffile-prefix-map=${BRELIN_SQLITE_DIR}/=)
 # One thread, no extensions to load; no counting of the memory in use, which the program never
 # asks for and which costs every allocation. The staging tables, temporary, are kept in the
 # module's memory whatever the store asks (SQLITE_TEMP_STORE=3): a temporary file would be one

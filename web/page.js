@@ -16,11 +16,15 @@
     // earlier choice holds.
     const concKey = 'brelin.conc';
     const earlierConcKey = 'brelin.continueLongLines';
+    // What the text under the CONC box says with the box not ticked (its text in the page).
+    const concHintOff = $('conc-hint').textContent;
 
     let texts = {};      // the engine's fixed texts (brelin_texts)
     let spare = null;    // the worker ready for the next run: {worker, ready}
     let current = null;  // the worker of the run under way
-    let links = [];      // the object URLs of the last run's files
+    let saves = {};      // the last run's files to save, by button: {url, name}
+    let unsaved = false; // the last run's sorted file is offered and was not saved yet
+    let nextSpoken = 0;  // the next progress, in percent, to announce to screen readers
 
     function startWorker() {
         const worker = new Worker(workerUrl);
@@ -49,6 +53,11 @@
         $(id).hidden = !visible;
     }
 
+    // Said to screen readers (the live region), in the page's words or the engine's.
+    function announce(words) {
+        $('announce').textContent = words;
+    }
+
     function setRunning(running) {
         document.body.classList.toggle('running', running);
         $('pick').disabled = running;
@@ -58,31 +67,44 @@
     }
 
     function clearResults() {
-        for (const url of links) URL.revokeObjectURL(url);
-        links = [];
-        for (const id of ['results', 'failure', 'notice', 'save-log']) show(id, false);
+        for (const {url} of Object.values(saves)) URL.revokeObjectURL(url);
+        saves = {};
+        unsaved = false;
+        for (const id of ['results', 'failure', 'drop-message', 'conc-advice', 'save-log']) {
+            show(id, false);
+        }
         $('report-text').textContent = '';
         $('notice-lines').replaceChildren();
-        $('measure').textContent = '';
-        $('elapsed').textContent = '';
+        for (const id of ['measure', 'elapsed', 'announce']) $(id).textContent = '';
     }
 
-    // A link that saves bytes under name.
+    // The button id saves bytes under name, through the browser's downloads.
     function offer(id, name, parts, type) {
-        const url = URL.createObjectURL(new Blob(parts, {type}));
-        links.push(url);
-        const link = $(id);
-        link.href = url;
-        link.download = name;
-        link.querySelector('.file-name').textContent = name;
+        saves[id] = {url: URL.createObjectURL(new Blob(parts, {type})), name};
+        $(id).querySelector('.file-name').textContent = name;
         show(id, true);
     }
 
+    function save(id) {
+        const link = document.createElement('a');
+        link.href = saves[id].url;
+        link.download = saves[id].name;
+        link.hidden = true;
+        document.body.append(link);
+        link.click();
+        link.remove();
+        if (id === 'save-output') unsaved = false;
+    }
+
+    // The run ended without a file: its state and why, with no measure beside them; the focus
+    // goes back to the file button.
     function fail(status, message) {
         $('state').textContent = status;
-        $('failure-title').textContent = texts.attention;
+        $('measure').textContent = '';
+        $('failure-title').textContent = texts.attention || '';
         $('failure-text').textContent = message;
         show('failure', true);
+        $('pick').focus();
     }
 
     // The run of worker is over, whatever its end. The body counts the runs ended, for scripts
@@ -100,8 +122,33 @@
         if (facts.phase) {
             $('phase').textContent = $('phase').dataset[facts.phase];
             $('bar').value = 0;
+            announce($('phase').textContent);
+            nextSpoken = 25;
         }
         if (facts.measure) $('measure').textContent = facts.measure;
+    }
+
+    function progressed(percent) {
+        $('bar').value = percent;
+        if (percent < nextSpoken || percent === 100) return;
+        announce(`${$('phase').textContent} ${percent} %`);
+        nextSpoken = percent - (percent % 25) + 25;
+    }
+
+    // The notice as the window's: what deserves attention or that nothing does, and after lines
+    // were cut, how the CONC box keeps their end. Returns what it says, for screen readers.
+    function showNotice(facts) {
+        const lines = facts.notice || [];
+        $('notice-intro').textContent = lines.length ? facts.noticeIntro : facts.nothingToNote;
+        $('notice-lines').replaceChildren(...lines.map((line) => {
+            const item = document.createElement('li');
+            item.textContent = line;
+            return item;
+        }));
+        $('notice').classList.toggle('clean', !lines.length);
+        $('conc-advice').textContent = facts.concAdvice || '';
+        show('conc-advice', Boolean(facts.concAdvice));
+        return [$('notice-intro').textContent, ...lines, facts.concAdvice || ''].join(' ').trim();
     }
 
     function completed(facts, output) {
@@ -113,21 +160,15 @@
         $('measure').textContent = facts.measure;
         $('state').textContent = facts.state;
         $('elapsed').textContent = facts.elapsed;
-        if (facts.notice) {
-            $('notice-intro').textContent = facts.noticeIntro;
-            const list = $('notice-lines');
-            list.replaceChildren(...facts.notice.map((line) => {
-                const item = document.createElement('li');
-                item.textContent = line;
-                return item;
-            }));
-            show('notice', true);
-        }
+        const notice = showNotice(facts);
         offer('save-output', facts.output, [output], 'application/octet-stream');
         if (facts.log) offer('save-log', facts.logName, [facts.log], 'application/octet-stream');
         offer('save-report', facts.reportName, [facts.report], 'text/plain;charset=utf-8');
         $('report-text').textContent = facts.report;
         show('results', true);
+        unsaved = true;
+        announce(`${facts.state}, ${facts.measure}, ${facts.elapsed}. ${notice}`);
+        $('save-output').focus();
     }
 
     function listen(worker) {
@@ -137,7 +178,7 @@
             if (message.type === 'fact') {
                 showLive(message.facts);
             } else if (message.type === 'progress') {
-                $('bar').value = message.percent;
+                progressed(message.percent);
             } else if (message.type === 'end') {
                 ended(worker);
                 completed(message.facts, message.output);
@@ -168,6 +209,7 @@
         spare = null;
         current = next.worker;
         setRunning(true);
+        $('stop').focus();
         try {
             await next.ready;
         } catch (error) {
@@ -184,21 +226,23 @@
         if (!current) return;
         ended(current);
         $('state').textContent = texts.stopped;
+        announce(texts.stopped);
+        $('pick').focus();
     }
 
-    // One file, not a folder, and no run under way.
-    function droppedFile(transfer) {
-        if (current || transfer.files.length !== 1) return null;
+    // A drop refused, and why, in the page's words.
+    function refuseDrop(reason) {
+        $('drop-message').textContent = $('drop-message').dataset[reason];
+        show('drop-message', true);
+    }
+
+    function dropped(transfer) {
+        if (current || !transfer.files.length) return;
+        if (transfer.files.length > 1) return refuseDrop('several');
         const entry = transfer.items && transfer.items[0] && transfer.items[0].webkitGetAsEntry &&
                       transfer.items[0].webkitGetAsEntry();
-        if (entry && !entry.isFile) return null;
-        return transfer.files[0];
-    }
-
-    function dropAllowed(transfer) {
-        if (current || !transfer.types.includes('Files')) return false;
-        const items = transfer.items;
-        return !items || (items.length === 1 && items[0].kind === 'file');
+        if (entry && !entry.isFile) return refuseDrop('folder');
+        start(transfer.files[0]);
     }
 
     $('pick').addEventListener('click', () => $('input').click());
@@ -208,10 +252,14 @@
         if (file) start(file);
     });
     $('stop').addEventListener('click', stop);
+    for (const id of ['save-output', 'save-log', 'save-report']) {
+        $(id).addEventListener('click', () => save(id));
+    }
 
+    // Files dragged over the page, several too (to say on the drop that one at a time is taken).
     document.addEventListener('dragover', (event) => {
         event.preventDefault();
-        const allowed = dropAllowed(event.dataTransfer);
+        const allowed = !current && event.dataTransfer.types.includes('Files');
         event.dataTransfer.dropEffect = allowed ? 'copy' : 'none';
         document.body.classList.toggle('dragging', allowed);
     });
@@ -221,11 +269,37 @@
     document.addEventListener('drop', (event) => {
         event.preventDefault();
         document.body.classList.remove('dragging');
-        const file = droppedFile(event.dataTransfer);
-        if (file) start(file);
+        dropped(event.dataTransfer);
     });
 
-    // The CONC choice is the user's, kept in the browser from one visit to the next.
+    // Leaving or reloading the page would lose a run under way or a sorted file not saved: the
+    // browser asks first.
+    window.addEventListener('beforeunload', (event) => {
+        if (!current && !unsaved) return;
+        event.preventDefault();
+        event.returnValue = true;
+    });
+
+    // Each access key told where it is used, with the keys this browser wants for it.
+    const mac = /Mac|iPhone|iPad/.test(navigator.platform || navigator.userAgent);
+    const firefox = /Firefox\//.test(navigator.userAgent);
+    const [shown, aria] = mac ? ['Ctrl+Option+', 'Control+Alt+']
+                        : firefox ? ['Alt+Maj+', 'Alt+Shift+'] : ['Alt+', 'Alt+'];
+    for (const control of document.querySelectorAll('[accesskey]')) {
+        const key = control.accessKey.toUpperCase();
+        (control.closest('label') || control).title = `Raccourci : ${shown}${key}`;
+        control.setAttribute('aria-keyshortcuts', aria + key);
+    }
+    for (const keys of document.querySelectorAll('kbd[data-key]')) {
+        keys.textContent = shown + keys.dataset.key;
+    }
+
+    // The CONC choice is the user's, kept in the browser from one visit to the next; the text
+    // under the box says what it does as it is.
+    function showConcHint() {
+        $('conc-hint').textContent = $('conc').checked ? $('conc-hint').dataset.on : concHintOff;
+    }
+    $('conc').addEventListener('change', showConcHint);
     try {
         $('conc').checked = (localStorage.getItem(concKey) ??
                              localStorage.getItem(earlierConcKey)) === 'true';
@@ -235,6 +309,7 @@
     } catch (error) {
         // A browser that keeps nothing for pages opened from a file: the box starts unchecked.
     }
+    showConcHint();
 
     spare = startWorker();
 })();

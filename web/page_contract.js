@@ -63,10 +63,13 @@ const pageContract = (() => {
         error: {told: 'end', does: 'why the run failed, nothing written'},
         noticeIntro: {told: 'end', does: 'the line over the notice, when it has lines'},
         notice: {told: 'end', list: true, does: 'one thing the user should know, per line'},
+        nothingToNote: {told: 'end', does: 'the notice of a completed run with nothing in it'},
+        concAdvice: {told: 'end',
+                     does: 'after lines were cut outside the CONC mode: how the box keeps them'},
         report: {told: 'end', does: 'the whole report of a completed run'},
-        reportName: {told: 'end', does: 'the report\'s file name'},
+        reportName: {told: 'end', does: 'the report\'s file name (NAME-rapport.txt)'},
         json: {told: 'end', does: 'the report in JSON as brelin-cli --json prints it, when asked'},
-        logName: {told: 'end', does: 'the log\'s file name, when there is a log'},
+        logName: {told: 'end', does: 'the log\'s file name (NAME-journal.log), when there is one'},
         log: {told: 'end', bytes: true, does: 'the log\'s bytes (Windows-1252)'},
     };
 

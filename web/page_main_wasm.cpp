@@ -30,20 +30,31 @@ namespace {
 // "2000 Mo", so that a file it refuses is never said to be as large as the limit.
 constexpr uint64_t kMaxInputBytes = 4001 * (uint64_t{1} << 19);
 
-// The run's files in the page, under the desktop program's names: the staging database's file in
-// emscripten's memory file system (its tables, temporary, stay in the module's memory), the log,
-// its lock and the report in the page's files.
-const ProgramFiles kFiles = programFilesIn("", "brelin");
+// The names of a run's files, all after the input's name NAME.ext, so that the files of two runs
+// never collide and each log and report is seen to go with its file: the sorted NAME-trie.ged, as
+// the window suggests, its log NAME-journal.log and its report NAME-rapport.txt (their bytes are
+// the programs'). The staging database's file is in emscripten's memory file system (its
+// tables, temporary, stay in the module's memory); the log, its lock and the report in the
+// page's files.
+constexpr const char* kLogNameEnding = "-journal";
+constexpr const char* kReportNameEnding = "-rapport";
+
+struct RunFiles {
+    std::string output;
+    ProgramFiles program;
+};
+
+RunFiles runFilesFor(const std::string& inputName) {
+    const auto dot = inputName.find_last_of('.');
+    const std::string base = dot == std::string::npos ? inputName : inputName.substr(0, dot);
+    RunFiles files{base + text::kOutputNameEnding + ".ged", programFilesIn("", "brelin")};
+    files.program.logPath = base + kLogNameEnding + ".log";
+    files.program.reportPath = base + kReportNameEnding + ".txt";
+    return files;
+}
 
 void tell(Fact key, std::string_view bytes) {
     host::tell(key, bytes);
-}
-
-// "NAME-trie.ged" for "NAME.ged", as the window suggests.
-std::string outputNameFor(const std::string& inputName) {
-    const auto dot = inputName.find_last_of('.');
-    const std::string base = dot == std::string::npos ? inputName : inputName.substr(0, dot);
-    return base + text::kOutputNameEnding + ".ged";
 }
 
 // The page's answers to the run: the output is given, a stop never comes through the engine.
@@ -75,8 +86,10 @@ void failed(const std::string& description) {
 }
 
 // A completed run's facts as the window shows them: its three panels, then its notice, one fact
-// a line, when something deserves attention. The JSON report only when asked.
-void tellResult(const RunResult& result, PageFileSystem& files, bool json) {
+// a line, or that there is nothing to note; after lines were cut outside the CONC mode, how the
+// box would have kept their end. The JSON report only when asked.
+void tellResult(const RunResult& result, const RunOptions& options, const ProgramFiles& names,
+                PageFileSystem& files, bool json) {
     if (result.outcome != RunOutcome::Completed) {
         if (result.error) failed(text::describe(*result.error));
         return;
@@ -86,13 +99,18 @@ void tellResult(const RunResult& result, PageFileSystem& files, bool json) {
     tell(Fact::Elapsed, text::elapsedText(result.seconds));
     const std::vector<std::string> notice =
         text::attentionLines(result.report, text::Voice::Notice);
-    if (!notice.empty()) tell(Fact::NoticeIntro, text::kPageNoticeIntro);
+    if (notice.empty())
+        tell(Fact::NothingToNote, text::kNoticeNothingToNote);
+    else
+        tell(Fact::NoticeIntro, text::kPageNoticeIntro);
     for (const std::string& line : notice) tell(Fact::Notice, line);
+    if (!result.report.cutLines.empty() && !options.conc)
+        tell(Fact::ConcAdvice, text::kNoticeConcHint);
     tell(Fact::Report, text::reportText(result));
     if (json) tell(Fact::Json, toJson(result.report));
-    tell(Fact::ReportName, kFiles.reportPath);
-    if (const std::string* log = files.kept(kFiles.logPath)) {
-        tell(Fact::LogName, kFiles.logPath);
+    tell(Fact::ReportName, names.reportPath);
+    if (const std::string* log = files.kept(names.logPath)) {
+        tell(Fact::LogName, names.logPath);
         tell(Fact::Log, *log);
     }
 }
@@ -117,8 +135,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_texts() {
 // JSON report among them with json.
 extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc, int json) {
     const std::string input = inputName;
-    const std::string output = outputNameFor(input);
-    tell(Fact::Output, output);
+    const RunFiles names = runFilesFor(input);
+    tell(Fact::Output, names.output);
     // Should the worker die of a lack of memory or of a fault, the page says so in these words.
     tell(Fact::OutOfMemory,
          text::describe(RunError(FailedStep::Internal, input, Cause::OutOfMemory)));
@@ -128,10 +146,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brelin_run(const char* inputName, int conc,
     try {
         const uint64_t size = files.openInput(input)->size();
         if (size > kMaxInputBytes) return failed(text::pageTooLarge(input, size, kMaxInputBytes));
-        PageFrontend frontend(output);
+        PageFrontend frontend(names.output);
         RunOptions options;
         options.conc = conc != 0;
-        tellResult(runOnce(kFiles, files, input, options, frontend, frontend), files, json != 0);
+        const RunResult result = runOnce(names.program, files, input, options, frontend, frontend);
+        tellResult(result, options, names.program, files, json != 0);
     } catch (const RunError& error) {
         failed(text::describe(error));
     } catch (const std::bad_alloc&) {

@@ -2,6 +2,7 @@
 // the inputs (the examples, the fuzzers' seeds, files damaged on purpose, a generated file).
 'use strict';
 
+const crypto = require('crypto');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
@@ -11,8 +12,21 @@ const root = path.resolve(__dirname, '../..');
 const webBuild = path.resolve(process.env.BRELIN_WEB_BUILD || path.join(root, 'build-web'));
 const nativeBuild = path.resolve(process.env.BRELIN_BUILD || path.join(root, 'build'));
 
+// A package of the page's tests (puppeteer-core, axe-core), from the folder scripts/setup
+// installs tests/web/package-lock.json into, named by the lock's hash.
+const lockId = crypto.createHash('sha256')
+    .update(fs.readFileSync(path.join(__dirname, 'package-lock.json'))).digest('hex').slice(0, 16);
+const testPackages = path.join(root, '.cache/node', lockId, 'node_modules');
+function testPackage(name) {
+    return require(path.join(testPackages, name));
+}
+
+// A new folder, removed with what it holds when the test's process ends (the generated inputs
+// are tens of megabytes).
 function temporaryFolder(name) {
-    return fs.mkdtempSync(path.join(os.tmpdir(), `brelin-${name}-`));
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), `brelin-${name}-`));
+    process.on('exit', () => fs.rmSync(folder, {recursive: true, force: true}));
+    return folder;
 }
 
 // brelin-cli copied into a folder of its own, where its database and log are its alone.
@@ -79,5 +93,5 @@ function filesIn(folder, extension) {
         .map((name) => path.join(folder, name));
 }
 
-module.exports = {root, webBuild, nativeBuild, temporaryFolder, nativeProgram, generated,
-                  damagedInputs, filesIn};
+module.exports = {root, webBuild, nativeBuild, testPackages, testPackage, temporaryFolder,
+                  nativeProgram, generated, damagedInputs, filesIn};
