@@ -199,6 +199,9 @@
 
     async function start(file) {
         if (current) return;
+        // Another file would take the place of a sorted file not saved yet.
+        if (unsaved && !window.confirm($('save-output').dataset.replace.replace('%s', file.name)))
+            return;
         clearResults();
         show('status', true);
         $('file-name').textContent = file.name;

@@ -130,6 +130,15 @@ for (const browserName of browserNames) describe(browserName, () => {
         await driver.endOf(() => driver.page.click('#stop'));
         await driver.runOn(clean);
         assert.strictEqual(await driver.leavingAsks(), true, 'with the sorted file not saved');
+        // Another file asks first too; "cancel" keeps the sorted file on offer.
+        const asked = new Promise((resolve) => {
+            driver.asked = resolve;
+        });
+        const runs = await driver.runsEnded();
+        await driver.choose(clean);
+        assert.strictEqual(await asked, 'confirm', 'another file with the sorted file not saved');
+        assert.strictEqual(await driver.runsEnded(), runs);
+        assert.strictEqual(await driver.visible('#save-output'), true);
         await driver.save('#save-output');
         assert.strictEqual(await driver.leavingAsks(), false, 'once saved');
     });
