@@ -162,7 +162,10 @@ int convert(const Arguments& arguments, const std::string& executablePath, std::
         return kExitRefused;
     }
 
-    const ProgramFiles files = programFiles(executablePath);
+    ProgramFiles files = programFiles(executablePath);
+    // A check writes nothing beside the program: it stages in memory, whose temporary tables
+    // spill to the system's temporary folder, removed with the database.
+    if (arguments.check) files.databasePath.clear();
     DiskFileSystem disk;
     RunOptions options;
     options.conc = arguments.conc;

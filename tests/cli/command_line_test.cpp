@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,6 +60,14 @@ protected:
                 names.push_back(name);
         }
         return names;
+    }
+
+    // Every file of the test's folder with its bytes.
+    std::map<std::string, std::string> folderBytes() {
+        std::map<std::string, std::string> files;
+        for (const std::string& name : testing::folderEntries(dir.path()))
+            files[name] = readFile(dir.file(name));
+        return files;
     }
 
     testing::TempDir dir;
@@ -129,10 +138,14 @@ TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
 }
 
-// --check reads and reports as a run would, writes no output and touches no log; its status
-// says whether something deserves attention.
+// --check reads and reports as a run would, and its status says whether something deserves
+// attention; it leaves the program's folder byte for byte as it was: no output, no log, no
+// database, even where an earlier run left one (or a file named as SQLite names a database in
+// memory, in the folder it runs in).
 TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
     writeFile(dir.file("Logbrelin-cli.log"), "the last run's log");
+    writeFile(dir.file("brelin-cli.db"), "the last run's database");
+    writeFile(dir.file(":memory:"), "a file of the user's");
     writeFile(dir.file("propre.ged"), "0 HEAD\r\n0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n");
     struct Case {
         std::vector<std::string> args;
@@ -148,15 +161,20 @@ TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
         {{"--check", dir.file("absent.ged")}, 1, "absent.ged"},
         {{"--check", input, output}, 2, "Usage"},
     };
-    for (const Case& c : cases) {
-        const Finished finished = run(c.args);
-        EXPECT_EQ(finished.status, c.status) << c.args.back() << finished.err;
-        const std::string& told = c.status == 0 || c.status == 3 ? finished.out : finished.err;
-        EXPECT_NE(told.find(c.told), std::string::npos) << told;
-        EXPECT_EQ(otherFiles(),
-                  (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "propre.ged"}));
-        EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "the last run's log");
+    const std::string previous = fs::current_path();
+    fs::current_path(dir.path());
+    for (const bool earlierDatabase : {true, false}) {
+        if (!earlierDatabase) fs::remove(dir.file("brelin-cli.db"));
+        const auto before = folderBytes();
+        for (const Case& c : cases) {
+            const Finished finished = run(c.args);
+            EXPECT_EQ(finished.status, c.status) << c.args.back() << finished.err;
+            const std::string& told = c.status == 0 || c.status == 3 ? finished.out : finished.err;
+            EXPECT_NE(told.find(c.told), std::string::npos) << told;
+            EXPECT_EQ(folderBytes(), before) << c.args.back();
+        }
     }
+    fs::current_path(previous);
 }
 
 TEST_F(CommandLineTest, ARenamedCopyNamesItsFilesAfterItself) {
