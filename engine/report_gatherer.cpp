@@ -22,8 +22,9 @@ void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
                                std::optional<int64_t> number, int64_t lineNumber) {
     record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
     if (kind == LineKind::Trailer) {
+        // The header part goes on after an early trailer: the records kept after it are written
+        // where they would be before it, so they count as they would there.
         report_.trailer = true;
-        leaveHeader();
         return;
     }
     if (report_.trailer) ++report_.recordsAfterTrailer;
