@@ -132,6 +132,9 @@ int report(const RunResult& result, const Arguments& arguments, const std::strin
             for (const std::string& line : text::attentionLines(result.report, voice, logPath))
                 out << line << "\n";
             if (arguments.report) out << "\n" << text::reportText(result);
+            // The output is written: a log or a report that could not be is told, no more.
+            if (result.logOrReportFailure)
+                err << text::describe(*result.logOrReportFailure) << "\n";
             return status;
         }
         case RunOutcome::Abandoned:
@@ -170,6 +173,8 @@ int convert(const Arguments& arguments, const std::string& executablePath, std::
     RunOptions options;
     options.conc = arguments.conc;
     options.checkOnly = arguments.check;
+    // The report file, as the window keeps it, beside the log.
+    options.reportText = text::reportText;
     clearInterruptRequest();
     CommandLineFrontend frontend(input, output, err);
     const RunResult result = runOnce(files, disk, input, options, frontend, frontend);

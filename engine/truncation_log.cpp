@@ -32,12 +32,6 @@ std::string logLine(int64_t lineNumber, std::string_view end) {
 TruncationLog::TruncationLog(FileSystem& files, std::string logPath)
     : files_(files), path_(std::move(logPath)) {}
 
-void TruncationLog::reset() {
-    file_.reset();
-    if (!path_.empty()) files_.removeFile(path_);
-    firstCut_ = true;
-}
-
 void TruncationLog::reportCut(int64_t lineNumber) {
     report(logLine(lineNumber, kCutEnd));
 }
@@ -48,29 +42,29 @@ void TruncationLog::reportContinued(int64_t lineNumber) {
 
 void TruncationLog::report(const std::string& message) {
     if (path_.empty()) return;
-    if (firstCut_) {
-        file_ = files_.openAppend(path_, true);
-        file_->append(kBanner);
-        firstCut_ = false;
+    if (!file_) {
+        file_ = files_.createSideFile(path_, FailedStep::WriteLog);
+        file_->write(kBanner);
     }
-    try {
-        if (file_->removed()) {
-            // The log was removed while the run held it open (by hand, or by a program that
-            // does not take the run's lock): the reports go on in the file now under its name,
-            // if there is one.
-            file_ = files_.openAppend(path_, false);
-        }
-        file_->append(message);
-    } catch (const RunError&) {
-        // The log is gone: it is begun again. Where it cannot be created at all (its folder
-        // gone), this fails too and the failure stands.
-        beginAgain(message);
-    }
+    file_->write(message);
 }
 
-void TruncationLog::beginAgain(const std::string& message) {
-    file_ = files_.openAppend(path_, true);
-    file_->append(std::string(kBanner) + message);
+void TruncationLog::putInPlace() {
+    if (path_.empty()) return;
+    try {
+        if (file_) {
+            file_->commit();
+        } else {
+            files_.removeFile(path_);
+        }
+    } catch (const RunError& error) {
+        try {
+            files_.removeFile(path_);
+        } catch (const RunError&) {
+            // The failure told below is the one the user can act on.
+        }
+        throw RunError(FailedStep::WriteLog, path_, error.cause(), error.detail());
+    }
 }
 
 }  // namespace brelin

@@ -1,10 +1,9 @@
 // The truncation log: the numbers of the input lines a run has cut to 255 bytes, or continued on
-// CONC lines, under a banner, in a text file beside the program. The file belongs to one run:
-// reset() deletes the previous run's file, and the file is created again only at the run's first
-// cut. The file is then held open until the next reset or the log's end, but each report is
-// complete in the file (one write, after the banner's) before reportCut returns: nothing is
-// buffered between reports. Its bytes (Windows-1252, CR LF) are the same on every platform:
-// docs/file-formats.md.
+// CONC lines, under a banner, in a text file beside the program. The file belongs to the last run
+// that wrote its output: a run writes its log beside it (FileSystem::createSideFile), from its
+// first cut on, and puts it in place only once its output is; a run that ends without output
+// leaves the last run's log as it was. Its bytes (Windows-1252, CR LF) are the same on every
+// platform: docs/file-formats.md.
 #pragma once
 
 #include <cstdint>
@@ -21,19 +20,22 @@ public:
     // its input touches no file.
     TruncationLog(FileSystem& files, std::string logPath);
 
-    void reset();
     void reportCut(int64_t lineNumber);
     // A line continued on CONC lines instead of being cut.
     void reportContinued(int64_t lineNumber);
 
+    // Puts this run's log in place of the last run's, once the run's output is in place: the
+    // lines reported, or no log at all where none was. Throws RunError (FailedStep::WriteLog),
+    // the last run's log then removed, since it no longer tells the last run. A log destroyed
+    // before this leaves the last run's as it was.
+    void putInPlace();
+
 private:
     void report(const std::string& message);
-    void beginAgain(const std::string& message);
 
     FileSystem& files_;
-    std::unique_ptr<AppendFile> file_;
     std::string path_;
-    bool firstCut_ = true;
+    std::unique_ptr<OutputFile> file_;
 };
 
 }  // namespace brelin

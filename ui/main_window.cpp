@@ -65,13 +65,11 @@ bool acceptAsCopy(QDropEvent& event) {
 
 }  // namespace
 
-MainWindow::MainWindow(std::unique_ptr<Engine> engine, FileSystem& files, Dialogs& dialogs,
-                       QWidget* parent)
+MainWindow::MainWindow(std::unique_ptr<Engine> engine, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::MainWindow>()),
       engine_(std::move(engine)),
       paths_(engine_->files()),
-      files_(files),
       dialogs_(dialogs) {
     ui_->setupUi(this);
     setPointSize(ui_->btnFile, kButtonPoints);
@@ -180,6 +178,7 @@ void MainWindow::runOn(const std::string& inputPath) {
     showRunning(true);
     RunOptions options;
     options.conc = ui_->chkConc->isChecked();
+    options.reportText = text::reportText;
     const RunResult result = engine_->run(inputPath, options, *this, *this);
     running_ = false;
     ui_->ProgressBar1->hide();
@@ -199,23 +198,13 @@ void MainWindow::runOn(const std::string& inputPath) {
 }
 
 void MainWindow::reportRun(const RunResult& result, const RunOptions& options) {
-    std::string reportPath = paths_.reportPath;
-    try {
-        if (result.outcome != RunOutcome::Completed) {
-            files_.removeFile(reportPath);
-            return;
-        }
-        auto file = files_.createOutput(reportPath);
-        file->write(text::reportText(result));
-        file->commit();
-    } catch (const RunError& error) {
-        const RunError failure(FailedStep::WriteReport, reportPath, error.cause(), error.detail());
-        dialogs_.warn(this, fromEngine(text::kAttention), fromEngine(text::describe(failure)));
-        if (result.outcome != RunOutcome::Completed) return;
-        // The output is written all the same: the notice still names it.
-        reportPath.clear();
-    }
-    RunNotice notice(result, options, paths_.logPath, reportPath, dialogs_, this);
+    if (result.outcome != RunOutcome::Completed) return;
+    // The output is written all the same: the notice still names it.
+    if (result.logOrReportFailure)
+        dialogs_.warn(this, fromEngine(text::kAttention),
+                      fromEngine(text::describe(*result.logOrReportFailure)));
+    RunNotice notice(result, options, paths_.logPath,
+                     result.reportWritten ? paths_.reportPath : std::string(), dialogs_, this);
     dialogs_.showModal(notice);
 }
 

@@ -83,8 +83,41 @@ TEST_F(CommandLineTest, ConvertsAndTellsWhatItDid) {
     EXPECT_NE(finished.out.find("\n1 ligne coupée à 255 caractères"), std::string::npos)
         << finished.out;
     EXPECT_NE(finished.out.find(dir.file("Logbrelin-cli.log")), std::string::npos) << finished.out;
-    EXPECT_EQ(otherFiles(),
-              (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "sortie.ged"}));
+    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "Rapportbrelin-cli.txt",
+                                                      "famille.ged", "sortie.ged"}));
+    EXPECT_EQ(readFile(dir.file("Rapportbrelin-cli.txt")).substr(0, 30),
+              "Rapport de Brelin version 1.0.");
+}
+
+// After a run that wrote its output, every way a run can end without output leaves that run's
+// log and report byte for byte, and no file of its own.
+TEST_F(CommandLineTest, ARunWithoutOutputKeepsTheLastLogAndReport) {
+    ASSERT_EQ(run({input, output}).status, 0);
+    const auto before = folderBytes();
+    ASSERT_EQ(before.count("Logbrelin-cli.log") + before.count("Rapportbrelin-cli.txt"), 2u);
+    writeFile(dir.file("utf16.ged"), std::string("\xFF\xFE"
+                                                 "0\0 \0H\0",
+                                                 8));
+    writeFile(dir.file("autre.ged"), "0 HEAD\r\n0 TRLR\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    const Case cases[] = {
+        {{"--force", dir.file("utf16.ged"), dir.file("autre-trie.ged")}, 1},
+        {{"--force", dir.file("absent.ged"), dir.file("autre-trie.ged")}, 1},
+        {{"--force", dir.file("autre.ged"), dir.file("absent/autre-trie.ged")}, 1},
+        {{dir.file("autre.ged"), output}, 2},
+        {{"--force", dir.file("autre.ged"), dir.file("autre.ged")}, 2},
+    };
+    for (const Case& c : cases) {
+        const Finished finished = run(c.args);
+        EXPECT_EQ(finished.status, c.status) << c.args[1] << finished.err;
+        auto now = folderBytes();
+        now.erase("utf16.ged");
+        now.erase("autre.ged");
+        EXPECT_EQ(now, before) << c.args[1];
+    }
 }
 
 TEST_F(CommandLineTest, WorkedExamplesComeOutToTheByte) {
@@ -301,10 +334,13 @@ TEST_F(CommandLineTest, AFiftyMegabyteLineIsCutAndLoggedInBoundedMemory) {
     EXPECT_LT(finished.maxRssKiB, 64 * 1024);
 }
 
-TEST_F(CommandLineTest, InterruptWritesNothing) {
+TEST_F(CommandLineTest, InterruptWritesNothingAndKeepsTheLastLogAndReport) {
+    writeFile(dir.file("Logbrelin-cli.log"), "the last run's log");
+    writeFile(dir.file("Rapportbrelin-cli.txt"), "the last run's report");
     {
         std::FILE* file = std::fopen(input.c_str(), "wb");
-        std::fputs("0 HEAD\r\n", file);
+        // A long line first: the run is writing its log when it is interrupted.
+        std::fputs(("0 HEAD\r\n1 NOTE " + std::string(300, 'x') + "\r\n").c_str(), file);
         for (int i = 0; i < 2000000; ++i)
             std::fprintf(file, "0 @I%d@ INDI\r\n1 NAME X\r\n", 2000000 - i);
         std::fputs("0 TRLR\r\n", file);
@@ -321,7 +357,10 @@ TEST_F(CommandLineTest, InterruptWritesNothing) {
     }
     EXPECT_EQ(finished.exitCode, 130) << finished.err;
     EXPECT_FALSE(fs::exists(output));
-    EXPECT_EQ(otherFiles(), std::vector<std::string>{"famille.ged"});
+    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "Rapportbrelin-cli.txt",
+                                                      "famille.ged"}));
+    EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "the last run's log");
+    EXPECT_EQ(readFile(dir.file("Rapportbrelin-cli.txt")), "the last run's report");
 }
 
 }  // namespace

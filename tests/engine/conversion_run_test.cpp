@@ -531,51 +531,5 @@ TEST_F(ConversionRunTest, AFailureOfTheStoreIsNotAskedAgain) {
     EXPECT_TRUE(frontend.failuresShown.empty());
 }
 
-// A run that ends without output leaves no log of lines it cut: the file they were cut for
-// does not exist. Each way to end is set up before the run.
-struct NoOutputCase {
-    const char* name;
-    RunOutcome outcome;
-    std::function<void(testing::ScriptedFrontend&, testing::MemoryFileSystem&)> end;
-};
-
-void PrintTo(const NoOutputCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class NoOutputTest : public ConversionRunTest,
-                     public ::testing::WithParamInterface<NoOutputCase> {};
-
-TEST_P(NoOutputTest, LeavesNoLog) {
-    GetParam().end(frontend, files);
-    const RunResult result =
-        convert("0 HEAD\r\n1 NOTE " + k300 + "\r\n" + numberedInput(400).substr(8));
-    EXPECT_EQ(result.outcome, GetParam().outcome);
-    EXPECT_FALSE(result.report.cutLines.empty());
-    EXPECT_FALSE(files.has(kLog));
-    EXPECT_EQ(output(), std::nullopt);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ends, NoOutputTest,
-    ::testing::Values(NoOutputCase{"stopped", RunOutcome::Abandoned,
-                                   [](auto& frontend, auto&) {
-                                       stopAtEveryStep(frontend, {true});
-                                   }},
-                      NoOutputCase{"cancelled", RunOutcome::OutputCancelled,
-                                   [](auto& frontend, auto&) { frontend.output.reset(); }},
-                      NoOutputCase{"writefailed", RunOutcome::Failed,
-                                   [](auto&, auto& files) { files.outputSpace = 10; }},
-                      // In the staging pass, past the long line: at its first progress step.
-                      NoOutputCase{"readfailed", RunOutcome::Failed,
-                                   [](auto& frontend, auto& files) {
-                                       files.readChunk = 64;
-                                       frontend.onProgress = [&files](int) {
-                                           if (!files.failReadAt)
-                                               files.failReadAt = files.reads + 1;
-                                       };
-                                   }}),
-    [](const auto& test) { return test.param.name; });
-
 }  // namespace
 }  // namespace brelin

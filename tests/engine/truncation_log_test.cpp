@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <optional>
 
+#include "child_process.h"
 #include "memory_file_system.h"
 #include "temp_dir.h"
 
@@ -21,43 +22,104 @@ std::string message(int64_t line) {
            "e.\r\n";
 }
 
-TEST(TruncationLog, BannerOncePerRunThenOneLinePerCut) {
-    testing::MemoryFileSystem files;
-    TruncationLog log(files, "/Log.log");
-    log.reset();
-    log.reportCut(12345);
-    log.reportCut(2147483648);
-    EXPECT_EQ(files.at("/Log.log"), kBanner + message(12345) + message(2147483648));
-    log.reset();
-    EXPECT_FALSE(files.has("/Log.log"));
-    log.reportCut(7);
-    EXPECT_EQ(files.at("/Log.log"), kBanner + message(7));
+// A log over the last run's, in memory: what is under the log's name once this run's log is put
+// in place, or dropped.
+struct LogCase {
+    const char* name;
+    std::vector<int64_t> cuts;
+    bool putInPlace;
+    std::optional<std::string> expected;  // nullopt: no log
+};
+
+TEST(TruncationLog, TakesTheLastRunsPlaceOnlyWhenPutInPlace) {
+    const std::string last = "the last run's log";
+    const LogCase cases[] = {
+        {"cuts put in place",
+         {12345, 2147483648},
+         true,
+         kBanner + message(12345) + message(2147483648)},
+        {"no cut put in place", {}, true, std::nullopt},
+        {"cuts dropped", {7}, false, last},
+        {"no cut dropped", {}, false, last},
+    };
+    for (const LogCase& c : cases) {
+        testing::MemoryFileSystem files;
+        files.put("/Log.log", last);
+        {
+            TruncationLog log(files, "/Log.log");
+            for (const int64_t line : c.cuts) log.reportCut(line);
+            EXPECT_EQ(files.at("/Log.log"), last) << c.name;
+            if (c.putInPlace) log.putInPlace();
+        }
+        EXPECT_EQ(files.has("/Log.log") ? std::optional(files.at("/Log.log")) : std::nullopt,
+                  c.expected)
+            << c.name;
+        EXPECT_EQ(files.files.size(), c.expected ? 1u : 0u) << c.name;
+    }
 }
 
-// A run's log on disk, in a folder of the test's own, begun and with line 3 reported cut.
-class TruncationLogOnDisk : public ::testing::Test {
-protected:
-    void SetUp() override {
-        log.reset();
-        log.reportCut(3);
+TEST(TruncationLog, ALogThatCannotBePutInPlaceLeavesNoEarlierOneBehind) {
+    testing::MemoryFileSystem files;
+    files.put("/Log.log", "the last run's log");
+    files.failingCommits = {"/Log.log"};
+    TruncationLog log(files, "/Log.log");
+    log.reportCut(3);
+    try {
+        log.putInPlace();
+        FAIL() << "no failure";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.step(), FailedStep::WriteLog);
+        EXPECT_EQ(error.path(), "/Log.log");
     }
+    EXPECT_FALSE(files.has("/Log.log"));
+}
 
+// On disk the log is written beside its name, which shows the last run's until it is put in
+// place; a log dropped leaves no file of its own.
+TEST(TruncationLog, OnDiskTheLastRunsLogStaysUntilThisOneIsInPlace) {
     testing::TempDir dir;
     DiskFileSystem disk;
     const std::string path = dir.file("Logbrelin.log");
-    TruncationLog log{disk, path};
+    for (const bool putInPlace : {false, true}) {
+        testing::writeFile(path, "the last run's log");
+        {
+            TruncationLog log(disk, path);
+            log.reportCut(3);
+            log.reportCut(4);
+            EXPECT_EQ(testing::readFile(path), "the last run's log");
+            if (putInPlace) log.putInPlace();
+        }
+        EXPECT_EQ(testing::readFile(path),
+                  putInPlace ? kBanner + message(3) + message(4) : "the last run's log");
+        EXPECT_EQ(testing::folderEntries(dir.path()), std::vector<std::string>{"Logbrelin.log"});
+    }
+}
+
+// A file system that keeps no file from one run to the next (the page's) writes the log under
+// its own name: there is no last run's log to keep.
+class FilesOfOneRun : public testing::MemoryFileSystem {
+public:
+    std::unique_ptr<OutputFile> createSideFile(const std::string& path, FailedStep step) override {
+        return FileSystem::createSideFile(path, step);
+    }
 };
 
-TEST_F(TruncationLogOnDisk, WritesEachReportThroughToDisk) {
-    EXPECT_EQ(testing::readFile(path), kBanner + message(3));
-    log.reportCut(4);
-    EXPECT_EQ(testing::readFile(path), kBanner + message(3) + message(4));
+TEST(TruncationLog, WithoutEarlierFilesTheLogIsWrittenInPlaceAndGoneWhenDropped) {
+    for (const bool putInPlace : {false, true}) {
+        FilesOfOneRun files;
+        {
+            TruncationLog log(files, "/Log.log");
+            log.reportCut(3);
+            EXPECT_EQ(files.at("/Log.log"), kBanner + message(3));
+            if (putInPlace) log.putInPlace();
+        }
+        EXPECT_EQ(files.has("/Log.log"), putInPlace);
+    }
 }
 
 TEST(TruncationLog, UnwritableFolderIsAClearFailure) {
     DiskFileSystem disk;
     TruncationLog log(disk, "/nonexistent-folder/Logbrelin.log");
-    log.reset();
     try {
         log.reportCut(1);
         FAIL() << "no failure";
@@ -65,19 +127,6 @@ TEST(TruncationLog, UnwritableFolderIsAClearFailure) {
         EXPECT_EQ(error.step(), FailedStep::WriteLog);
         EXPECT_EQ(error.path(), "/nonexistent-folder/Logbrelin.log");
     }
-}
-
-// The log is held open for the run; another program of the same name removing it (and perhaps
-// starting its own) must not make the later reports vanish into the removed file.
-TEST_F(TruncationLogOnDisk, ReportsAfterTheFileIsRemovedOrReplacedReachTheFileUnderItsName) {
-    std::remove(path.c_str());
-    log.reportCut(4);
-    EXPECT_EQ(testing::readFile(path), kBanner + message(4));
-
-    std::remove(path.c_str());
-    testing::writeFile(path, kBanner + message(100));  // the other program's log
-    log.reportCut(5);
-    EXPECT_EQ(testing::readFile(path), kBanner + message(100) + message(5));
 }
 
 }  // namespace
