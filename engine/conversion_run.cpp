@@ -74,7 +74,7 @@ RunResult ConversionRun::start(const std::string& inputPath) {
     result.checkOnly = options_.checkOnly;
 
     // A check touches no log: its log has no file.
-    TruncationLog log(files_, options_.checkOnly ? std::string() : paths_.logPath);
+    TruncationLog log(files_, options_.checkOnly ? std::string() : paths_.logPath, options_.conc);
     Findings findings;
     // Held until the run has ended, failures included: the log is this run's alone meanwhile.
     std::unique_ptr<FileLock> lock;

@@ -25,37 +25,44 @@ Sentences version7(const RunReport& report, const std::string&) {
             "qui lit le GEDCOM 5.5.1 pourrait ne pas l'accepter."};
 }
 
+// A line is long past 255 bytes: where the file's letters may take two bytes (UTF-8 bytes
+// seen), the sentence says so, for a line of fewer characters than that.
+std::string bytesLimit(const RunReport& report, const char* before) {
+    const bool accents = report.encodingSeen == gedcom::TextBytes::Utf8 ||
+                         (report.utf8 && report.encodingSeen == gedcom::TextBytes::EightBit);
+    return std::string(before) + "255 octets" +
+           (accents ? " (une lettre accentuée en compte deux)" : "");
+}
+
 Sentences linesCut(const RunReport& report, const std::string& logPath) {
     const int64_t n = sizeOf(report.cutLines);
     const bool one = n == 1;
-    return {one ? "1 ligne de plus de 255 caractères a été coupée : sa fin n'est pas dans le "
-                  "fichier écrit (le journal la signale)."
-                : std::to_string(n) +
-                      " lignes de plus de 255 caractères ont été coupées : leur fin n'est pas "
-                      "dans le fichier écrit (le journal en donne la liste).",
-            countText(n, "ligne coupée", "lignes coupées") + " à 255 caractères, voir le journal " +
-                logPath,
-            one ? "1 ligne de plus de 255 caractères serait coupée (--conc la continuerait sur "
-                  "des lignes CONC)."
-                : std::to_string(n) +
-                      " lignes de plus de 255 caractères seraient coupées (--conc les "
-                      "continuerait sur des lignes CONC)."};
+    const std::string over = bytesLimit(report, " de plus de ");
+    return {one ? "1 ligne" + over +
+                      " a été coupée : sa fin n'est pas dans le fichier écrit (le journal la "
+                      "signale)."
+                : std::to_string(n) + " lignes" + over +
+                      " ont été coupées : leur fin n'est pas dans le fichier écrit (le journal en "
+                      "donne la liste).",
+            countText(n, "ligne coupée", "lignes coupées") + bytesLimit(report, " à ") +
+                ", voir le journal " + logPath,
+            one ? "1 ligne" + over + " serait coupée (--conc la continuerait sur des lignes CONC)."
+                : std::to_string(n) + " lignes" + over +
+                      " seraient coupées (--conc les continuerait sur des lignes CONC)."};
 }
 
 Sentences linesContinued(const RunReport& report, const std::string& logPath) {
     const int64_t n = sizeOf(report.continuedLines);
     const bool one = n == 1;
-    return {one ? "1 ligne de plus de 255 caractères a été continuée sur des lignes CONC (le "
-                  "journal la signale)."
-                : std::to_string(n) +
-                      " lignes de plus de 255 caractères ont été continuées sur des lignes CONC "
-                      "(le journal en donne la liste).",
-            countText(n, "ligne continuée", "lignes continuées") +
-                " sur des lignes CONC, voir le journal " + logPath,
-            one ? "1 ligne de plus de 255 caractères serait continuée sur des lignes CONC."
-                : std::to_string(n) +
-                      " lignes de plus de 255 caractères seraient continuées sur des lignes "
-                      "CONC."};
+    const std::string over = bytesLimit(report, " de plus de ");
+    return {
+        one ? "1 ligne" + over + " a été continuée sur des lignes CONC (le journal la signale)."
+            : std::to_string(n) + " lignes" + over +
+                  " ont été continuées sur des lignes CONC (le journal en donne la liste).",
+        countText(n, "ligne continuée", "lignes continuées") +
+            " sur des lignes CONC, voir le journal " + logPath,
+        one ? "1 ligne" + over + " serait continuée sur des lignes CONC."
+            : std::to_string(n) + " lignes" + over + " seraient continuées sur des lignes CONC."};
 }
 
 Sentences linesAfterTrailer(const RunReport& report, const std::string&) {
@@ -75,7 +82,8 @@ Sentences recordsAfterTrailer(const RunReport& report, const std::string&) {
 }
 
 Sentences noTrailer(const RunReport&, const std::string&) {
-    return {"Le fichier n'a pas de ligne de fin (0 TRLR) : le fichier écrit non plus.", {},
+    return {"Le fichier n'a pas de ligne de fin (0 TRLR) : le fichier écrit non plus.",
+            {},
             "Le fichier n'a pas de ligne de fin (0 TRLR)."};
 }
 
@@ -185,10 +193,11 @@ Sentences splitCharacters(const RunReport& report, const std::string&) {
                      first;
     if (report.concRepaired == 0) return {found + "."};
     const bool one = report.concRepaired == 1;
-    const std::string moved = found + " ; " + std::to_string(report.concRepaired) +
-                              (one ? " coupure " : " coupures ");
+    const std::string moved =
+        found + " ; " + std::to_string(report.concRepaired) + (one ? " coupure " : " coupures ");
     const char* between = " entre deux caractères.";
-    return {moved + (one ? "a été déplacée" : "ont été déplacées") + between, {},
+    return {moved + (one ? "a été déplacée" : "ont été déplacées") + between,
+            {},
             moved + (one ? "serait déplacée" : "seraient déplacées") + between};
 }
 

@@ -50,7 +50,7 @@ std::string selfCheckText(const RunResult& result) {
     const auto cut = static_cast<int64_t>(r.cutLines.size());
     const std::string cutText =
         cut == 0 ? std::string()
-                 : std::to_string(cut) + (cut == 1 ? " coupée" : " coupées") + " à 255 caractères";
+                 : std::to_string(cut) + (cut == 1 ? " coupée" : " coupées") + " à 255 octets";
     if (r.concLinesAdded == 0) {
         text += " sont celles qui ont été lues";
         if (cut > 0) text += ", dont " + cutText;
@@ -134,7 +134,7 @@ std::string reportText(const RunResult& result) {
     appendItems(text, r.missingPointers, [](const MissingPointer& pointer) {
         return "ligne " + std::to_string(pointer.line) + " : " + printableText(pointer.pointer);
     });
-    reportedLines(text, "Lignes coupées à 255 caractères", r.cutLines);
+    reportedLines(text, "Lignes coupées à 255 octets", r.cutLines);
     reportedLines(text, "Lignes continuées sur des lignes CONC", r.continuedLines);
     text += "Lignes vides laissées de côté : " + std::to_string(r.emptyLines) + "\n";
     text += "Lignes après la ligne de fin (0 TRLR) laissées de côté : " +

@@ -80,7 +80,7 @@ TEST_F(CommandLineTest, ConvertsAndTellsWhatItDid) {
     EXPECT_EQ(finished.status, 0) << finished.err;
     EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
     EXPECT_NE(finished.out.find("49 lignes  Terminé  en 0 Sec"), std::string::npos) << finished.out;
-    EXPECT_NE(finished.out.find("\n1 ligne coupée à 255 caractères"), std::string::npos)
+    EXPECT_NE(finished.out.find("\n1 ligne coupée à 255 octets"), std::string::npos)
         << finished.out;
     EXPECT_NE(finished.out.find(dir.file("Logbrelin-cli.log")), std::string::npos) << finished.out;
     EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "Rapportbrelin-cli.txt",
@@ -150,7 +150,7 @@ TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     const Finished plain = run({input, output});
     EXPECT_EQ(plain.status, 0);
     const std::string shortLines =
-        "1 ligne coupée à 255 caractères, voir le journal " + dir.file("Logbrelin-cli.log") +
+        "1 ligne coupée à 255 octets, voir le journal " + dir.file("Logbrelin-cli.log") +
         "\n1 ligne après la ligne de fin (0 TRLR) a été laissée de côté.\n"
         "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé et remis en ordre.\n"
         "1 identifiant figure sur plusieurs lignes de niveau 0 : @I2@ (lignes 2 et 3).\n";
@@ -187,7 +187,7 @@ TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
     };
     const Case cases[] = {
         {{"--check", dir.file("propre.ged")}, 0, "Fichier vérifié : "},
-        {{"--check", input}, 3, "1 ligne de plus de 255 caractères serait coupée"},
+        {{"--check", input}, 3, "1 ligne de plus de 255 octets serait coupée"},
         {{"--check", "--conc", input}, 3, "serait continuée sur des lignes CONC"},
         {{"--check", "--json", input}, 3, "\"cut_lines\":[{\"line\":23"},
         {{"--check", "--report", input}, 3, "lignes qui seraient écrites sont celles"},

@@ -6,6 +6,7 @@
 
 #include "child_process.h"
 #include "memory_file_system.h"
+#include "run_fixture.h"
 #include "temp_dir.h"
 
 namespace brelin {
@@ -46,8 +47,8 @@ TEST(TruncationLog, TakesTheLastRunsPlaceOnlyWhenPutInPlace) {
         testing::MemoryFileSystem files;
         files.put("/Log.log", last);
         {
-            TruncationLog log(files, "/Log.log");
-            for (const int64_t line : c.cuts) log.reportCut(line);
+            TruncationLog log(files, "/Log.log", false);
+            for (const int64_t line : c.cuts) log.reportCut(line, Overlong::Characters);
             EXPECT_EQ(files.at("/Log.log"), last) << c.name;
             if (c.putInPlace) log.putInPlace();
         }
@@ -62,8 +63,8 @@ TEST(TruncationLog, ALogThatCannotBePutInPlaceLeavesNoEarlierOneBehind) {
     testing::MemoryFileSystem files;
     files.put("/Log.log", "the last run's log");
     files.failingCommits = {"/Log.log"};
-    TruncationLog log(files, "/Log.log");
-    log.reportCut(3);
+    TruncationLog log(files, "/Log.log", false);
+    log.reportCut(3, Overlong::Characters);
     try {
         log.putInPlace();
         FAIL() << "no failure";
@@ -83,9 +84,9 @@ TEST(TruncationLog, OnDiskTheLastRunsLogStaysUntilThisOneIsInPlace) {
     for (const bool putInPlace : {false, true}) {
         testing::writeFile(path, "the last run's log");
         {
-            TruncationLog log(disk, path);
-            log.reportCut(3);
-            log.reportCut(4);
+            TruncationLog log(disk, path, false);
+            log.reportCut(3, Overlong::Characters);
+            log.reportCut(4, Overlong::Characters);
             EXPECT_EQ(testing::readFile(path), "the last run's log");
             if (putInPlace) log.putInPlace();
         }
@@ -108,8 +109,8 @@ TEST(TruncationLog, WithoutEarlierFilesTheLogIsWrittenInPlaceAndGoneWhenDropped)
     for (const bool putInPlace : {false, true}) {
         FilesOfOneRun files;
         {
-            TruncationLog log(files, "/Log.log");
-            log.reportCut(3);
+            TruncationLog log(files, "/Log.log", false);
+            log.reportCut(3, Overlong::Characters);
             EXPECT_EQ(files.at("/Log.log"), kBanner + message(3));
             if (putInPlace) log.putInPlace();
         }
@@ -119,13 +120,78 @@ TEST(TruncationLog, WithoutEarlierFilesTheLogIsWrittenInPlaceAndGoneWhenDropped)
 
 TEST(TruncationLog, UnwritableFolderIsAClearFailure) {
     DiskFileSystem disk;
-    TruncationLog log(disk, "/nonexistent-folder/Logbrelin.log");
+    TruncationLog log(disk, "/nonexistent-folder/Logbrelin.log", false);
     try {
-        log.reportCut(1);
+        log.reportCut(1, Overlong::Characters);
         FAIL() << "no failure";
     } catch (const RunError& error) {
         EXPECT_EQ(error.step(), FailedStep::WriteLog);
         EXPECT_EQ(error.path(), "/nonexistent-folder/Logbrelin.log");
+    }
+}
+
+// Each line of the log says what made its line long, and the banner what the log lists: errors
+// where lines were cut, lines over 255 bytes where a CONC run continued them.
+TEST(TruncationLog, EachLineSaysWhatItIsLongerThanAndTheBannerWhatTheLogLists) {
+    const std::string concBanner =
+        "   ##############################################\r\n"
+        "   #  Ligne(s) du GEDCOM de plus de 255 octets  #\r\n"
+        "   ##############################################\r\n";
+    const std::string continued =
+        " et a \xE9t\xE9 continu\xE9"
+        "e sur des lignes CONC.\r\n";
+    for (const bool conc : {false, true}) {
+        testing::MemoryFileSystem files;
+        TruncationLog log(files, "/Log.log", conc);
+        log.reportCut(3, Overlong::Characters);
+        log.reportCut(4, Overlong::BytesOnly);
+        log.reportContinued(5, Overlong::Characters);
+        log.reportContinued(6, Overlong::BytesOnly);
+        log.putInPlace();
+        EXPECT_EQ(files.at("/Log.log"),
+                  (conc ? concBanner : kBanner) + message(3) +
+                      "La ligne 4 comporte plus de 255 octets et a \xE9t\xE9 tronqu\xE9"
+                      "e.\r\n"
+                      "La ligne 5 comporte plus de 255 caract\xE8res" +
+                      continued + "La ligne 6 comporte plus de 255 octets" + continued);
+    }
+}
+
+// A run tells a line over 255 characters from a line over 255 bytes only, counting characters
+// as a reader sees them: UTF-8 where the line's bytes are, one byte a character otherwise.
+class LongLineRun : public testing::RunFixture {};
+
+std::string times(int n, const std::string& text) {
+    std::string repeated;
+    for (int i = 0; i < n; ++i) repeated += text;
+    return repeated;
+}
+
+TEST_F(LongLineRun, CountsTheCharactersOfEachLongLine) {
+    const std::string e = "\xC3\xA9";  // "é" in UTF-8
+    const struct {
+        const char* name;
+        std::string header;  // after "0 HEAD"
+        std::string value;   // of "1 NOTE "
+        bool conc;
+        const char* told;
+    } cases[] = {
+        // 253 characters, 262 bytes: a French export.
+        {"accented UTF-8", "1 CHAR UTF-8\r\n", std::string(237, 'a') + times(9, e), false,
+         "octets et a \xE9t\xE9 tronqu\xE9"},
+        {"continued", "1 CHAR UTF-8\r\n", std::string(237, 'a') + times(9, e), true,
+         "octets et a \xE9t\xE9 continu\xE9"},
+        {"undeclared", "", std::string(240, 'a') + times(6, e), false, "octets et a"},
+        {"more characters too", "1 CHAR UTF-8\r\n", std::string(260, 'a') + e, false,
+         "caract\xE8res et a"},
+        {"ANSI", "1 CHAR ANSI\r\n", std::string(240, '\xE9') + std::string(20, 'a'), false,
+         "caract\xE8res et a"},
+        {"a thousand bytes", "1 CHAR UTF-8\r\n", times(550, e), false, "caract\xE8res et a"},
+    };
+    for (const auto& c : cases) {
+        options.conc = c.conc;
+        convert("0 HEAD\r\n" + c.header + "1 NOTE " + c.value + "\r\n0 TRLR\r\n");
+        EXPECT_NE(log().find(c.told), std::string::npos) << c.name << ": " << log();
     }
 }
 

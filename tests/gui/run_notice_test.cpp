@@ -75,12 +75,12 @@ void RunNoticeTest::noticeNamesTheFileAndWhereTheLogAndReportAre_data() {
                                << QStringList{"Rien à signaler.", "Journal : aucun"}
                                << QStringList{"À noter", concBox} << false;
     QTest::newRow("lines cut") << twoLong << false
-                               << QStringList{"2 lignes de plus de 255 caractères ont été coupées",
+                               << QStringList{"2 lignes de plus de 255 octets ont été coupées",
                                               "leur fin n'est pas dans le fichier écrit", concBox}
                                << QStringList{"Rien à signaler"} << true;
     QTest::newRow("lines continued")
         << twoLong << true
-        << QStringList{"2 lignes de plus de 255 caractères ont été continuées sur des lignes CONC"}
+        << QStringList{"2 lignes de plus de 255 octets ont été continuées sur des lignes CONC"}
         << QStringList{"coupée", concBox} << true;
     QTest::newRow("no trailer") << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n") << false
                                 << QStringList{"pas de ligne de fin", "Journal : aucun"}
