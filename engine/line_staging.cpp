@@ -78,7 +78,7 @@ void LineStaging::take(const Line& line, int64_t lineNumber) {
             throw RunError::atLine(FailedStep::SecondHeader, inputPath_, lineNumber);
         case Verdict::LeaveOut:
             releaseHeld(nullptr, 0);
-            report_.afterTrailer();
+            report_.afterTrailer(lineNumber);
             return;
         case Verdict::Take:
             break;

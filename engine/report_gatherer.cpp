@@ -1,8 +1,5 @@
 #include "report_gatherer.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "self_check.h"
 
 namespace brelin {
@@ -150,22 +147,7 @@ void ReportGatherer::settleEncoding() {
                            : seenNonAscii_ ? TextBytes::Utf8
                                            : TextBytes::Ascii;
     report_.encodingSeen = seen;
-    // A mark, version 7 and a UTF-8 declaration promise UTF-8; ASCII promises ASCII; any other
-    // declaration, an 8-bit character set.
-    bool mismatch = (report_.byteOrderMark || report_.version7) && seen == TextBytes::EightBit;
-    if (report_.declaredChar) {
-        std::string declared = *report_.declaredChar;
-        std::transform(declared.begin(), declared.end(), declared.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        if (gedcom::namesUtf8(declared) || declared == "UNICODE") {
-            mismatch = mismatch || seen == TextBytes::EightBit;
-        } else if (declared == "ASCII") {
-            mismatch = mismatch || seen != TextBytes::Ascii;
-        } else {
-            mismatch = mismatch || seen == TextBytes::Utf8;
-        }
-    }
-    report_.encodingMismatch = mismatch;
+    report_.encodingMismatch = encodingDisagreement(report_).any();
 }
 
 }  // namespace brelin

@@ -151,8 +151,9 @@ TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     EXPECT_EQ(plain.status, 0);
     const std::string shortLines =
         "1 ligne coupée à 255 octets, voir le journal " + dir.file("Logbrelin-cli.log") +
-        "\n1 ligne après la ligne de fin (0 TRLR) a été laissée de côté.\n"
-        "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé et remis en ordre.\n"
+        "\n1 ligne après la ligne de fin (0 TRLR) a été laissée de côté : ligne 6.\n"
+        "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé : il est écrit avant "
+        "elle.\n"
         "1 identifiant figure sur plusieurs lignes de niveau 0 : @I2@ (lignes 2 et 3).\n";
     EXPECT_EQ(plain.out.substr(plain.out.find('\n', plain.out.find("Fichier écrit")) + 1),
               shortLines);

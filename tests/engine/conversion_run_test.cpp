@@ -397,6 +397,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"OnlyBlankLines", "  \r\n\t\n \t\r", FailedStep::InputEmpty},
         RefusalCase{"BlanksThenText", "  \r\n  HEAD\r\n0 TRLR\r\n", FailedStep::InputNotGedcom},
         RefusalCase{"Binary", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR", FailedStep::InputNotGedcom},
+        RefusalCase{"TwoMarks",
+                    "\xEF\xBB\xBF\xEF\xBB\xBF"
+                    "0 HEAD\r\n0 TRLR\r\n",
+                    FailedStep::InputTwoMarks},
         RefusalCase{"Utf16WithMark",
                     std::string("\xFF\xFE"
                                 "0\0 \0H\0",

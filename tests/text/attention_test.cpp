@@ -62,7 +62,8 @@ std::vector<AttentionCase> cases() {
           "enregistrement OBJE numéroté @I…@ est placé parmi les individus.",
           "2 pointeurs renvoient à des enregistrements absents du fichier, le premier est @F9@ "
           "(ligne 8)",
-          "(1 CHAR ANSI) ne correspond pas aux octets du fichier, qui sont de l'UTF-8",
+          "déclare « 1 CHAR ANSI » ; ses octets sont de l'UTF-8 : c'est la déclaration qui ne "
+          "correspond pas aux octets",
           "1 ligne CONC commence au milieu d'un caractère UTF-8 coupé avec la ligne précédente : "
           "ligne 11 ; 1 coupure "}},
     };
