@@ -104,6 +104,8 @@ std::string cliFileCount(size_t given, bool check);
 std::string cliWritten(const std::string& outputPath);
 // The pass a progress line is about: "lecture", "écriture".
 std::string progressPass(RunPass pass);
+// The window's progress bar, as a screen reader names it: "Avancement de la lecture du fichier".
+std::string progressName(RunPass pass);
 // brelin-cli --check names the file it read, and says it wrote nothing.
 std::string cliChecked(const std::string& inputPath);
 

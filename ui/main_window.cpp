@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
 
+#include "accessible_window.h"
 #include "attention.h"
 #include "dialogs.h"
 #include "error_text.h"
@@ -71,6 +73,7 @@ MainWindow::MainWindow(std::unique_ptr<Engine> engine, Dialogs& dialogs, QWidget
       engine_(std::move(engine)),
       paths_(engine_->files()),
       dialogs_(dialogs) {
+    showShownChildrenOnly();
     ui_->setupUi(this);
     setPointSize(ui_->btnFile, kButtonPoints);
     setPointSize(ui_->Label4, kSmallPoints);
@@ -108,6 +111,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     closeDatabase();
     event->accept();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (running_ && event->key() == Qt::Key_Escape) {
+        requestStop();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::startRunOn(const std::string& inputPath) {
@@ -191,10 +203,15 @@ void MainWindow::runOn(const std::string& inputPath) {
 
     if (result.outcome == RunOutcome::Abandoned) {
         quit();
-    } else if (result.outcome == RunOutcome::Failed && result.error) {
+        return;
+    }
+    if (result.outcome == RunOutcome::Failed && result.error) {
         dialogs_.warn(this, fromEngine(text::kAttention),
                       fromEngine(text::describe(*result.error)));
     }
+    // The file button lost the focus when it was disabled for the run: Enter starts the next
+    // run, as it did this one.
+    ui_->btnFile->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::reportRun(const RunResult& result, const RunOptions& options) {
@@ -316,6 +333,7 @@ void MainWindow::showRunning(bool running) {
 
 void MainWindow::passStarted(RunPass pass, const InputMeasure& measure) {
     if (pass == RunPass::Reading) ui_->panel1->setText(fromEngine(text::measureText(measure)));
+    ui_->ProgressBar1->setAccessibleName(fromEngine(text::progressName(pass)));
     ui_->ProgressBar1->setValue(0);
     ui_->ProgressBar1->show();
 }

@@ -18,6 +18,7 @@ class QCloseEvent;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QKeyEvent;
 
 namespace Ui {
 class MainWindow;
@@ -54,6 +55,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Escape during a run is a click on the stop button, as closing the window is.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The file button: the input dialog, then a run on the file chosen.
