@@ -97,8 +97,7 @@ Sentences recordsAfterTrailer(const RunReport& report, const std::string&) {
 }
 
 Sentences noTrailer(const RunReport&, const std::string&) {
-    return {"Le fichier n'a pas de ligne de fin (0 TRLR) : le fichier écrit non plus.",
-            {},
+    return {"Le fichier n'a pas de ligne de fin (0 TRLR) : le fichier écrit non plus.", {},
             "Le fichier n'a pas de ligne de fin (0 TRLR)."};
 }
 
@@ -262,11 +261,10 @@ Sentences splitCharacters(const RunReport& report, const std::string&) {
                      first;
     if (report.concRepaired == 0) return {found + "."};
     const bool one = report.concRepaired == 1;
-    const std::string moved =
-        found + " ; " + std::to_string(report.concRepaired) + (one ? " coupure " : " coupures ");
+    const std::string moved = found + " ; " + std::to_string(report.concRepaired) +
+                              (one ? " coupure " : " coupures ");
     const char* between = " entre deux caractères.";
-    return {moved + (one ? "a été déplacée" : "ont été déplacées") + between,
-            {},
+    return {moved + (one ? "a été déplacée" : "ont été déplacées") + between, {},
             moved + (one ? "serait déplacée" : "seraient déplacées") + between};
 }
 
