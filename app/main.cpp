@@ -1,6 +1,7 @@
 // brelin, the desktop program: its command line, Qt in French, then start-up, then the main
 // window until it is closed. brelin FICHIER starts a run on FICHIER as soon as the window shows.
-// Without a display it says, in one French line, that brelin-cli does the same work.
+// Without a display it says, in one French line, that brelin-cli does the same work, once its
+// command line is known to be sound.
 #include <QApplication>
 #include <QTimer>
 #include <cstdlib>
@@ -44,10 +45,11 @@ void releaseStartMessages(QtMessageHandler previous) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The help and the version are answered before Qt starts, without a display.
-    if (const auto status =
-            brelin::helpOrVersion(brelin::parseDesktopCommandLine(argc, argv), std::cout))
-        return *status;
+    // The help and the version are answered before Qt starts, without a display; so is a
+    // command line that is wrong, as it is with one.
+    const brelin::DesktopCommandLine beforeQt = brelin::parseDesktopCommandLineBeforeQt(argc, argv);
+    if (const auto status = brelin::helpOrVersion(beforeQt, std::cout)) return *status;
+    if (const auto status = brelin::refusal(beforeQt, std::cerr)) return *status;
 
     // A write past the file size limit then fails with a message, instead of killing the program.
     brelin::letWritesFailPastFileSizeLimit();

@@ -69,8 +69,7 @@ int main(int argc, char** argv) {
     FixedAnswers dialogs(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     brelin::DiskFileSystem disk;
     brelin::MainWindow window(
-        std::make_unique<brelin::Engine>(brelin::programFilesIn(files, "brelin"), disk), disk,
-        dialogs);
+        std::make_unique<brelin::Engine>(brelin::programFilesIn(files, "brelin"), disk), dialogs);
     window.show();
     double seconds = 0;
     QTimer::singleShot(0, &window, [&] {

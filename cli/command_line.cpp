@@ -132,6 +132,9 @@ int report(const RunResult& result, const Arguments& arguments, const std::strin
             for (const std::string& line : text::attentionLines(result.report, voice, logPath))
                 out << line << "\n";
             if (arguments.report) out << "\n" << text::reportText(result);
+            // The output is written: a log or a report that could not be is told, no more.
+            if (result.logOrReportFailure)
+                err << text::describe(*result.logOrReportFailure) << "\n";
             return status;
         }
         case RunOutcome::Abandoned:
@@ -162,11 +165,16 @@ int convert(const Arguments& arguments, const std::string& executablePath, std::
         return kExitRefused;
     }
 
-    const ProgramFiles files = programFiles(executablePath);
+    ProgramFiles files = programFiles(executablePath);
+    // A check writes nothing beside the program: it stages in memory, whose temporary tables
+    // spill to the system's temporary folder, removed with the database.
+    if (arguments.check) files.databasePath.clear();
     DiskFileSystem disk;
     RunOptions options;
     options.conc = arguments.conc;
     options.checkOnly = arguments.check;
+    // The report file, as the window keeps it, beside the log.
+    options.reportText = text::reportText;
     clearInterruptRequest();
     CommandLineFrontend frontend(input, output, err);
     const RunResult result = runOnce(files, disk, input, options, frontend, frontend);

@@ -11,6 +11,7 @@ enum class FailedStep {
     InputEncoding,   // the input is UTF-16, which the program does not read
     InputArchive,    // the input is a zip archive (GEDZIP), not the GEDCOM file it holds
     InputNotGedcom,  // the input's first line is not a level-0 line
+    InputTwoMarks,   // the input starts with two UTF-8 byte-order marks
     SecondHeader,    // a header line after the trailer: two files end to end (line: that line)
     InputEmpty,      // the input holds no line at all
     WriteOutput,     // the output cannot be created, written or put in place

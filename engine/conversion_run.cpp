@@ -7,7 +7,8 @@
 // to the block stager, the self-check, the xref findings and the report; progress steps come
 // every 100 lines, and every 100 blocks of the write-out. The whole pass runs inside one
 // transaction; anything that goes wrong rolls it back, and the output, written through an
-// OutputFile, only appears once complete and checked against the lines staged.
+// OutputFile, only appears once complete and checked against the lines staged; the log and the
+// report, written beside their names meanwhile, are put in place right after it.
 #include "conversion_run.h"
 
 #include <cmath>
@@ -73,17 +74,17 @@ RunResult ConversionRun::start(const std::string& inputPath) {
     result.checkOnly = options_.checkOnly;
 
     // A check touches no log: its log has no file.
-    TruncationLog log(files_, options_.checkOnly ? std::string() : paths_.logPath);
+    TruncationLog log(files_, options_.checkOnly ? std::string() : paths_.logPath, options_.conc);
     Findings findings;
     // Held until the run has ended, failures included: the log is this run's alone meanwhile.
     std::unique_ptr<FileLock> lock;
     try {
         // One run at a time per log: another run of the same program in the same folder would
-        // mix its list with this one's. A check touches no log, and takes no lock.
+        // put its log and report in place of this one's. A check touches no log, and takes no
+        // lock.
         if (!options_.checkOnly) {
             lock = files_.tryLock(paths_.lockPath);
             if (!lock) throw RunError(FailedStep::RunLocked, paths_.logPath);
-            log.reset();
         }
         database_.clearTables();
         const std::unique_ptr<ByteSource> source = files_.openInput(inputPath_);
@@ -96,25 +97,16 @@ RunResult ConversionRun::start(const std::string& inputPath) {
         Staged staged;
         staged.start = gedcom::readInputStart(*source, inputPath_);
         if (!stagingPass(*source, log, result, staged, findings))
-            return finish(result, RunOutcome::Abandoned, findings, &log);
+            return finish(result, RunOutcome::Abandoned, findings);
 
         if (options_.checkOnly) {
-            if (!writeOut(result.outputPath, staged, findings))
-                return finish(result, RunOutcome::Abandoned, findings, &log);
+            if (!writeOut(result.outputPath, staged, *source, findings))
+                return finish(result, RunOutcome::Abandoned, findings);
         } else {
-            const std::optional<bool> written = chooseAndWrite(staged, result, findings);
-            if (!written) return finish(result, RunOutcome::OutputCancelled, findings, &log);
-            if (!*written) return finish(result, RunOutcome::Abandoned, findings, &log);
-        }
-        if (findings.xrefs.wantsLines()) {
-            RunReport& report = findings.report.report();
-            try {
-                SourceFromStart again(*source);
-                findings.xrefs.locate(again, report.linesRead, report);
-            } catch (const RunError&) {
-                // The output is written: an input that can no longer be read leaves the report
-                // without those lines.
-            }
+            const std::optional<bool> written = chooseAndWrite(staged, *source, result, findings);
+            if (!written) return finish(result, RunOutcome::OutputCancelled, findings);
+            if (!*written) return finish(result, RunOutcome::Abandoned, findings);
+            putInPlace(log, result);
         }
     } catch (const RunError& error) {
         result.error = error;
@@ -125,9 +117,8 @@ RunResult ConversionRun::start(const std::string& inputPath) {
     } catch (const std::exception& error) {
         result.error = RunError(FailedStep::Internal, inputPath_, Cause::Unexpected, error.what());
     }
-    // A run refused for want of the lock leaves the log of the run that holds it alone.
-    if (result.error) return finish(result, RunOutcome::Failed, findings, lock ? &log : nullptr);
-    return finish(result, RunOutcome::Completed, findings, &log);
+    if (result.error) return finish(result, RunOutcome::Failed, findings);
+    return finish(result, RunOutcome::Completed, findings);
 }
 
 bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResult& result,
@@ -185,8 +176,8 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
     return true;
 }
 
-std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, RunResult& result,
-                                                  Findings& findings) {
+std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, ByteSource& source,
+                                                  RunResult& result, Findings& findings) {
     std::optional<RunError> failure;
     for (;;) {
         const std::optional<std::string> output =
@@ -197,7 +188,11 @@ std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, RunResul
         }
         result.outputPath = *output;
         try {
-            return writeOut(*output, staged, findings);
+            const std::unique_ptr<OutputFile> file = writeOut(*output, staged, source, findings);
+            if (!file) return false;  // the output file is discarded
+            writeReport(result, findings);
+            file->commit();
+            return true;
         } catch (const RunError& error) {
             // The staged records stay in the store: another place only needs another write-out.
             if (error.step() != FailedStep::WriteOutput || !questions_.asksAgainAfterFailedWrite())
@@ -207,11 +202,12 @@ std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, RunResul
     }
 }
 
-bool ConversionRun::writeOut(const std::string& output, const Staged& staged, Findings& findings) {
+std::unique_ptr<OutputFile> ConversionRun::writeOut(const std::string& output, const Staged& staged,
+                                                    ByteSource& source, Findings& findings) {
     // A write-out after a failed one checks and reports only its own lines.
     findings.check.beginWriteOut();
     findings.xrefs.beginWriteOut();
-    const std::unique_ptr<OutputFile> file =
+    std::unique_ptr<OutputFile> file =
         options_.checkOnly ? std::make_unique<DiscardedOutput>() : files_.createOutput(output);
     startPass(RunPass::Writing, {});
     if (staged.start.utf8Mark) file->write(gedcom::kUtf8Mark);
@@ -243,7 +239,7 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged, Fi
             if (++blocks % kWriteProgressStep != 0) continue;
             progress(
                 progressValue(static_cast<int64_t>(written), static_cast<int64_t>(staged.bytes)));
-            if (stopConfirmed()) return false;  // the output file is discarded
+            if (stopConfirmed()) return nullptr;  // the output file is discarded
         }
     }
     if (staged.trailer) write(*staged.trailer);
@@ -253,9 +249,64 @@ bool ConversionRun::writeOut(const std::string& output, const Staged& staged, Fi
     // A difference is the program's own fault: the file is discarded, the old one kept.
     if (!findings.check.verify())
         throw RunError(FailedStep::SelfCheck, options_.checkOnly ? inputPath_ : output);
-    if (stopConfirmed()) return false;  // the output file is discarded
-    file->commit();
-    return true;
+    if (findings.xrefs.wantsLines() && !located_) {
+        RunReport& report = findings.report.report();
+        try {
+            SourceFromStart again(source);
+            findings.xrefs.locate(again, report.linesRead, report);
+        } catch (const RunError&) {
+            // The output is written: an input that can no longer be read leaves the report
+            // without those lines.
+        }
+        located_ = true;
+    }
+    if (stopConfirmed()) return nullptr;  // the output file is discarded
+    return file;
+}
+
+void ConversionRun::writeReport(RunResult& result, Findings& findings) {
+    report_.reset();
+    if (options_.reportText == nullptr || paths_.reportPath.empty()) return;
+    // The report tells the run as it ends, its output in place.
+    RunResult done = result;
+    done.outcome = RunOutcome::Completed;
+    done.report = findings.report.report();
+    done.seconds = elapsed();
+    try {
+        report_ = files_.createSideFile(paths_.reportPath, FailedStep::WriteReport);
+        report_->write(options_.reportText(done));
+    } catch (const RunError& error) {
+        report_.reset();
+        result.logOrReportFailure = error;
+    }
+}
+
+void ConversionRun::putInPlace(TruncationLog& log, RunResult& result) {
+    // The output is in place: a failure here is told, and the run stays completed.
+    const auto told = [&result](const RunError& error) {
+        if (!result.logOrReportFailure) result.logOrReportFailure = error;
+    };
+    try {
+        log.putInPlace();
+    } catch (const RunError& error) {
+        told(error);
+    }
+    if (options_.reportText == nullptr || paths_.reportPath.empty()) return;
+    try {
+        if (report_) {
+            report_->commit();
+            result.reportWritten = true;
+            return;
+        }
+    } catch (const RunError& error) {
+        told(error);
+    }
+    // The last run's report no longer tells the last run.
+    try {
+        files_.removeFile(paths_.reportPath);
+    } catch (const RunError&) {
+        // The failure told is the one the user can act on.
+    }
 }
 
 void ConversionRun::startPass(RunPass pass, const InputMeasure& measure) {
@@ -274,19 +325,16 @@ bool ConversionRun::stopConfirmed() {
     return questions_.stopRequested() && questions_.confirmStop();
 }
 
-RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome, Findings& findings,
-                                TruncationLog* ownLog) {
-    if (outcome != RunOutcome::Completed && ownLog != nullptr) {
-        try {
-            ownLog->reset();
-        } catch (const RunError&) {
-            // A log that cannot be removed changes nothing to the run's outcome, told already.
-        }
-    }
+double ConversionRun::elapsed() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime_).count();
+}
+
+RunResult ConversionRun::finish(RunResult& result, RunOutcome outcome, Findings& findings) {
+    // A run without output drops the log and report it wrote, leaving the last run's.
+    report_.reset();
     result.outcome = outcome;
     result.report = std::move(findings.report.report());
-    result.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime_).count();
+    result.seconds = elapsed();
     return result;
 }
 

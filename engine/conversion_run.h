@@ -5,11 +5,13 @@
 // truncation log; in a version 7 file, which has no length limit, it is kept whole.
 //
 // A failure never escapes start(): it ends the run with outcome Failed, leaves no output behind
-// and the database ready for the next run. A run that writes no output leaves no truncation log
-// either: the log would list lines of a file that does not exist.
+// and the database ready for the next run. The truncation log and the report file are written
+// beside their names and put in place right after the output: a run that writes no output
+// leaves the last run's log and report exactly as they were.
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -44,19 +46,28 @@ private:
     bool stagingPass(ByteSource& source, TruncationLog& log, RunResult& result, Staged& staged,
                      Findings& findings);
     // Asks for the output and writes it, asking again after a failed write where the front end
-    // does. Nullopt when the user cancels; otherwise whether the output was written (false: the
-    // user abandoned the run).
-    std::optional<bool> chooseAndWrite(const Staged& staged, RunResult& result, Findings& findings);
-    // Fails with SelfCheck, writing nothing, when the lines written are not those staged.
-    bool writeOut(const std::string& output, const Staged& staged, Findings& findings);
+    // does. Nullopt when the user cancels; otherwise whether the output was put in place (false:
+    // the user abandoned the run).
+    std::optional<bool> chooseAndWrite(const Staged& staged, ByteSource& source, RunResult& result,
+                                       Findings& findings);
+    // Writes the staged records to output (to nothing for a check), then reads the input again
+    // for the lines of what the write-out found, and asks whether to stop. The file is not yet
+    // in place; nullptr when the user abandoned the run. Fails with SelfCheck, writing nothing,
+    // when the lines written are not those staged.
+    std::unique_ptr<OutputFile> writeOut(const std::string& output, const Staged& staged,
+                                         ByteSource& source, Findings& findings);
+    // Writes the report file beside its name, for the front end that keeps one. A failure is
+    // told in the result, not thrown: the output is written all the same.
+    void writeReport(RunResult& result, Findings& findings);
+    // Once the output is in place: the log, then the report.
+    void putInPlace(TruncationLog& log, RunResult& result);
     void startPass(RunPass pass, const InputMeasure& measure);
     // One step of the pass: its progress, told when its whole percent moved.
     void progress(float percent);
     // True when a stop was requested and the user confirms it.
     bool stopConfirmed();
-    // Ends the run. A run without output removes the log it began, unless another run holds it.
-    RunResult finish(RunResult& result, RunOutcome outcome, Findings& findings,
-                     TruncationLog* ownLog);
+    double elapsed() const;
+    RunResult finish(RunResult& result, RunOutcome outcome, Findings& findings);
 
     StagingDatabase& database_;
     FileSystem& files_;
@@ -67,6 +78,11 @@ private:
     std::string inputPath_;
     std::chrono::steady_clock::time_point startTime_;
     int lastPercent_ = -1;
+    // The lines of what the write-out found were read: a write-out after a failed one finds
+    // the same.
+    bool located_ = false;
+    // The report file, written, waiting for the output to be in place.
+    std::unique_ptr<OutputFile> report_;
 };
 
 }  // namespace brelin

@@ -1,13 +1,13 @@
-// Files on a POSIX disk. Inputs are read with read(2) into the caller's buffer; outputs are
-// gathered in 1 MiB buffers and written to a temporary file made in the output's own folder (so
-// that the final rename stays on one file system), then synced, given the mode of the file they
-// replace, and renamed over the output. A full buffer is written by a thread of its own while the
-// writer fills the other one, so that the writes overlap whatever produces the bytes, and its
-// pages are sent on to the disk at once where the system allows, so that the final sync has
-// little left to wait for. A new temporary file is created with the mode any new file gets here
-// (0666 through the umask and the folder's default ACL), so the output needs no other. A
-// temporary file carries the writer's process id in its name, so a later run in that folder can
-// tell a leftover from the file of a program still at work.
+// Files on a POSIX disk. Inputs are read with read(2) into the caller's buffer; outputs (and the
+// log and the report beside them) are gathered in 1 MiB buffers and written to a temporary file
+// made in the output's own folder (so that the final rename stays on one file system), then synced,
+// given the mode of the file they replace, and renamed over the output. A full buffer is written by
+// a thread of its own while the writer fills the other one, so that the writes overlap whatever
+// produces the bytes, and its pages are sent on to the disk at once where the system allows, so
+// that the final sync has little left to wait for. A new temporary file is created with the mode
+// any new file gets here (0666 through the umask and the folder's default ACL), so the output needs
+// no other. A temporary file carries the writer's process id in its name, so a later run in that
+// folder can tell a leftover from the file of a program still at work.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -105,13 +105,15 @@ class TemporaryOutput : public OutputFile {
 public:
     static constexpr size_t kBufferSize = 1 << 20;
 
-    // replacedMode: the mode of the file the output replaces, if there is one.
+    // replacedMode: the mode of the file the output replaces, if there is one; step: the step
+    // its failures are told as.
     TemporaryOutput(std::string path, std::string temporaryPath, FileHandle file,
-                    std::optional<mode_t> replacedMode)
+                    std::optional<mode_t> replacedMode, FailedStep step)
         : path_(std::move(path)),
           temporaryPath_(std::move(temporaryPath)),
           file_(std::move(file)),
-          replacedMode_(replacedMode) {
+          replacedMode_(replacedMode),
+          step_(step) {
         buffer_.reserve(kBufferSize);
     }
 
@@ -125,7 +127,7 @@ public:
         if (buffer_.size() + bytes.size() > kBufferSize) handOver();
         if (bytes.size() >= kBufferSize) {
             writer_.wait();
-            writeAll(file_.get(), bytes.data(), bytes.size(), path_, FailedStep::WriteOutput);
+            writeAll(file_.get(), bytes.data(), bytes.size(), path_, step_);
             startWriteBack(file_.get(), handedOver_, bytes.size());
             handedOver_ += static_cast<off_t>(bytes.size());
         } else {
@@ -144,20 +146,19 @@ public:
     }
 
 private:
-    [[noreturn]] void fail(int error) {
-        throw RunError::fromSystem(FailedStep::WriteOutput, path_, error);
-    }
+    [[noreturn]] void fail(int error) { throw RunError::fromSystem(step_, path_, error); }
     // Gives the buffer to the writer thread, after the previous one is written, and takes back
     // that one's buffer, empty.
     void handOver() {
         if (buffer_.empty()) return;
         const off_t offset = handedOver_;
         const size_t size = buffer_.size();
-        writer_.start(buffer_, [fd = file_.get(), &path = path_, offset](std::string& bytes) {
-            writeAll(fd, bytes.data(), bytes.size(), path, FailedStep::WriteOutput);
-            startWriteBack(fd, offset, bytes.size());
-            bytes.clear();
-        });
+        writer_.start(buffer_,
+                      [fd = file_.get(), &path = path_, offset, step = step_](std::string& bytes) {
+                          writeAll(fd, bytes.data(), bytes.size(), path, step);
+                          startWriteBack(fd, offset, bytes.size());
+                          bytes.clear();
+                      });
         handedOver_ += static_cast<off_t>(size);
         if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
     }
@@ -166,28 +167,11 @@ private:
     std::string temporaryPath_;
     FileHandle file_;
     std::optional<mode_t> replacedMode_;
+    FailedStep step_;
     std::string buffer_;
     off_t handedOver_ = 0;  // the bytes written or handed to the writer thread
     bool committed_ = false;
     BatchThread<std::string> writer_;
-};
-
-// A file descriptor held open with O_APPEND: each append is one write(2).
-class DiskAppendFile : public AppendFile {
-public:
-    DiskAppendFile(FileHandle file, std::string path)
-        : file_(std::move(file)), path_(std::move(path)) {}
-    void append(std::string_view bytes) override {
-        writeAll(file_.get(), bytes.data(), bytes.size(), path_, FailedStep::WriteLog);
-    }
-    bool removed() override {
-        struct stat info {};
-        return ::fstat(file_.get(), &info) == 0 && info.st_nlink == 0;
-    }
-
-private:
-    FileHandle file_;
-    std::string path_;
 };
 
 // flock(2): held by the open file, so it goes with the program whatever ends it.
@@ -217,6 +201,35 @@ std::string randomSuffix() {
     return suffix;
 }
 
+// A temporary file beside requestedPath, renamed over it on commit; failures told as step's.
+std::unique_ptr<OutputFile> createTemporary(const std::string& requestedPath, FailedStep step) {
+    // Replacing a link replaces the file it points to, as writing to it would.
+    std::string path = requestedPath;
+    if (char* resolved = ::realpath(requestedPath.c_str(), nullptr)) {
+        path = resolved;
+        std::free(resolved);
+    }
+    std::optional<mode_t> replacedMode;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) throw RunError(step, requestedPath, notRegular(info.st_mode));
+        replacedMode = info.st_mode & 07777;
+    }
+    const std::string folder = folderOf(path);
+    removeStaleTemporaryOutputs(folder);
+    const std::string prefix = folder + "/" + temporaryOutputPrefix(nameOf(path));
+    for (int attempt = 0;; ++attempt) {
+        std::string temporaryPath = prefix + randomSuffix();
+        FileHandle file(
+            ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (file)
+            return std::make_unique<TemporaryOutput>(path, std::move(temporaryPath),
+                                                     std::move(file), replacedMode, step);
+        if (errno != EEXIST || attempt == 100)
+            throw RunError::fromSystem(step, requestedPath, errno);
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<ByteSource> DiskFileSystem::openInput(const std::string& path) {
@@ -232,33 +245,13 @@ std::unique_ptr<ByteSource> DiskFileSystem::openInput(const std::string& path) {
     return std::make_unique<FileSource>(std::move(file), static_cast<uint64_t>(info.st_size), path);
 }
 
-std::unique_ptr<OutputFile> DiskFileSystem::createOutput(const std::string& requestedPath) {
-    // Replacing a link replaces the file it points to, as writing to it would.
-    std::string path = requestedPath;
-    if (char* resolved = ::realpath(requestedPath.c_str(), nullptr)) {
-        path = resolved;
-        std::free(resolved);
-    }
-    std::optional<mode_t> replacedMode;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode))
-            throw RunError(FailedStep::WriteOutput, requestedPath, notRegular(info.st_mode));
-        replacedMode = info.st_mode & 07777;
-    }
-    const std::string folder = folderOf(path);
-    removeStaleTemporaryOutputs(folder);
-    const std::string prefix = folder + "/" + temporaryOutputPrefix(nameOf(path));
-    for (int attempt = 0;; ++attempt) {
-        std::string temporaryPath = prefix + randomSuffix();
-        FileHandle file(
-            ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (file)
-            return std::make_unique<TemporaryOutput>(path, std::move(temporaryPath),
-                                                     std::move(file), replacedMode);
-        if (errno != EEXIST || attempt == 100)
-            throw RunError::fromSystem(FailedStep::WriteOutput, requestedPath, errno);
-    }
+std::unique_ptr<OutputFile> DiskFileSystem::createOutput(const std::string& path) {
+    return createTemporary(path, FailedStep::WriteOutput);
+}
+
+std::unique_ptr<OutputFile> DiskFileSystem::createSideFile(const std::string& path,
+                                                           FailedStep step) {
+    return createTemporary(path, step);
 }
 
 void DiskFileSystem::appendToFile(const std::string& path, std::string_view bytes, bool create) {
@@ -266,10 +259,6 @@ void DiskFileSystem::appendToFile(const std::string& path, std::string_view byte
     writeAll(file.get(), bytes.data(), bytes.size(), path, FailedStep::WriteLog);
     if (const int error = file.close())
         throw RunError::fromSystem(FailedStep::WriteLog, path, error);
-}
-
-std::unique_ptr<AppendFile> DiskFileSystem::openAppend(const std::string& path, bool create) {
-    return std::make_unique<DiskAppendFile>(openForAppend(path, create), path);
 }
 
 std::unique_ptr<FileLock> DiskFileSystem::tryLock(const std::string& path) {

@@ -9,16 +9,9 @@
 
 namespace brelin {
 
-namespace {
-
-// The path SQLite opens a database in memory at.
-constexpr const char* kInMemory = ":memory:";
-
-}  // namespace
-
 Engine::Engine(ProgramFiles files, FileSystem& fileSystem)
     : files_(std::move(files)), fileSystem_(fileSystem) {
-    const std::string path = files_.databasePath.empty() ? kInMemory : files_.databasePath;
+    const std::string path = files_.databasePath.empty() ? Public::kInMemory : files_.databasePath;
     try {
         owned_ = Public::openStagingDatabase(path);
     } catch (const StoreError& error) {

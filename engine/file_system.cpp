@@ -6,21 +6,40 @@ namespace brelin {
 
 namespace {
 
-// Appends through FileSystem::appendToFile: the file is created, when asked, at the first append.
-class AppendThroughFileSystem : public AppendFile {
+// A side file written under its own name through FileSystem::appendToFile: the older file is
+// removed at the first write, and the file when it is destroyed uncommitted.
+class SideFileInPlace : public OutputFile {
 public:
-    AppendThroughFileSystem(FileSystem& files, std::string path, bool create)
-        : files_(files), path_(std::move(path)), create_(create) {}
-    void append(std::string_view bytes) override {
-        files_.appendToFile(path_, bytes, create_);
-        create_ = false;
+    SideFileInPlace(FileSystem& files, std::string path, FailedStep step)
+        : files_(files), path_(std::move(path)), step_(step) {}
+    ~SideFileInPlace() override {
+        if (!started_ || committed_) return;
+        try {
+            files_.removeFile(path_);
+        } catch (const RunError&) {
+            // A destructor never throws; the run has failed already.
+        }
     }
-    bool removed() override { return false; }
+    SideFileInPlace(const SideFileInPlace&) = delete;
+    SideFileInPlace& operator=(const SideFileInPlace&) = delete;
+
+    void write(std::string_view bytes) override {
+        try {
+            if (!started_) files_.removeFile(path_);
+            files_.appendToFile(path_, bytes, !started_);
+            started_ = true;
+        } catch (const RunError& error) {
+            throw RunError(step_, path_, error.cause(), error.detail());
+        }
+    }
+    void commit() override { committed_ = true; }
 
 private:
     FileSystem& files_;
     std::string path_;
-    bool create_;
+    FailedStep step_;
+    bool started_ = false;
+    bool committed_ = false;
 };
 
 class TableLock : public FileLock {
@@ -49,8 +68,8 @@ size_t SourceFromStart::read(char* buffer, size_t capacity) {
     return got;
 }
 
-std::unique_ptr<AppendFile> FileSystem::openAppend(const std::string& path, bool create) {
-    return std::make_unique<AppendThroughFileSystem>(*this, path, create);
+std::unique_ptr<OutputFile> FileSystem::createSideFile(const std::string& path, FailedStep step) {
+    return std::make_unique<SideFileInPlace>(*this, path, step);
 }
 
 }  // namespace brelin

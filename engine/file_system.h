@@ -53,18 +53,6 @@ public:
     virtual void commit() = 0;
 };
 
-// A file kept open for appending, so that a run that appends often pays one open, not one per
-// append.
-class AppendFile {
-public:
-    virtual ~AppendFile() = default;
-    // Appends bytes in one write, complete in the file when it returns.
-    virtual void append(std::string_view bytes) = 0;
-    // True once the file has been removed from its folder while held open, so that appends no
-    // longer reach a file anyone can see.
-    virtual bool removed() = 0;
-};
-
 // An exclusive lock on a file, held until this object goes.
 class FileLock {
 public:
@@ -92,24 +80,29 @@ public:
     virtual void appendToFile(const std::string& path, std::string_view bytes, bool create) = 0;
     // Removes a file; a missing file is not an error.
     virtual void removeFile(const std::string& path) = 0;
-    // Opens a file for appending, creating it when create is true; with create false the file
-    // must already exist. This default appends through appendToFile, one open per append.
-    virtual std::unique_ptr<AppendFile> openAppend(const std::string& path, bool create);
+    // A file a run writes for its user beside its output (the truncation log, the report), as an
+    // OutputFile: its bytes replace the file of that name only when committed, and destroyed
+    // uncommitted it leaves that file as it was and no trace of its own. Its failures are thrown
+    // as step's (FailedStep::WriteLog, FailedStep::WriteReport). The disk's is written as an
+    // output is. This default, for a file system that keeps no file from one run to the next
+    // (the page's), writes under the name itself through appendToFile, the older file removed at
+    // the first write, and removes the file when destroyed uncommitted.
+    virtual std::unique_ptr<OutputFile> createSideFile(const std::string& path, FailedStep step);
     // Takes the exclusive lock of the file at path, creating the file when missing; nullptr when
     // another program or object holds it. The lock goes with its holder, even one that is killed.
     virtual std::unique_ptr<FileLock> tryLock(const std::string& path) = 0;
 };
 
-// Files on disk. Outputs are written to a temporary file beside the output, which is renamed
-// over it on commit. The platform's file provides it (disk_file_system_posix.cpp), along with
-// the functions below.
+// Files on disk. Outputs, and the files beside them, are written to a temporary file beside
+// them, which is renamed over them on commit. The platform's file provides it
+// (disk_file_system_posix.cpp), along with the functions below.
 class DiskFileSystem : public FileSystem {
 public:
     std::unique_ptr<ByteSource> openInput(const std::string& path) override;
     std::unique_ptr<OutputFile> createOutput(const std::string& path) override;
     void appendToFile(const std::string& path, std::string_view bytes, bool create) override;
     void removeFile(const std::string& path) override;
-    std::unique_ptr<AppendFile> openAppend(const std::string& path, bool create) override;
+    std::unique_ptr<OutputFile> createSideFile(const std::string& path, FailedStep step) override;
     std::unique_ptr<FileLock> tryLock(const std::string& path) override;
 };
 

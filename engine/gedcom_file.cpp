@@ -97,6 +97,9 @@ bool startsContent(std::string_view head, const std::string& inputPath) {
 void refuseFirstLine(ByteOrderMark mark, std::string_view head, const std::string& inputPath) {
     if (mark == ByteOrderMark::Utf16 || looksLikeUtf16(head))
         throw RunError(FailedStep::InputEncoding, inputPath);
+    // A program that added its mark to a file that had one.
+    if (mark == ByteOrderMark::Utf8 && head.starts_with(kUtf8Mark))
+        throw RunError(FailedStep::InputTwoMarks, inputPath);
     if (looksLikeZip(head)) throw RunError(FailedStep::InputArchive, inputPath);
 }
 

@@ -72,7 +72,7 @@ struct InputStart {
 // not GEDCOM text at all: UTF-16, a zip archive, a first character that is not "0".
 InputStart readInputStart(ByteSource& source, const std::string& inputPath);
 
-// Throws RunError for a first line that shows UTF-16 or a zip archive.
+// Throws RunError for a first line that shows UTF-16, a zip archive, or a second UTF-8 mark.
 void refuseFirstLine(ByteOrderMark mark, std::string_view head, const std::string& inputPath);
 
 // True for the line where a file's content starts: something other than blanks and tabs, which

@@ -195,6 +195,12 @@ bool isValidUtf8(std::string_view text) {
     return textBytes(text) != TextBytes::EightBit;
 }
 
+size_t characterCount(std::string_view line) {
+    if (!isValidUtf8(line)) return line.size();
+    return static_cast<size_t>(
+        std::count_if(line.begin(), line.end(), [](char c) { return !continuesUtf8(c); }));
+}
+
 TextBytes textBytes(std::string_view text) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const size_t size = text.size();

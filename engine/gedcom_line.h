@@ -95,6 +95,10 @@ size_t utf8SequenceLength(const unsigned char* bytes, size_t size);
 // True when text is valid UTF-8.
 bool isValidUtf8(std::string_view text);
 
+// The characters of a line as a reader sees them: its UTF-8 characters where its bytes are valid
+// UTF-8, its bytes otherwise (an 8-bit character set, one byte a character).
+size_t characterCount(std::string_view line);
+
 // What the bytes of a text show: ASCII alone, valid UTF-8 with some bytes that are not ASCII, or
 // bytes that are not UTF-8 (an 8-bit character set).
 enum class TextBytes { Ascii, Utf8, EightBit };

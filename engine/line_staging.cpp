@@ -37,6 +37,19 @@ void forEachPiece(ByteSource& source, const Line& line, F f) {
     }
 }
 
+// What line is longer than: its characters are counted as a reader sees them (UTF-8 where its
+// bytes are), from the input again where the reader kept only its head.
+Overlong overlongBy(ByteSource& source, const Line& line) {
+    // A character takes four bytes at most: so many bytes hold more than 255 characters.
+    if (line.length >= 4 * (kLineLimit + 1)) return Overlong::Characters;
+    std::string whole;
+    if (line.length > line.head.size()) {
+        forEachPiece(source, line, [&whole](std::string_view piece) { whole.append(piece); });
+    }
+    const std::string_view bytes = line.length > line.head.size() ? whole : line.head;
+    return gedcom::characterCount(bytes) > kLineLimit ? Overlong::Characters : Overlong::BytesOnly;
+}
+
 }  // namespace
 
 LineStaging::LineStaging(ByteSource& source, BlockStager& stager, TruncationLog& log,
@@ -65,7 +78,7 @@ void LineStaging::take(const Line& line, int64_t lineNumber) {
             throw RunError::atLine(FailedStep::SecondHeader, inputPath_, lineNumber);
         case Verdict::LeaveOut:
             releaseHeld(nullptr, 0);
-            report_.afterTrailer();
+            report_.afterTrailer(lineNumber);
             return;
         case Verdict::Take:
             break;
@@ -141,7 +154,7 @@ void LineStaging::stage(const Line& line, int64_t lineNumber) {
     }
     if (settings_.conc && settings_.rule != LineRule::Whole && !trailer) {
         if (const auto plan = planContinuation(line.head)) {
-            log_.reportContinued(lineNumber);
+            log_.reportContinued(lineNumber, overlongBy(source_, line));
             int64_t parts = 0;
             LineContinuer continuer(*plan, settings_.rule, [&](std::string_view part) {
                 stageText(part, lineNumber, false);
@@ -153,7 +166,7 @@ void LineStaging::stage(const Line& line, int64_t lineNumber) {
             return;
         }
     }
-    log_.reportCut(lineNumber);
+    log_.reportCut(lineNumber, overlongBy(source_, line));
     // A version 7 file is UTF-8.
     const LineRule rule = settings_.rule == LineRule::Whole ? LineRule::Utf8 : settings_.rule;
     stageText(line.head.substr(0, gedcom::cutLength(line.head, line.length, rule)), lineNumber,

@@ -1,8 +1,5 @@
 #include "report_gatherer.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "self_check.h"
 
 namespace brelin {
@@ -22,8 +19,9 @@ void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
                                std::optional<int64_t> number, int64_t lineNumber) {
     record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
     if (kind == LineKind::Trailer) {
+        // The header part goes on after an early trailer: the records kept after it are written
+        // where they would be before it, so they count as they would there.
         report_.trailer = true;
-        leaveHeader();
         return;
     }
     if (report_.trailer) ++report_.recordsAfterTrailer;
@@ -149,22 +147,7 @@ void ReportGatherer::settleEncoding() {
                            : seenNonAscii_ ? TextBytes::Utf8
                                            : TextBytes::Ascii;
     report_.encodingSeen = seen;
-    // A mark, version 7 and a UTF-8 declaration promise UTF-8; ASCII promises ASCII; any other
-    // declaration, an 8-bit character set.
-    bool mismatch = (report_.byteOrderMark || report_.version7) && seen == TextBytes::EightBit;
-    if (report_.declaredChar) {
-        std::string declared = *report_.declaredChar;
-        std::transform(declared.begin(), declared.end(), declared.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        if (gedcom::namesUtf8(declared) || declared == "UNICODE") {
-            mismatch = mismatch || seen == TextBytes::EightBit;
-        } else if (declared == "ASCII") {
-            mismatch = mismatch || seen != TextBytes::Ascii;
-        } else {
-            mismatch = mismatch || seen == TextBytes::Utf8;
-        }
-    }
-    report_.encodingMismatch = mismatch;
+    report_.encodingMismatch = encodingDisagreement(report_).any();
 }
 
 }  // namespace brelin

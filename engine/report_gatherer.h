@@ -54,7 +54,11 @@ public:
     void lineCut(int64_t lineNumber);
     void lineContinued(int64_t lineNumber, int64_t parts);
     // A non-empty line after the trailer, left out.
-    void afterTrailer() { ++report_.linesAfterTrailer; }
+    void afterTrailer(int64_t lineNumber) {
+        if (report_.firstLinesAfterTrailer.size() < RunReport::kFirstLinesKept)
+            report_.firstLinesAfterTrailer.push_back(lineNumber);
+        ++report_.linesAfterTrailer;
+    }
     // The CONC line concLine begins inside a character that the line before it ends with;
     // repaired: the split was moved between characters.
     void splitCharacter(int64_t concLine, bool repaired);

@@ -12,14 +12,20 @@
 
 namespace brelin {
 
+struct RunResult;
+
 // How a run treats its input, chosen by the user (--conc, the check box "Conserver la fin des
-// lignes longues (CONC)").
+// lignes longues (CONC)"), and the report file its front end keeps.
 struct RunOptions {
     // A line longer than 255 bytes is continued on CONC lines instead of being cut.
     bool conc = false;
     // The run reads, stages and checks as ever, but writes nothing: no output (the output is not
-    // asked for), no log, no lock (brelin-cli --check).
+    // asked for), no log, no report, no lock (brelin-cli --check).
     bool checkOnly = false;
+    // The words of the report file, for a front end that keeps one (the window and brelin-cli
+    // give text::reportText): a completed run writes them at ProgramFiles::reportPath, put in
+    // place with the output and the log. Null: no report file (the page).
+    std::string (*reportText)(const RunResult& result) = nullptr;
 };
 
 // The two passes of a run over its lines: the input's, into the store, and the output's.
@@ -40,6 +46,12 @@ struct RunResult {
     RunReport report;
     // The run only checked its input (RunOptions::checkOnly): nothing was written.
     bool checkOnly = false;
+    // A completed run's report file was put in place (RunOptions::reportText).
+    bool reportWritten = false;
+    // A completed run's log or report that could not be written or put in place
+    // (FailedStep::WriteLog, FailedStep::WriteReport): the output is in place all the same, and
+    // no earlier log or report is left under that name to tell an earlier run.
+    std::optional<RunError> logOrReportFailure;
 };
 
 // What a run tells its front end while it goes: a pass begins, and it moves on. A run that fails

@@ -1,5 +1,8 @@
 #include "run_report.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace brelin {
 
 std::vector<Finding> findings(const RunReport& report) {
@@ -17,6 +20,27 @@ std::vector<Finding> findings(const RunReport& report) {
     if (!report.invalidUtf8Lines.empty()) list.push_back(Finding::InvalidUtf8);
     if (!report.splitCharacters.empty()) list.push_back(Finding::SplitCharacters);
     return list;
+}
+
+EncodingDisagreement encodingDisagreement(const RunReport& report) {
+    using gedcom::TextBytes;
+    const TextBytes seen = report.encodingSeen;
+    EncodingDisagreement disagreement;
+    disagreement.mark = report.byteOrderMark && seen == TextBytes::EightBit;
+    disagreement.version7 = report.version7 && seen == TextBytes::EightBit;
+    if (report.declaredChar) {
+        std::string declared = *report.declaredChar;
+        std::transform(declared.begin(), declared.end(), declared.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (gedcom::namesUtf8(declared) || declared == "UNICODE") {
+            disagreement.declaration = seen == TextBytes::EightBit;
+        } else if (declared == "ASCII") {
+            disagreement.declaration = seen != TextBytes::Ascii;
+        } else {
+            disagreement.declaration = seen == TextBytes::Utf8;
+        }
+    }
+    return disagreement;
 }
 
 }  // namespace brelin

@@ -80,8 +80,11 @@ struct RunReport {
     // The CONC lines added to continue the lines of continuedLines.
     int64_t concLinesAdded = 0;
     int64_t emptyLines = 0;
-    // Non-empty lines after the trailer that are left out: neither staged nor written.
+    // Non-empty lines after the trailer that are left out: neither staged nor written; the
+    // first kFirstLinesKept of them by number.
     int64_t linesAfterTrailer = 0;
+    static constexpr size_t kFirstLinesKept = 20;
+    std::vector<int64_t> firstLinesAfterTrailer;
     // Records (level-0 lines) after the first trailer that are kept, as before it.
     int64_t recordsAfterTrailer = 0;
     bool trailer = false;
@@ -132,5 +135,17 @@ enum class Finding {
 // The findings of report, each once; empty when nothing deserves attention. Every front end
 // tells this list, and only this list.
 std::vector<Finding> findings(const RunReport& report);
+
+// Which of what a file says of its encoding disagree with the bytes seen (encodingSeen): its
+// UTF-8 byte-order mark and version 7 promise UTF-8; its "1 CHAR" line UTF-8 (UTF-8, UNICODE),
+// ASCII, or any other name an 8-bit character set. RunReport::encodingMismatch is any().
+struct EncodingDisagreement {
+    bool mark = false;
+    bool version7 = false;
+    bool declaration = false;
+
+    bool any() const { return mark || version7 || declaration; }
+};
+EncodingDisagreement encodingDisagreement(const RunReport& report);
 
 }  // namespace brelin

@@ -9,7 +9,8 @@ namespace brelin::Public {
 
 std::unique_ptr<StagingDatabase> openStagingDatabase(const std::string& databasePath) {
     auto database = std::make_unique<StagingDatabase>();
-    if (std::remove(databasePath.c_str()) != 0 && errno != ENOENT) {
+    // A database in memory has no file: a file of that name in the current folder is not its.
+    if (databasePath != kInMemory && std::remove(databasePath.c_str()) != 0 && errno != ENOENT) {
         const int error = errno;
         throw StoreError(SQLITE_CANTOPEN, "the old database file cannot be removed", error);
     }

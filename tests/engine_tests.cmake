@@ -17,9 +17,11 @@ set(brelin_engine_tests_without_disk
     engine/line_reader_test.cpp
     engine/pointer_check_test.cpp
     engine/run_report_test.cpp
+    engine/side_files_test.cpp
     engine/staging_database_test.cpp
     text/attention_test.cpp
-    text/messages_test.cpp)
+    text/messages_test.cpp
+    text/told_test.cpp)
 set(brelin_engine_tests_on_disk
     engine/file_system_test.cpp
     engine/truncation_log_test.cpp)

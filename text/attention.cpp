@@ -25,53 +25,75 @@ Sentences version7(const RunReport& report, const std::string&) {
             "qui lit le GEDCOM 5.5.1 pourrait ne pas l'accepter."};
 }
 
+// A line is long past 255 bytes: where the file's letters may take two bytes (UTF-8 bytes
+// seen), the sentence says so, for a line of fewer characters than that.
+std::string bytesLimit(const RunReport& report, const char* before) {
+    const bool accents = report.encodingSeen == gedcom::TextBytes::Utf8 ||
+                         (report.utf8 && report.encodingSeen == gedcom::TextBytes::EightBit);
+    return std::string(before) + "255 octets" +
+           (accents ? " (une lettre accentuée en compte deux)" : "");
+}
+
 Sentences linesCut(const RunReport& report, const std::string& logPath) {
     const int64_t n = sizeOf(report.cutLines);
     const bool one = n == 1;
-    return {one ? "1 ligne de plus de 255 caractères a été coupée : sa fin n'est pas dans le "
-                  "fichier écrit (le journal la signale)."
-                : std::to_string(n) +
-                      " lignes de plus de 255 caractères ont été coupées : leur fin n'est pas "
-                      "dans le fichier écrit (le journal en donne la liste).",
-            countText(n, "ligne coupée", "lignes coupées") + " à 255 caractères, voir le journal " +
-                logPath,
-            one ? "1 ligne de plus de 255 caractères serait coupée (--conc la continuerait sur "
-                  "des lignes CONC)."
-                : std::to_string(n) +
-                      " lignes de plus de 255 caractères seraient coupées (--conc les "
-                      "continuerait sur des lignes CONC)."};
+    const std::string over = bytesLimit(report, " de plus de ");
+    return {one ? "1 ligne" + over +
+                      " a été coupée : sa fin n'est pas dans le fichier écrit (le journal la "
+                      "signale)."
+                : std::to_string(n) + " lignes" + over +
+                      " ont été coupées : leur fin n'est pas dans le fichier écrit (le journal en "
+                      "donne la liste).",
+            countText(n, "ligne coupée", "lignes coupées") + bytesLimit(report, " à ") +
+                ", voir le journal " + logPath,
+            one ? "1 ligne" + over + " serait coupée (--conc la continuerait sur des lignes CONC)."
+                : std::to_string(n) + " lignes" + over +
+                      " seraient coupées (--conc les continuerait sur des lignes CONC)."};
 }
 
 Sentences linesContinued(const RunReport& report, const std::string& logPath) {
     const int64_t n = sizeOf(report.continuedLines);
     const bool one = n == 1;
-    return {one ? "1 ligne de plus de 255 caractères a été continuée sur des lignes CONC (le "
-                  "journal la signale)."
-                : std::to_string(n) +
-                      " lignes de plus de 255 caractères ont été continuées sur des lignes CONC "
-                      "(le journal en donne la liste).",
-            countText(n, "ligne continuée", "lignes continuées") +
-                " sur des lignes CONC, voir le journal " + logPath,
-            one ? "1 ligne de plus de 255 caractères serait continuée sur des lignes CONC."
-                : std::to_string(n) +
-                      " lignes de plus de 255 caractères seraient continuées sur des lignes "
-                      "CONC."};
+    const std::string over = bytesLimit(report, " de plus de ");
+    return {
+        one ? "1 ligne" + over + " a été continuée sur des lignes CONC (le journal la signale)."
+            : std::to_string(n) + " lignes" + over +
+                  " ont été continuées sur des lignes CONC (le journal en donne la liste).",
+        countText(n, "ligne continuée", "lignes continuées") +
+            " sur des lignes CONC, voir le journal " + logPath,
+        one ? "1 ligne" + over + " serait continuée sur des lignes CONC."
+            : std::to_string(n) + " lignes" + over + " seraient continuées sur des lignes CONC."};
 }
 
 Sentences linesAfterTrailer(const RunReport& report, const std::string&) {
     const int64_t n = report.linesAfterTrailer;
-    return {n == 1 ? "1 ligne après la ligne de fin (0 TRLR) a été laissée de côté."
+    const std::string first = report.firstLinesAfterTrailer.empty()
+                                  ? std::string()
+                                  : std::to_string(report.firstLinesAfterTrailer.front());
+    if (first.empty()) {
+        return {n == 1 ? "1 ligne après la ligne de fin (0 TRLR) a été laissée de côté."
+                       : std::to_string(n) +
+                             " lignes après la ligne de fin (0 TRLR) ont été laissées de côté."};
+    }
+    return {n == 1 ? "1 ligne après la ligne de fin (0 TRLR) a été laissée de côté : ligne " +
+                         first + "."
                    : std::to_string(n) +
-                         " lignes après la ligne de fin (0 TRLR) ont été laissées de côté."};
+                         " lignes après la ligne de fin (0 TRLR) ont été laissées de côté, la "
+                         "première est la ligne " +
+                         first + "."};
 }
 
+// The records kept after the trailer are written before it; they were put in order only where
+// the output's order is not the input's.
 Sentences recordsAfterTrailer(const RunReport& report, const std::string&) {
     const int64_t n = report.recordsAfterTrailer;
-    return {n == 1 ? "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé et remis en "
-                     "ordre."
-                   : std::to_string(n) +
-                         " enregistrements placés après la ligne de fin (0 TRLR) sont gardés et "
-                         "remis en ordre."};
+    const bool one = n == 1;
+    const std::string kept =
+        one ? "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé"
+            : std::to_string(n) +
+                  " enregistrements placés après la ligne de fin (0 TRLR) sont gardés";
+    if (!report.alreadyInOrder) return {kept + " et remis en ordre."};
+    return {kept + (one ? " : il est écrit avant elle." : " : ils sont écrits avant elle.")};
 }
 
 Sentences noTrailer(const RunReport&, const std::string&) {
@@ -143,23 +165,77 @@ Sentences missingPointers(const RunReport& report, const std::string&) {
                       where + "."};
 }
 
+// In a UTF-8 file, bytes that are not UTF-8 are those of some lines, which the sentence counts;
+// 0 elsewhere.
+int64_t linesNotUtf8(const RunReport& report) {
+    return report.utf8 && report.encodingSeen == gedcom::TextBytes::EightBit
+               ? sizeOf(report.invalidUtf8Lines)
+               : 0;
+}
+
+// What the file says of its encoding disagrees with its bytes. One thing said is named with
+// what the bytes are; where the file says several (its mark, its version, its "1 CHAR"), each is
+// named, and the one, or those, the bytes belie.
 Sentences encodingMismatch(const RunReport& report, const std::string&) {
-    std::string declared;
-    if (report.declaredChar) {
-        declared = "Le codage déclaré (1 CHAR " + printableText(*report.declaredChar) + ")";
-    } else if (report.byteOrderMark) {
-        declared = "La marque d'ordre des octets UTF-8 du début du fichier";
-    } else {
-        declared = "Le GEDCOM " + printableText(report.gedcomVersion.value_or("7")) +
-                   ", toujours en UTF-8,";
+    const int64_t lines = linesNotUtf8(report);
+    const auto seen = [&report] {
+        switch (report.encodingSeen) {
+            case gedcom::TextBytes::Utf8:
+                return "sont de l'UTF-8";
+            case gedcom::TextBytes::EightBit:
+                return "ne sont pas de l'UTF-8";
+            case gedcom::TextBytes::Ascii:
+                break;
+        }
+        return "sont tous de l'ASCII";
+    }();
+    const std::string declaration =
+        report.declaredChar ? "1 CHAR " + printableText(*report.declaredChar) : std::string();
+    const std::string version = printableText(report.gedcomVersion.value_or("7"));
+    const char* consequence = " : un logiciel qui s'y fie lira mal ses caractères accentués.";
+    const int said =
+        (report.byteOrderMark ? 1 : 0) + (report.version7 ? 1 : 0) + (report.declaredChar ? 1 : 0);
+    if (said <= 1) {
+        std::string declared;
+        if (report.declaredChar) {
+            declared = "Le codage déclaré (" + declaration + ")";
+        } else if (report.byteOrderMark) {
+            declared = "La marque d'ordre des octets UTF-8 du début du fichier";
+        } else {
+            declared = "Le GEDCOM " + version + ", toujours en UTF-8,";
+        }
+        if (lines > 0)
+            return {declared + " ne correspond pas aux octets de " +
+                    countText(lines, "ligne", "lignes") +
+                    " du fichier, qui ne sont pas de l'UTF-8" + consequence};
+        return {declared + " ne correspond pas aux octets du fichier, qui " + seen + consequence};
     }
-    const char* seen =
-        report.encodingSeen == gedcom::TextBytes::Utf8
-            ? "sont de l'UTF-8"
-            : (report.encodingSeen == gedcom::TextBytes::EightBit ? "ne sont pas de l'UTF-8"
-                                                                  : "sont tous de l'ASCII");
-    return {declared + " ne correspond pas aux octets du fichier, qui " + seen +
-            " : un logiciel qui s'y fie lira mal ses caractères accentués."};
+    std::string by;
+    if (report.byteOrderMark) by = "sa marque d'ordre des octets";
+    if (report.version7)
+        by += (by.empty() ? "" : " et ") + std::string("sa version (GEDCOM ") + version + ")";
+    std::string says = "Le fichier annonce de l'UTF-8 par " + by;
+    if (report.declaredChar) says += " et déclare « " + declaration + " »";
+    const std::string bytes =
+        lines > 0 ? std::to_string(lines) +
+                        (lines == 1 ? " de ses lignes n'est" : " de ses lignes ne sont") +
+                        " pas de l'UTF-8"
+                  : std::string("ses octets ") + seen;
+    const EncodingDisagreement wrong = encodingDisagreement(report);
+    std::vector<std::string> belied;
+    if (wrong.mark) belied.emplace_back("la marque");
+    if (wrong.version7) belied.emplace_back("la version");
+    if (wrong.declaration) belied.emplace_back("la déclaration");
+    std::string verdict;
+    if (belied.size() == 1) {
+        verdict = "c'est " + belied.front() + " qui ne correspond pas aux octets";
+    } else {
+        for (const std::string& name : belied) verdict += (verdict.empty() ? "ni " : " ni ") + name;
+        verdict += " ne correspondent aux octets";
+    }
+    return {says + " ; " + bytes + " : " + verdict +
+            ", et un logiciel qui s'y fie lira mal ses "
+            "caractères accentués."};
 }
 
 Sentences invalidUtf8(const RunReport& report, const std::string&) {

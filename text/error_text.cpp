@@ -81,6 +81,12 @@ std::string sentence(const RunError& error) {
             return "Le fichier " + file +
                    " n'est pas un fichier GEDCOM : sa première ligne ne commence pas par le "
                    "niveau 0.";
+        case FailedStep::InputTwoMarks:
+            return "Le fichier " + file +
+                   " commence par deux marques d'ordre des octets UTF-8 (les octets EF BB BF) au "
+                   "lieu d'une : la seconde, au début de sa première ligne, cache le niveau 0 de "
+                   "l'en-tête. Ôtez-la avec un éditeur de texte, ou exportez de nouveau le fichier, "
+                   "puis recommencez. Rien n'a été écrit.";
         case FailedStep::InputEmpty:
             return "Le fichier " + file + " est vide : il n'y a rien à remettre en ordre.";
         case FailedStep::WriteOutput:

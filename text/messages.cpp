@@ -48,6 +48,11 @@ std::string progressPass(RunPass pass) {
     return pass == RunPass::Reading ? "lecture" : "écriture";
 }
 
+std::string progressName(RunPass pass) {
+    return pass == RunPass::Reading ? "Avancement de la lecture du fichier"
+                                    : "Avancement de l'écriture du fichier";
+}
+
 std::string noticeLog(const std::string& logPath) {
     return "Journal : " + logPath;
 }

@@ -77,10 +77,11 @@ inline constexpr const char* kCliUsage =
     "\n"
     "Remet les enregistrements du fichier GEDCOM ENTRÉE en ordre croissant de leurs numéros\n"
     "(en-tête, individus, familles, sources, notes, fin) et écrit le résultat dans SORTIE.\n"
-    "Les lignes de plus de 255 caractères sont coupées et signalées dans le journal.\n"
+    "Les lignes de plus de 255 octets sont coupées et signalées dans le journal (dans un\n"
+    "fichier UTF-8, une lettre accentuée compte pour deux octets).\n"
     "\n"
     "  -f, --force   remplace SORTIE s'il existe déjà\n"
-    "  --conc        continue les lignes de plus de 255 caractères sur des lignes CONC\n"
+    "  --conc        continue les lignes de plus de 255 octets sur des lignes CONC\n"
     "                au lieu de les couper : aucun caractère n'est perdu\n"
     "  --report      affiche ensuite le rapport complet du traitement\n"
     "  --json        affiche seulement le rapport, en JSON (pour les scripts)\n"
@@ -103,6 +104,8 @@ std::string cliFileCount(size_t given, bool check);
 std::string cliWritten(const std::string& outputPath);
 // The pass a progress line is about: "lecture", "écriture".
 std::string progressPass(RunPass pass);
+// The window's progress bar, as a screen reader names it: "Avancement de la lecture du fichier".
+std::string progressName(RunPass pass);
 // brelin-cli --check names the file it read, and says it wrote nothing.
 std::string cliChecked(const std::string& inputPath);
 

@@ -24,13 +24,19 @@ void reportedLines(std::string& text, const char* title, const std::vector<Repor
     });
 }
 
+// A count, or the word the report says for none.
+std::string countOr(int64_t n, const char* none) {
+    return n == 0 ? std::string(none) : std::to_string(n);
+}
+
 std::string placeText(gedcom::LineKind kind) {
     if (kind == gedcom::LineKind::Ordinary) return "reste à sa place";
     return std::string("placé parmi les ") + groupWords(kind).many;
 }
 
-const char* encodingText(gedcom::TextBytes bytes) {
-    switch (bytes) {
+// What the bytes are; in a UTF-8 file, how many lines are not UTF-8 rather than the whole file.
+std::string encodingText(const RunReport& r) {
+    switch (r.encodingSeen) {
         case gedcom::TextBytes::Ascii:
             return "ASCII";
         case gedcom::TextBytes::Utf8:
@@ -38,7 +44,25 @@ const char* encodingText(gedcom::TextBytes bytes) {
         case gedcom::TextBytes::EightBit:
             break;
     }
+    if (r.utf8 && !r.invalidUtf8Lines.empty()) {
+        const auto n = static_cast<int64_t>(r.invalidUtf8Lines.size());
+        return "pas de l'UTF-8 sur " + countText(n, "ligne", "lignes");
+    }
     return "8 bits (ANSI, ANSEL ou autre), pas de l'UTF-8";
+}
+
+// What the bytes disagree with: ", ce qui ne correspond pas à sa marque d'ordre des octets".
+std::string mismatchText(const RunReport& r) {
+    const EncodingDisagreement wrong = encodingDisagreement(r);
+    std::vector<std::string> what;
+    if (wrong.mark) what.emplace_back("sa marque d'ordre des octets");
+    if (wrong.version7) what.emplace_back("sa version (GEDCOM 7)");
+    if (wrong.declaration) what.emplace_back("sa déclaration (1 CHAR)");
+    if (what.empty()) return {};
+    if (what.size() == 1) return ", ce qui ne correspond pas à " + what.front();
+    std::string text = ", ce qui ne correspond";
+    for (const std::string& thing : what) text += " ni à " + thing;
+    return text;
 }
 
 // The self-check's sentence, true of the lines cut, continued or mended on the way.
@@ -50,7 +74,7 @@ std::string selfCheckText(const RunResult& result) {
     const auto cut = static_cast<int64_t>(r.cutLines.size());
     const std::string cutText =
         cut == 0 ? std::string()
-                 : std::to_string(cut) + (cut == 1 ? " coupée" : " coupées") + " à 255 caractères";
+                 : std::to_string(cut) + (cut == 1 ? " coupée" : " coupées") + " à 255 octets";
     if (r.concLinesAdded == 0) {
         text += " sont celles qui ont été lues";
         if (cut > 0) text += ", dont " + cutText;
@@ -85,7 +109,7 @@ std::string reportText(const RunResult& result) {
         ", " + countText(r.records.families, "famille", "familles") + ", " +
         countText(r.records.sources, "source", "sources") + ", " +
         countText(r.records.notes, "note", "notes") + "\n";
-    text += "Lignes de l'en-tête : " + std::to_string(r.headerLines) + "\n";
+    text += "Lignes de l'en-tête : " + countOr(r.headerLines, "aucune") + "\n";
 
     text += "Autres enregistrements de niveau 0, placés avec l'enregistrement qui les précède : ";
     if (r.otherRecords.empty()) text += "aucun";
@@ -124,8 +148,10 @@ std::string reportText(const RunResult& result) {
                                        : std::to_string(r.groupMismatches.size())) +
             "\n";
     appendItems(text, r.groupMismatches, [](const GroupMismatch& mismatch) {
+        const std::string tag =
+            mismatch.tag.empty() ? "(sans étiquette)" : printableText(mismatch.tag);
         return "ligne " + std::to_string(mismatch.line) + " : " + printableText(mismatch.xref) +
-               " " + printableText(mismatch.tag) + ", " + placeText(mismatch.placedAs);
+               " " + tag + ", " + placeText(mismatch.placedAs);
     });
     text += "Pointeurs vers des enregistrements absents du fichier : " +
             (r.missingPointers.empty() ? std::string("aucun")
@@ -134,13 +160,24 @@ std::string reportText(const RunResult& result) {
     appendItems(text, r.missingPointers, [](const MissingPointer& pointer) {
         return "ligne " + std::to_string(pointer.line) + " : " + printableText(pointer.pointer);
     });
-    reportedLines(text, "Lignes coupées à 255 caractères", r.cutLines);
+    reportedLines(text, "Lignes coupées à 255 octets", r.cutLines);
     reportedLines(text, "Lignes continuées sur des lignes CONC", r.continuedLines);
-    text += "Lignes vides laissées de côté : " + std::to_string(r.emptyLines) + "\n";
+    text += "Lignes vides laissées de côté : " + countOr(r.emptyLines, "aucune") + "\n";
     text += "Lignes après la ligne de fin (0 TRLR) laissées de côté : " +
-            std::to_string(r.linesAfterTrailer) + "\n";
+            countOr(r.linesAfterTrailer, "aucune");
+    // The first lines left out, all of them where they are few.
+    const auto kept = static_cast<int64_t>(r.firstLinesAfterTrailer.size());
+    if (kept == r.linesAfterTrailer && kept > 0) {
+        text += " (" + linesText(r.firstLinesAfterTrailer) + ")";
+    } else if (kept > 0) {
+        text += " (lignes";
+        for (int64_t i = 0; i < kept; ++i)
+            text += (i > 0 ? ", " : " ") + std::to_string(r.firstLinesAfterTrailer[size_t(i)]);
+        text += " et " + std::to_string(r.linesAfterTrailer - kept) + " autres)";
+    }
+    text += "\n";
     text += "Enregistrements après la ligne de fin (0 TRLR), gardés : " +
-            std::to_string(r.recordsAfterTrailer) + "\n";
+            countOr(r.recordsAfterTrailer, "aucun") + "\n";
     text += std::string("Ligne de fin (0 TRLR) : ") + (r.trailer ? "présente" : "absente") + "\n";
     text += std::string("Marque d'ordre des octets UTF-8 : ") + (r.byteOrderMark ? "oui" : "non") +
             "\n";
@@ -149,9 +186,7 @@ std::string reportText(const RunResult& result) {
     text += "Version GEDCOM (1 GEDC, 2 VERS) : " +
             (r.gedcomVersion ? printableText(*r.gedcomVersion) : std::string("aucune")) +
             (r.version7 ? ", lignes gardées entières" : "") + "\n";
-    text += std::string("Codage vu dans les octets : ") + encodingText(r.encodingSeen) +
-            (r.encodingMismatch ? ", ce qui ne correspond pas à ce que le fichier déclare" : "") +
-            "\n";
+    text += "Codage vu dans les octets : " + encodingText(r) + mismatchText(r) + "\n";
     text += "Octets qui ne sont pas de l'UTF-8 : ";
     if (!r.utf8) {
         text += "sans objet, le fichier n'est pas en UTF-8\n";

@@ -1,7 +1,9 @@
 #include "desktop_command_line.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "command_words.h"
 #include "messages.h"
@@ -22,6 +24,63 @@ DesktopCommandLine parseDesktopCommandLine(int argc, const char* const* argv) {
     }
     line.files = std::move(words.files);
     return line;
+}
+
+namespace {
+
+// The options QGuiApplication and QApplication take out of argv, with one dash or two: those
+// here take the next word as their value, unless given as "-NAME=VALUE".
+constexpr std::string_view kQtOptionsWithValue[] = {"platform",
+                                                    "platformpluginpath",
+                                                    "platformtheme",
+                                                    "plugin",
+                                                    "qwindowgeometry",
+                                                    "qwindowicon",
+                                                    "qwindowtitle",
+                                                    "session",
+                                                    "display",
+                                                    "geometry",
+                                                    "name",
+                                                    "title",
+                                                    "visual",
+                                                    "style",
+                                                    "stylesheet"};
+constexpr std::string_view kQtOptionsAlone[] = {
+    "reverse", "nograb", "dograb", "sync", "widgetcount", "qmljsdebugger", "testability"};
+
+template <size_t N>
+bool among(std::string_view name, const std::string_view (&names)[N]) {
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+}  // namespace
+
+DesktopCommandLine parseDesktopCommandLineBeforeQt(int argc, const char* const* argv) {
+    std::vector<const char*> left = {argc > 0 ? argv[0] : ""};
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--") {
+            left.insert(left.end(), argv + i, argv + argc);
+            break;
+        }
+        std::string_view name = word;
+        if (name.starts_with("--")) {
+            name.remove_prefix(2);
+        } else if (name.starts_with("-")) {
+            name.remove_prefix(1);
+        } else {
+            left.push_back(argv[i]);
+            continue;
+        }
+        const size_t equals = name.find('=');
+        if (among(name.substr(0, equals), kQtOptionsWithValue)) {
+            if (equals == std::string_view::npos) ++i;  // its value
+            continue;
+        }
+        if (among(name.substr(0, equals), kQtOptionsAlone)) continue;
+        left.push_back(argv[i]);
+    }
+    return parseDesktopCommandLine(static_cast<int>(left.size()), left.data());
 }
 
 std::optional<int> helpOrVersion(const DesktopCommandLine& line, std::ostream& out) {

@@ -18,6 +18,10 @@ struct DesktopCommandLine {
 };
 
 DesktopCommandLine parseDesktopCommandLine(int argc, const char* const* argv);
+// The same before Qt starts, Qt's own options and their values left out as Qt will take them
+// (-platform xcb, --style=fusion…), so that what is wrong is told before a display is looked
+// for.
+DesktopCommandLine parseDesktopCommandLineBeforeQt(int argc, const char* const* argv);
 
 // Before Qt starts: prints the help or the version to out and gives the exit status 0, or
 // nullopt when the window is to open. Unknown words are left for refusal().

@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
 
+#include "accessible_window.h"
 #include "attention.h"
 #include "dialogs.h"
 #include "error_text.h"
@@ -65,14 +67,13 @@ bool acceptAsCopy(QDropEvent& event) {
 
 }  // namespace
 
-MainWindow::MainWindow(std::unique_ptr<Engine> engine, FileSystem& files, Dialogs& dialogs,
-                       QWidget* parent)
+MainWindow::MainWindow(std::unique_ptr<Engine> engine, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::MainWindow>()),
       engine_(std::move(engine)),
       paths_(engine_->files()),
-      files_(files),
       dialogs_(dialogs) {
+    showShownChildrenOnly();
     ui_->setupUi(this);
     setPointSize(ui_->btnFile, kButtonPoints);
     setPointSize(ui_->Label4, kSmallPoints);
@@ -110,6 +111,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     closeDatabase();
     event->accept();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (running_ && event->key() == Qt::Key_Escape) {
+        requestStop();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::startRunOn(const std::string& inputPath) {
@@ -180,6 +190,7 @@ void MainWindow::runOn(const std::string& inputPath) {
     showRunning(true);
     RunOptions options;
     options.conc = ui_->chkConc->isChecked();
+    options.reportText = text::reportText;
     const RunResult result = engine_->run(inputPath, options, *this, *this);
     running_ = false;
     ui_->ProgressBar1->hide();
@@ -192,30 +203,25 @@ void MainWindow::runOn(const std::string& inputPath) {
 
     if (result.outcome == RunOutcome::Abandoned) {
         quit();
-    } else if (result.outcome == RunOutcome::Failed && result.error) {
+        return;
+    }
+    if (result.outcome == RunOutcome::Failed && result.error) {
         dialogs_.warn(this, fromEngine(text::kAttention),
                       fromEngine(text::describe(*result.error)));
     }
+    // The file button lost the focus when it was disabled for the run: Enter starts the next
+    // run, as it did this one.
+    ui_->btnFile->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::reportRun(const RunResult& result, const RunOptions& options) {
-    std::string reportPath = paths_.reportPath;
-    try {
-        if (result.outcome != RunOutcome::Completed) {
-            files_.removeFile(reportPath);
-            return;
-        }
-        auto file = files_.createOutput(reportPath);
-        file->write(text::reportText(result));
-        file->commit();
-    } catch (const RunError& error) {
-        const RunError failure(FailedStep::WriteReport, reportPath, error.cause(), error.detail());
-        dialogs_.warn(this, fromEngine(text::kAttention), fromEngine(text::describe(failure)));
-        if (result.outcome != RunOutcome::Completed) return;
-        // The output is written all the same: the notice still names it.
-        reportPath.clear();
-    }
-    RunNotice notice(result, options, paths_.logPath, reportPath, dialogs_, this);
+    if (result.outcome != RunOutcome::Completed) return;
+    // The output is written all the same: the notice still names it.
+    if (result.logOrReportFailure)
+        dialogs_.warn(this, fromEngine(text::kAttention),
+                      fromEngine(text::describe(*result.logOrReportFailure)));
+    RunNotice notice(result, options, paths_.logPath,
+                     result.reportWritten ? paths_.reportPath : std::string(), dialogs_, this);
     dialogs_.showModal(notice);
 }
 
@@ -327,6 +333,7 @@ void MainWindow::showRunning(bool running) {
 
 void MainWindow::passStarted(RunPass pass, const InputMeasure& measure) {
     if (pass == RunPass::Reading) ui_->panel1->setText(fromEngine(text::measureText(measure)));
+    ui_->ProgressBar1->setAccessibleName(fromEngine(text::progressName(pass)));
     ui_->ProgressBar1->setValue(0);
     ui_->ProgressBar1->show();
 }

@@ -1,9 +1,9 @@
 // frmTri, the program's main window. Its file button starts a conversion run, whose facts the
 // window words in its status panels (the input's size, its name then "Terminé", the time taken),
-// its buttons, its progress bar and its stop question. After a completed run it writes the run's
-// report beside the log ("RapportNAME.txt") and shows the run's notice: the file written, what
-// deserves attention, where the log and the report are. The window owns the staging database from
-// start-up until the quit procedure closes it.
+// its buttons, its progress bar and its stop question. Its runs keep a report beside the log
+// ("RapportNAME.txt"), put in place with the output; after a completed run the window shows the
+// run's notice: the file written, what deserves attention, where the log and the report are. The
+// window owns the staging database from start-up until the quit procedure closes it.
 #pragma once
 
 #include <QString>
@@ -18,6 +18,7 @@ class QCloseEvent;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QKeyEvent;
 
 namespace Ui {
 class MainWindow;
@@ -31,10 +32,9 @@ class MainWindow : public QWidget, private RunEvents, private RunQuestions {
     Q_OBJECT
 
 public:
-    // engine: the program's, whose database the window closes when it quits; the report is
-    // written through files. files and dialogs must outlive the window.
-    MainWindow(std::unique_ptr<Engine> engine, FileSystem& files, Dialogs& dialogs,
-               QWidget* parent = nullptr);
+    // engine: the program's, whose database the window closes when it quits. dialogs must
+    // outlive the window.
+    MainWindow(std::unique_ptr<Engine> engine, Dialogs& dialogs, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // False once the quit procedure (or the window's closing) has closed the database.
@@ -55,13 +55,15 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Escape during a run is a click on the stop button, as closing the window is.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The file button: the input dialog, then a run on the file chosen.
     void chooseAndRun();
     void runOn(const std::string& inputPath);
-    // Writes a completed run's report and shows its notice (run_notice.h); any other run only
-    // removes the last report, which no longer tells the last run.
+    // Shows a completed run's notice (run_notice.h), after a warning where its log or its report
+    // could not be written. The engine writes the report (RunOptions::reportText).
     void reportRun(const RunResult& result, const RunOptions& options);
     void openHelp();
     void requestStop();
@@ -97,7 +99,6 @@ private:
     std::unique_ptr<Engine> engine_;
     // The engine's files, named in the notice and the help once it is closed too.
     ProgramFiles paths_;
-    FileSystem& files_;
     Dialogs& dialogs_;
     // The filter of the last file dialog of the run: the output dialog opens with the one
     // chosen for the input.

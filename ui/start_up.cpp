@@ -42,7 +42,7 @@ std::unique_ptr<MainWindow> startUp(const ProgramFiles& paths, FileSystem& files
         dialogs.warn(nullptr, fromEngine(text::kAttention), fromEngine(text::describe(failure)));
         return nullptr;
     }
-    return std::make_unique<MainWindow>(std::move(engine), files, dialogs);
+    return std::make_unique<MainWindow>(std::move(engine), dialogs);
 }
 
 }  // namespace brelin

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -61,6 +62,14 @@ protected:
         return names;
     }
 
+    // Every file of the test's folder with its bytes.
+    std::map<std::string, std::string> folderBytes() {
+        std::map<std::string, std::string> files;
+        for (const std::string& name : testing::folderEntries(dir.path()))
+            files[name] = readFile(dir.file(name));
+        return files;
+    }
+
     testing::TempDir dir;
     std::string input;
     std::string output;
@@ -71,11 +80,44 @@ TEST_F(CommandLineTest, ConvertsAndTellsWhatItDid) {
     EXPECT_EQ(finished.status, 0) << finished.err;
     EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
     EXPECT_NE(finished.out.find("49 lignes  Terminé  en 0 Sec"), std::string::npos) << finished.out;
-    EXPECT_NE(finished.out.find("\n1 ligne coupée à 255 caractères"), std::string::npos)
+    EXPECT_NE(finished.out.find("\n1 ligne coupée à 255 octets"), std::string::npos)
         << finished.out;
     EXPECT_NE(finished.out.find(dir.file("Logbrelin-cli.log")), std::string::npos) << finished.out;
-    EXPECT_EQ(otherFiles(),
-              (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "sortie.ged"}));
+    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "Rapportbrelin-cli.txt",
+                                                      "famille.ged", "sortie.ged"}));
+    EXPECT_EQ(readFile(dir.file("Rapportbrelin-cli.txt")).substr(0, 30),
+              "Rapport de Brelin version 1.0.");
+}
+
+// After a run that wrote its output, every way a run can end without output leaves that run's
+// log and report byte for byte, and no file of its own.
+TEST_F(CommandLineTest, ARunWithoutOutputKeepsTheLastLogAndReport) {
+    ASSERT_EQ(run({input, output}).status, 0);
+    const auto before = folderBytes();
+    ASSERT_EQ(before.count("Logbrelin-cli.log") + before.count("Rapportbrelin-cli.txt"), 2u);
+    writeFile(dir.file("utf16.ged"), std::string("\xFF\xFE"
+                                                 "0\0 \0H\0",
+                                                 8));
+    writeFile(dir.file("autre.ged"), "0 HEAD\r\n0 TRLR\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    const Case cases[] = {
+        {{"--force", dir.file("utf16.ged"), dir.file("autre-trie.ged")}, 1},
+        {{"--force", dir.file("absent.ged"), dir.file("autre-trie.ged")}, 1},
+        {{"--force", dir.file("autre.ged"), dir.file("absent/autre-trie.ged")}, 1},
+        {{dir.file("autre.ged"), output}, 2},
+        {{"--force", dir.file("autre.ged"), dir.file("autre.ged")}, 2},
+    };
+    for (const Case& c : cases) {
+        const Finished finished = run(c.args);
+        EXPECT_EQ(finished.status, c.status) << c.args[1] << finished.err;
+        auto now = folderBytes();
+        now.erase("utf16.ged");
+        now.erase("autre.ged");
+        EXPECT_EQ(now, before) << c.args[1];
+    }
 }
 
 TEST_F(CommandLineTest, WorkedExamplesComeOutToTheByte) {
@@ -108,9 +150,10 @@ TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     const Finished plain = run({input, output});
     EXPECT_EQ(plain.status, 0);
     const std::string shortLines =
-        "1 ligne coupée à 255 caractères, voir le journal " + dir.file("Logbrelin-cli.log") +
-        "\n1 ligne après la ligne de fin (0 TRLR) a été laissée de côté.\n"
-        "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé et remis en ordre.\n"
+        "1 ligne coupée à 255 octets, voir le journal " + dir.file("Logbrelin-cli.log") +
+        "\n1 ligne après la ligne de fin (0 TRLR) a été laissée de côté : ligne 6.\n"
+        "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé : il est écrit avant "
+        "elle.\n"
         "1 identifiant figure sur plusieurs lignes de niveau 0 : @I2@ (lignes 2 et 3).\n";
     EXPECT_EQ(plain.out.substr(plain.out.find('\n', plain.out.find("Fichier écrit")) + 1),
               shortLines);
@@ -129,10 +172,14 @@ TEST_F(CommandLineTest, ShortLinesThenTheReportInFrenchOrJson) {
     EXPECT_EQ(readFile(output), testing::expectedOutput(readFile(input)));
 }
 
-// --check reads and reports as a run would, writes no output and touches no log; its status
-// says whether something deserves attention.
+// --check reads and reports as a run would, and its status says whether something deserves
+// attention; it leaves the program's folder byte for byte as it was: no output, no log, no
+// database, even where an earlier run left one (or a file named as SQLite names a database in
+// memory, in the folder it runs in).
 TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
     writeFile(dir.file("Logbrelin-cli.log"), "the last run's log");
+    writeFile(dir.file("brelin-cli.db"), "the last run's database");
+    writeFile(dir.file(":memory:"), "a file of the user's");
     writeFile(dir.file("propre.ged"), "0 HEAD\r\n0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n");
     struct Case {
         std::vector<std::string> args;
@@ -141,22 +188,27 @@ TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
     };
     const Case cases[] = {
         {{"--check", dir.file("propre.ged")}, 0, "Fichier vérifié : "},
-        {{"--check", input}, 3, "1 ligne de plus de 255 caractères serait coupée"},
+        {{"--check", input}, 3, "1 ligne de plus de 255 octets serait coupée"},
         {{"--check", "--conc", input}, 3, "serait continuée sur des lignes CONC"},
         {{"--check", "--json", input}, 3, "\"cut_lines\":[{\"line\":23"},
         {{"--check", "--report", input}, 3, "lignes qui seraient écrites sont celles"},
         {{"--check", dir.file("absent.ged")}, 1, "absent.ged"},
         {{"--check", input, output}, 2, "Usage"},
     };
-    for (const Case& c : cases) {
-        const Finished finished = run(c.args);
-        EXPECT_EQ(finished.status, c.status) << c.args.back() << finished.err;
-        const std::string& told = c.status == 0 || c.status == 3 ? finished.out : finished.err;
-        EXPECT_NE(told.find(c.told), std::string::npos) << told;
-        EXPECT_EQ(otherFiles(),
-                  (std::vector<std::string>{"Logbrelin-cli.log", "famille.ged", "propre.ged"}));
-        EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "the last run's log");
+    const std::string previous = fs::current_path();
+    fs::current_path(dir.path());
+    for (const bool earlierDatabase : {true, false}) {
+        if (!earlierDatabase) fs::remove(dir.file("brelin-cli.db"));
+        const auto before = folderBytes();
+        for (const Case& c : cases) {
+            const Finished finished = run(c.args);
+            EXPECT_EQ(finished.status, c.status) << c.args.back() << finished.err;
+            const std::string& told = c.status == 0 || c.status == 3 ? finished.out : finished.err;
+            EXPECT_NE(told.find(c.told), std::string::npos) << told;
+            EXPECT_EQ(folderBytes(), before) << c.args.back();
+        }
     }
+    fs::current_path(previous);
 }
 
 TEST_F(CommandLineTest, ARenamedCopyNamesItsFilesAfterItself) {
@@ -283,10 +335,13 @@ TEST_F(CommandLineTest, AFiftyMegabyteLineIsCutAndLoggedInBoundedMemory) {
     EXPECT_LT(finished.maxRssKiB, 64 * 1024);
 }
 
-TEST_F(CommandLineTest, InterruptWritesNothing) {
+TEST_F(CommandLineTest, InterruptWritesNothingAndKeepsTheLastLogAndReport) {
+    writeFile(dir.file("Logbrelin-cli.log"), "the last run's log");
+    writeFile(dir.file("Rapportbrelin-cli.txt"), "the last run's report");
     {
         std::FILE* file = std::fopen(input.c_str(), "wb");
-        std::fputs("0 HEAD\r\n", file);
+        // A long line first: the run is writing its log when it is interrupted.
+        std::fputs(("0 HEAD\r\n1 NOTE " + std::string(300, 'x') + "\r\n").c_str(), file);
         for (int i = 0; i < 2000000; ++i)
             std::fprintf(file, "0 @I%d@ INDI\r\n1 NAME X\r\n", 2000000 - i);
         std::fputs("0 TRLR\r\n", file);
@@ -303,7 +358,10 @@ TEST_F(CommandLineTest, InterruptWritesNothing) {
     }
     EXPECT_EQ(finished.exitCode, 130) << finished.err;
     EXPECT_FALSE(fs::exists(output));
-    EXPECT_EQ(otherFiles(), std::vector<std::string>{"famille.ged"});
+    EXPECT_EQ(otherFiles(), (std::vector<std::string>{"Logbrelin-cli.log", "Rapportbrelin-cli.txt",
+                                                      "famille.ged"}));
+    EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), "the last run's log");
+    EXPECT_EQ(readFile(dir.file("Rapportbrelin-cli.txt")), "the last run's report");
 }
 
 }  // namespace

@@ -216,6 +216,33 @@ TEST_F(RunReportTest, EncodingSeenAndWhetherItMatchesTheDeclaration) {
     }
 }
 
+// An early trailer moves no count: records kept after it count as they would before it, where
+// they are written, whichever side of it they stand on.
+TEST_F(RunReportTest, CountsDoNotDependOnWhichSideOfAnEarlyTrailerARecordStands) {
+    const std::pair<std::string, std::string> cases[] = {
+        {crlf({"0 HEAD", "0 TRLR", "0 @U1@ SUBM", "0 @I1@ INDI"}),
+         crlf({"0 HEAD", "0 @U1@ SUBM", "0 TRLR", "0 @I1@ INDI"})},
+        {crlf({"0 HEAD", "1 CHAR UTF-8", "0 TRLR", "0 @U1@ SUBM", "1 NAME \xE9", "0 @I1@ INDI",
+               "0 @R1@ REPO"}),
+         crlf({"0 HEAD", "1 CHAR UTF-8", "0 @U1@ SUBM", "1 NAME \xE9", "0 @I1@ INDI", "0 TRLR",
+               "0 @R1@ REPO"})},
+        {crlf({"0 HEAD", "0 @I2@ INDI", "0 TRLR", "0 @O1@ OBJE", "0 @I1@ INDI"}),
+         crlf({"0 HEAD", "0 @I2@ INDI", "0 @O1@ OBJE", "0 TRLR", "0 @I1@ INDI"})},
+    };
+    for (const auto& [before, after] : cases) {
+        const RunResult first = convert(before);
+        const std::optional<std::string> firstOutput = output();
+        const RunResult second = convert(after);
+        ASSERT_EQ(output(), firstOutput) << before;
+        const RunReport& a = first.report;
+        const RunReport& b = second.report;
+        EXPECT_EQ(a.headerLines, b.headerLines) << before;
+        EXPECT_EQ(a.otherRecords, b.otherRecords) << before;
+        EXPECT_EQ(a.records, b.records) << before;
+        EXPECT_EQ(a.invalidUtf8Lines.size(), b.invalidUtf8Lines.size()) << before;
+    }
+}
+
 // The self-check: the staged blocks changed or lost between staging and write-out.
 struct TamperCase {
     const char* name;

@@ -69,17 +69,43 @@ void DesktopCommandLineTest::helpAndVersionNeedNoDisplay() {
     QCOMPARE(finished.err, QString());
 }
 
+// With a display or without one, reachable or not: what is wrong comes first.
 void DesktopCommandLineTest::refusedBeforeAnyWindow_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("told");
-    QTest::newRow("unknown option") << QStringList({"--bogus"}) << "« --bogus »";
-    QTest::newRow("two files") << QStringList({"un.ged", "deux.ged"}) << "un seul FICHIER";
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("display");
+    const struct {
+        const char* name;
+        QStringList arguments;
+        const char* told;
+    } lines[] = {
+        {"unknown option", {"--bogus"}, "« --bogus »"},
+        {"two files", {"un.ged", "deux.ged"}, "un seul FICHIER"},
+        {"Qt's options aside", {"-style", "fusion", "--reverse", "-x", "un.ged"}, "« -x »"},
+        {"files after the end of options", {"--", "-style", "fusion"}, "un seul FICHIER"},
+    };
+    const struct {
+        const char* name;
+        const char* platform;
+        const char* display;
+    } screens[] = {{"display", "offscreen", ""},
+                   {"no display", "xcb", ""},
+                   {"display out of reach", "xcb", ":198"}};
+    for (const auto& line : lines) {
+        for (const auto& screen : screens) {
+            QTest::addRow("%s, %s", line.name, screen.name)
+                << line.arguments << line.told << screen.platform << screen.display;
+        }
+    }
 }
 
 void DesktopCommandLineTest::refusedBeforeAnyWindow() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, told);
-    const Finished finished = runBrelin(arguments, "offscreen");
+    QFETCH(QString, platform);
+    QFETCH(QString, display);
+    const Finished finished = runBrelin(arguments, platform.toStdString(), display.toStdString());
     QCOMPARE(finished.status, 2);
     // What was wrong, then the usage.
     const qsizetype usage = finished.err.indexOf("Usage : brelin ");

@@ -83,7 +83,7 @@ void FileChoiceTest::inputDialogOpensWhereTheLastInputWas() {
     DiskFileSystem files;
     auto nextStart = [&] {
         MainWindow window(
-            std::make_unique<Engine>(programFilesIn(rig.dir.path(), "suivant"), files), files,
+            std::make_unique<Engine>(programFilesIn(rig.dir.path(), "suivant"), files),
             rig.dialogs);
         window.findChild<QPushButton*>("btnFile")->click();
         return rig.dialogs.fileRequests.back().folder;
@@ -310,7 +310,7 @@ void FileChoiceTest::failedWriteOpensTheDialogAgain() {
     QVERIFY(!QFile::exists(failed));
     if (thenCancelled) {
         QCOMPARE(rig.panel(2), QString("Annulé"));
-        // No output: no log of the line cut for it, no report.
+        // No output: no log of the line cut for it, no report (the folder had none).
         QVERIFY(!QFile::exists(rig.path("Logbrelin.log")));
         QVERIFY(!QFile::exists(rig.path("Rapportbrelin.txt")));
         QVERIFY(rig.dialogs.modalWindows.isEmpty());

@@ -410,7 +410,7 @@ void MainWindowTest::concChoiceIsKeptAndUsed() {
 
     // The next start of the program finds the box as the user left it.
     DiskFileSystem disk;
-    MainWindow next(std::make_unique<Engine>(programFilesIn(rig.dir.path(), "next"), disk), disk,
+    MainWindow next(std::make_unique<Engine>(programFilesIn(rig.dir.path(), "next"), disk),
                     rig.dialogs);
     QVERIFY(next.findChild<QCheckBox*>("chkConc")->isChecked());
 
@@ -418,7 +418,7 @@ void MainWindowTest::concChoiceIsKeptAndUsed() {
     QSettings().remove("conc");
     QSettings().setValue("continueLongLines", true);
     MainWindow earlier(std::make_unique<Engine>(programFilesIn(rig.dir.path(), "earlier"), disk),
-                       disk, rig.dialogs);
+                       rig.dialogs);
     QVERIFY(earlier.findChild<QCheckBox*>("chkConc")->isChecked());
 }
 

@@ -1,12 +1,13 @@
-// What the window tells after a run: the report written beside the log, then the notice, which
-// names the file written and the log's and the report's paths, says what deserves attention,
-// and opens the log, the report or their folder.
+// What the window tells after a run: the notice, which names the file written and the log's and
+// the report's paths, says what deserves attention, and opens the log, the report or their
+// folder; and after a run without output, nothing, the last run's log and report kept.
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
+#include "child_process.h"
 #include "window_rig.h"
 
 using namespace brelin;
@@ -56,7 +57,8 @@ private slots:
     void noticeNamesTheFileAndWhereTheLogAndReportAre();
     void buttonsOpenAndSayWhenTheDesktopCannot_data();
     void buttonsOpenAndSayWhenTheDesktopCannot();
-    void failedRunRemovesTheLastReportAndShowsNoNotice();
+    void runWithoutOutputKeepsTheLastLogAndReportAndShowsNoNotice_data();
+    void runWithoutOutputKeepsTheLastLogAndReportAndShowsNoNotice();
 };
 
 void RunNoticeTest::noticeNamesTheFileAndWhereTheLogAndReportAre_data() {
@@ -73,12 +75,12 @@ void RunNoticeTest::noticeNamesTheFileAndWhereTheLogAndReportAre_data() {
                                << QStringList{"Rien à signaler.", "Journal : aucun"}
                                << QStringList{"À noter", concBox} << false;
     QTest::newRow("lines cut") << twoLong << false
-                               << QStringList{"2 lignes de plus de 255 caractères ont été coupées",
+                               << QStringList{"2 lignes de plus de 255 octets ont été coupées",
                                               "leur fin n'est pas dans le fichier écrit", concBox}
                                << QStringList{"Rien à signaler"} << true;
     QTest::newRow("lines continued")
         << twoLong << true
-        << QStringList{"2 lignes de plus de 255 caractères ont été continuées sur des lignes CONC"}
+        << QStringList{"2 lignes de plus de 255 octets ont été continuées sur des lignes CONC"}
         << QStringList{"coupée", concBox} << true;
     QTest::newRow("no trailer") << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n") << false
                                 << QStringList{"pas de ligne de fin", "Journal : aucun"}
@@ -145,13 +147,54 @@ void RunNoticeTest::buttonsOpenAndSayWhenTheDesktopCannot() {
     }
 }
 
-void RunNoticeTest::failedRunRemovesTheLastReportAndShowsNoNotice() {
+void RunNoticeTest::runWithoutOutputKeepsTheLastLogAndReportAndShowsNoNotice_data() {
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<bool>("cancelled");  // "Annulé" in the save dialog
+    QTest::addColumn<bool>("stopped");    // "Oui" to the stop question, which ends the program
+    QTest::addColumn<QString>("panel2");  // empty: the program ended
+    const QByteArray longInput =
+        QByteArray::fromStdString("0 HEAD\r\n" + kLongLine + gedcomWithLines(400).substr(8));
+    QTest::newRow("Annulé") << longInput << true << false << "Annulé";
+    QTest::newRow("Oui to stop") << longInput << false << true << "";
+    QTest::newRow("not GEDCOM") << QByteArray("not GEDCOM\r\n") << false << false << "Échec";
+    QTest::newRow("UTF-16") << QByteArray(
+                                   "\xFF\xFE"
+                                   "0\0 \0H\0",
+                                   8)
+                            << false << false << "Échec";
+}
+
+void RunNoticeTest::runWithoutOutputKeepsTheLastLogAndReportAndShowsNoNotice() {
+    QFETCH(QByteArray, input);
+    QFETCH(bool, cancelled);
+    QFETCH(bool, stopped);
+    QFETCH(QString, panel2);
     WindowRig rig;
-    writeFile(rig.dir.file("Rapportbrelin.txt"), "the last run's report");
-    QVERIFY(!runWatchingTheNotice(rig, "not GEDCOM\r\n"));
-    QCOMPARE(rig.dialogs.messages.size(), size_t(1));
+    QVERIFY(rig.showActive());
+    // The last run, which wrote its output, its log and its report.
+    QVERIFY(runWatchingTheNotice(rig, "0 HEAD\r\n" + kLongLine + "0 TRLR\r\n"));
+    const std::string log = readFile(rig.dir.file("Logbrelin.log"));
+    const std::string report = readFile(rig.dir.file("Rapportbrelin.txt"));
+    QVERIFY(!log.empty() && !report.empty());
+    rig.dialogs.modalWindows.clear();
+    rig.dialogs.messages.clear();
+
+    if (stopped) {
+        rig.dialogs.questionAnswers = {true};
+        atNextProgressStep(&rig.window(), [&] { rig.button("btnStop")->click(); });
+    }
+    rig.dialogs.fileAnswers = {
+        rig.input("autre.ged", input.toStdString()),
+        cancelled ? std::nullopt : std::optional(rig.path("autre-trie.ged"))};
+    rig.button("btnFile")->click();
+
+    if (!panel2.isEmpty()) QCOMPARE(rig.panel(2), panel2);
+    QCOMPARE(rig.window().databaseOpen(), !stopped);
+    QCOMPARE(rig.dialogs.messages.size(), size_t(cancelled ? 0 : 1));
     QVERIFY(rig.dialogs.modalWindows.isEmpty());
-    QVERIFY(!QFile::exists(rig.path("Rapportbrelin.txt")));
+    QVERIFY(readFile(rig.dir.file("Logbrelin.log")) == log);
+    QVERIFY(readFile(rig.dir.file("Rapportbrelin.txt")) == report);
+    QVERIFY(temporaryOutputs(rig.dir.path()).empty());
 }
 
 QTEST_MAIN(RunNoticeTest)

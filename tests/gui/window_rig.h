@@ -53,8 +53,7 @@ public:
     explicit WindowRig(FileSystem* files = nullptr) : files_(files != nullptr ? files : &disk_) {
         startWithNoSettings();
         window_ = std::make_unique<MainWindow>(
-            std::make_unique<Engine>(programFilesIn(dir.path(), "brelin"), *files_), *files_,
-            dialogs);
+            std::make_unique<Engine>(programFilesIn(dir.path(), "brelin"), *files_), dialogs);
     }
 
     TempDir dir;

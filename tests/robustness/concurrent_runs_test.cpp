@@ -1,7 +1,8 @@
 // Two brelin-cli processes started from one folder at the same time share the names of their
 // staging database and truncation log. One run at a time holds the log: a program that finds it
 // held fails at once, touching neither the log nor its output; a program that runs writes its
-// own correct output, and the log is one run's list, never a mix of two.
+// own correct output, and the log is one run's list, never a mix of two. A check run beside them
+// disturbs neither.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -62,8 +63,11 @@ TEST(ConcurrentRuns, OneRunAtATimeHoldsTheLogTheOtherFailsAtOnce) {
         ChildProcess a(cli, {"--force", "premier.ged", "premier-trie.ged"}, dir.path());
         std::this_thread::sleep_for(std::chrono::milliseconds(20 * round));
         ChildProcess b(cli, {"--force", "second.ged", "second-trie.ged"}, dir.path());
+        // A check beside them takes no lock and stages in memory: it disturbs neither.
+        ChildProcess check(cli, {"--check", "second.ged"}, dir.path());
         const ProcessResult resultA = a.wait();
         const ProcessResult resultB = b.wait();
+        EXPECT_EQ(check.wait().exitCode, 3);
         for (const auto& [result, input, output] :
              {std::tuple{&resultA, &first, "premier-trie.ged"},
               std::tuple{&resultB, &second, "second-trie.ged"}}) {

@@ -1,6 +1,7 @@
 // brelin-cli killed with SIGKILL at random moments: the input is never changed, an existing output
-// is either its old content or the complete new one, and what a killed program leaves behind is
-// a temporary file recognisable by its name, removed by the next run in that folder.
+// is either its old content or the complete new one, the log and the report are a whole run's,
+// and what a killed program leaves behind is a temporary file recognisable by its name, removed
+// by the next run in that folder.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -34,12 +35,16 @@ std::string largeInput() {
     return text + "0 TRLR\r\n";
 }
 
-// The writer's process id in a temporary output's name, ".out.ged.brelin-PID-XXXXXX" with six
-// letters or digits; nullopt for any other name.
+// The writer's process id in the name of a temporary file beside the output, the log or the
+// report, ".NAME.brelin-PID-XXXXXX" with six letters or digits; nullopt for any other name.
 std::optional<pid_t> leftoverWriter(const std::string& name) {
-    const std::string prefix = ".out.ged.brelin-";
-    if (name.rfind(prefix, 0) != 0 || name.size() < prefix.size() + 8) return std::nullopt;
-    const std::string tail = name.substr(prefix.size());
+    const std::string mark = ".brelin-";
+    const size_t at = name.rfind(mark);
+    const bool named = name.rfind(".out.ged", 0) == 0 || name.rfind(".Logbrelin-cli.log", 0) == 0 ||
+                       name.rfind(".Rapportbrelin-cli.txt", 0) == 0;
+    if (!named || at == std::string::npos || name.size() < at + mark.size() + 8)
+        return std::nullopt;
+    const std::string tail = name.substr(at + mark.size());
     const size_t dash = tail.find('-');
     if (dash == 0 || dash == std::string::npos || tail.size() != dash + 7) return std::nullopt;
     if (tail.find_first_not_of("0123456789") != dash) return std::nullopt;
@@ -64,6 +69,9 @@ TEST(Interruption, KilledAtRandomMomentsLeavesOldOrCompleteOutputOnly) {
     const auto span = std::chrono::steady_clock::now() - start;
     ASSERT_EQ(whole.exitCode, 0) << whole.err;
     ASSERT_EQ(readFile(dir.file("out.ged")), expected);
+    const std::string log = readFile(dir.file("Logbrelin-cli.log"));
+    const std::string report = readFile(dir.file("Rapportbrelin-cli.txt"));
+    ASSERT_NE(log, "");
 
     std::mt19937 random(20240607);
     std::uniform_int_distribution<long> moment(
@@ -85,6 +93,8 @@ TEST(Interruption, KilledAtRandomMomentsLeavesOldOrCompleteOutputOnly) {
         ASSERT_TRUE(output == old || output == expected)
             << "a mixed output of " << output.size() << " bytes";
         ++(output == old ? oldSeen : newSeen);
+        EXPECT_EQ(readFile(dir.file("Logbrelin-cli.log")), log);
+        EXPECT_EQ(readFile(dir.file("Rapportbrelin-cli.txt")), report);
         for (const std::string& name : temporaryOutputs(dir.path())) {
             const std::optional<pid_t> writer = leftoverWriter(name);
             ASSERT_TRUE(writer) << name;

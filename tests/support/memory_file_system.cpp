@@ -45,20 +45,26 @@ private:
     size_t offset_ = 0;
 };
 
+// An output, or a side file (step), kept apart until committed.
 class MemoryOutput : public OutputFile {
 public:
-    MemoryOutput(MemoryFileSystem& files, std::string path)
-        : files_(files), path_(std::move(path)) {}
+    MemoryOutput(MemoryFileSystem& files, std::string path, FailedStep step)
+        : files_(files), path_(std::move(path)), step_(step) {}
     void write(std::string_view bytes) override {
-        if (files_.outputSpace && bytes_.size() + bytes.size() > *files_.outputSpace)
-            throw RunError::fromSystem(FailedStep::WriteOutput, path_, ENOSPC);
+        if (step_ == FailedStep::WriteOutput && files_.outputSpace &&
+            bytes_.size() + bytes.size() > *files_.outputSpace)
+            throw RunError::fromSystem(step_, path_, ENOSPC);
         bytes_.append(bytes);
     }
-    void commit() override { files_.files[path_] = bytes_; }
+    void commit() override {
+        if (files_.failingCommits.count(path_) > 0) throw RunError::fromSystem(step_, path_, EIO);
+        files_.files[path_] = bytes_;
+    }
 
 private:
     MemoryFileSystem& files_;
     std::string path_;
+    FailedStep step_;
     std::string bytes_;
 };
 
@@ -70,9 +76,14 @@ std::unique_ptr<ByteSource> MemoryFileSystem::openInput(const std::string& path)
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::createOutput(const std::string& path) {
+    return createSideFile(path, FailedStep::WriteOutput);
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::createSideFile(const std::string& path,
+                                                             FailedStep step) {
     if (unwritableFolders.count(path.substr(0, path.find_last_of('/'))) > 0)
-        throw RunError::fromSystem(FailedStep::WriteOutput, path, EACCES);
-    return std::make_unique<MemoryOutput>(*this, path);
+        throw RunError::fromSystem(step, path, EACCES);
+    return std::make_unique<MemoryOutput>(*this, path, step);
 }
 
 void MemoryFileSystem::appendToFile(const std::string& path, std::string_view bytes, bool create) {

@@ -20,6 +20,8 @@ public:
     std::optional<size_t> outputSpace;
     // Folders where no output can be created, as a read-only folder refuses it.
     std::set<std::string> unwritableFolders;
+    // The side files (the log, the report) whose commit fails, as a rename can.
+    std::set<std::string> failingCommits;
     // Chunk size of reads, to cut lines across buffer refills.
     size_t readChunk = 1 << 20;
 
@@ -31,6 +33,8 @@ public:
     std::unique_ptr<OutputFile> createOutput(const std::string& path) override;
     void appendToFile(const std::string& path, std::string_view bytes, bool create) override;
     void removeFile(const std::string& path) override;
+    // Kept apart until committed, as the disk's are.
+    std::unique_ptr<OutputFile> createSideFile(const std::string& path, FailedStep step) override;
     std::unique_ptr<FileLock> tryLock(const std::string& path) override;
 
     LockTable locks;

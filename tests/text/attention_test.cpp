@@ -62,7 +62,8 @@ std::vector<AttentionCase> cases() {
           "enregistrement OBJE numéroté @I…@ est placé parmi les individus.",
           "2 pointeurs renvoient à des enregistrements absents du fichier, le premier est @F9@ "
           "(ligne 8)",
-          "(1 CHAR ANSI) ne correspond pas aux octets du fichier, qui sont de l'UTF-8",
+          "déclare « 1 CHAR ANSI » ; ses octets sont de l'UTF-8 : c'est la déclaration qui ne "
+          "correspond pas aux octets",
           "1 ligne CONC commence au milieu d'un caractère UTF-8 coupé avec la ligne précédente : "
           "ligne 11 ; 1 coupure "}},
     };
@@ -102,8 +103,8 @@ TEST(AttentionLines, CountsAgreeWithTheirNumber) {
     } cases[] = {
         {1, 0, "1 ligne coupée à 255", "sa fin n'est pas dans le fichier écrit"},
         {23, 0, "23 lignes coupées à 255", "leur fin n'est pas dans le fichier écrit"},
-        {0, 1, "1 ligne continuée sur", "1 ligne de plus de 255 caractères a été continuée"},
-        {0, 2, "2 lignes continuées sur", "2 lignes de plus de 255 caractères ont été"},
+        {0, 1, "1 ligne continuée sur", "1 ligne de plus de 255 octets a été continuée"},
+        {0, 2, "2 lignes continuées sur", "2 lignes de plus de 255 octets ont été"},
     };
     for (const auto& c : cases) {
         RunReport report = withTrailer();
@@ -115,6 +116,39 @@ TEST(AttentionLines, CountsAgreeWithTheirNumber) {
         EXPECT_EQ(terminal[0].rfind(c.terminal, 0), 0u) << terminal[0];
         EXPECT_EQ(terminal[0].find("(s)"), std::string::npos) << terminal[0];
         EXPECT_NE(notice[0].find(c.notice), std::string::npos) << notice[0];
+    }
+}
+
+// A cut is measured in bytes and told so in every voice, never in characters; where the bytes
+// are UTF-8, each sentence says that an accented letter counts two.
+TEST(AttentionLines, ACutIsToldInBytesWithAWordOnAccentsWhereTheBytesAreUtf8) {
+    const struct {
+        gedcom::TextBytes seen;
+        bool utf8File;
+        bool accents;
+    } cases[] = {
+        {gedcom::TextBytes::Ascii, false, false},  {gedcom::TextBytes::EightBit, false, false},
+        {gedcom::TextBytes::Utf8, false, true},    {gedcom::TextBytes::Utf8, true, true},
+        {gedcom::TextBytes::EightBit, true, true},
+    };
+    for (const auto& c : cases) {
+        for (const bool cut : {true, false}) {
+            RunReport report = withTrailer();
+            report.encodingSeen = c.seen;
+            report.utf8 = c.utf8File;
+            (cut ? report.cutLines : report.continuedLines) = {{4, "@I1@"}, {9, "@I2@"}};
+            for (const text::Voice voice :
+                 {text::Voice::Notice, text::Voice::CommandLine, text::Voice::Check}) {
+                const std::string line = text::attentionLines(report, voice, "/p/log").at(0);
+                // The terminal's short line for continued lines gives no measure.
+                const bool measured = cut || voice != text::Voice::CommandLine;
+                EXPECT_EQ(line.find("255 octets") != std::string::npos, measured) << line;
+                EXPECT_EQ(line.find("caractère"), std::string::npos) << line;
+                EXPECT_EQ(line.find("une lettre accentuée en compte deux") != std::string::npos,
+                          c.accents && measured)
+                    << line;
+            }
+        }
     }
 }
 
