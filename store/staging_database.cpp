@@ -9,35 +9,6 @@ namespace brelin {
 
 namespace {
 
-// The statements about one table. Their texts, down to the case of each word, are the ones the
-// store has always sent.
-std::string createStatement(Table table) {
-    return std::string("CREATE TEMPORARY TABLE ") + tableName(table) +
-           " (GedIndex INTEGER, GedBloc BLOB)";
-}
-
-std::string deleteStatement(Table table) {
-    return std::string("DELETE from ") + tableName(table);
-}
-
-std::string insertStatement(Table table) {
-    return std::string("INSERT INTO ") + tableName(table) +
-           " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)";
-}
-
-// One sorted run of a table, by its rowids (?1 to ?2).
-std::string selectRunStatement(Table table) {
-    return std::string("SELECT GedIndex, GedBloc FROM ") + tableName(table) +
-           " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid";
-}
-
-// The whole table in order: rowid keeps ties in staging order, since runs take increasing
-// rowids in staging order.
-std::string selectSortedStatement(Table table) {
-    return std::string("SELECT GedIndex, GedBloc FROM ") + tableName(table) +
-           " ORDER BY GedIndex IS NULL, GedIndex, rowid";
-}
-
 void check(sqlite3* db, int code) {
     if (code != SQLITE_OK) throwStoreError(db, code);
 }
