@@ -101,7 +101,7 @@ void BlockStager::finish() {
 void BlockStager::startRecord(Table table, std::string_view head) {
     stagePending();
     pending_ = table;
-    pendingNumber_ = gedcom::wholeNumber(gedcom::recordNumberText(head));
+    pendingNumber_ = RecordNumber::ofDigits(gedcom::recordNumberText(head)).keptIn(pendingDigits_);
     openBlock();
 }
 

@@ -47,9 +47,6 @@ LevelZero parseLevelZero(std::string_view line);
 // (or the end of the line).
 std::string_view recordNumberText(std::string_view line);
 
-// The value of a whole number, 1 to 18 ASCII digits and nothing else; nullopt otherwise.
-std::optional<int64_t> wholeNumber(std::string_view text);
-
 // The value of a header's "1 CHAR" line, trailing blanks and tabs removed; nullopt for any other
 // line.
 std::optional<std::string_view> charDeclaration(std::string_view line);

@@ -19,7 +19,7 @@ void ReportGatherer::begin(bool byteOrderMark, const gedcom::HeaderFacts& header
 }
 
 void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
-                               std::optional<int64_t> number, int64_t lineNumber) {
+                               const RecordNumber& number, int64_t lineNumber) {
     record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
     if (kind == LineKind::Trailer) {
         report_.trailer = true;
@@ -50,12 +50,12 @@ void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
             return;
     }
     leaveHeader();
-    if (!number) report_.nonWholeNumbers.push_back(lineNumber);
-    // Written in order of (group, whole numbers first, number), ties in input order.
-    const std::tuple<int, int, int64_t> key{static_cast<int>(kind), number ? 0 : 1,
-                                            number.value_or(0)};
-    if (key < lastKey_) report_.alreadyInOrder = false;
-    lastKey_ = key;
+    if (!number.isWhole()) report_.nonWholeNumbers.push_back(lineNumber);
+    // Written in order of group, then number (record_number.h), ties in input order.
+    if (kind < lastKind_ || (kind == lastKind_ && compare(number, lastNumber_) < 0))
+        report_.alreadyInOrder = false;
+    lastKind_ = kind;
+    lastNumber_ = number.keptIn(lastDigits_);
 }
 
 void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber,

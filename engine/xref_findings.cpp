@@ -37,7 +37,7 @@ bool looksWhole(std::string_view xref) {
     if (xref[1] != 'I' && xref[1] != 'F' && xref[1] != 'N' && xref[1] != 'S') return false;
     std::string_view digits = xref.substr(2);
     if (digits.back() == '@') digits.remove_suffix(1);
-    return gedcom::wholeNumber(digits).has_value();
+    return RecordNumber::ofDigits(digits).isWhole();
 }
 
 }  // namespace
@@ -66,12 +66,12 @@ void XrefFindings::beginWriteOut() {
     duplicateTexts_.clear();
     equalSpellings_.clear();
     writtenKind_ = LineKind::Ordinary;
-    writtenNumber_.reset();
+    writtenNumber_ = {};
     writtenXref_.clear();
     sameNumber_.clear();
 }
 
-void XrefFindings::writtenRow(std::string_view row, std::optional<int64_t> number) {
+void XrefFindings::writtenRow(std::string_view row, const RecordNumber& number) {
     // A row's lines are joined by CR LF; a part of a long line ends with an LF instead.
     const void* cr = std::memchr(row.data(), '\r', row.size());
     std::string_view head =
@@ -81,17 +81,17 @@ void XrefFindings::writtenRow(std::string_view row, std::optional<int64_t> numbe
     // The header part, or a later part of a long record.
     if (!isRecord(kind)) return;
     const std::string_view xref = gedcom::parseLevelZero(head).xref;
-    if (number && number == writtenNumber_ && kind == writtenKind_) {
+    if (number.isWhole() && number == writtenNumber_ && kind == writtenKind_) {
         if (sameNumber_.empty()) sameNumber_.push_back(writtenXref_);
         sameNumber_.emplace_back(xref);
     } else {
         closeEqualNumbers();
     }
     writtenKind_ = kind;
-    writtenNumber_ = number;
+    writtenNumber_ = number.keptIn(writtenDigits_);
     writtenXref_.assign(xref);
     // A record with a whole number whose xref another level-0 line carries too.
-    if (number && othersLookWhole_ && !xref.empty() &&
+    if (number.isWhole() && othersLookWhole_ && !xref.empty() &&
         std::binary_search(otherXrefs_.begin(), otherXrefs_.end(), hashOf(xref)))
         duplicateTexts_.emplace(xref);
 }

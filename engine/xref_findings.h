@@ -22,6 +22,7 @@
 #include "file_system.h"
 #include "gedcom_line.h"
 #include "pointer_check.h"
+#include "record_number.h"
 #include "run_report.h"
 
 namespace brelin {
@@ -43,7 +44,7 @@ public:
     // A row of the write-out that begins with a line of its own: its bytes from its first line
     // on, and the number it was staged under. Rows of one table come in order of their numbers,
     // so that records with equal numbers come side by side.
-    void writtenRow(std::string_view row, std::optional<int64_t> number);
+    void writtenRow(std::string_view row, const RecordNumber& number);
     void endWriteOut();
 
     // True when something was found whose lines are to be read again from the input.
@@ -77,7 +78,8 @@ private:
     // The write-out's last record and, while the records that follow it have the same whole
     // number, their xrefs.
     gedcom::LineKind writtenKind_ = gedcom::LineKind::Ordinary;
-    std::optional<int64_t> writtenNumber_;
+    RecordNumber writtenNumber_;
+    std::string writtenDigits_;  // a long written number's
     std::string writtenXref_;
     std::vector<std::string> sameNumber_;
 };

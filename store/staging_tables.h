@@ -27,8 +27,8 @@ constexpr const char* tableName(Table table) {
 }
 
 // The statements about one table. Their texts, down to the case of each word, are the ones the
-// store has always sent. Each table has two columns: GedIndex, the record's number, and GedBloc,
-// the block's bytes.
+// store has always sent. Each table has two columns: GedIndex, the record's number
+// (number_column.h), and GedBloc, the block's bytes.
 std::string createStatement(Table table);
 std::string deleteStatement(Table table);
 // Binds the rowid (?1), the number (?2) and the block (?3).

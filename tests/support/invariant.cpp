@@ -14,7 +14,7 @@ namespace {
 struct Record {
     int group = 0;  // 0 header, 1 individuals, 2 families, 3 sources, 4 notes
     bool whole = false;
-    uint64_t number = 0;
+    std::string digits;  // a whole number's, without leading zeros
     std::vector<std::string> lines;
 };
 
@@ -204,19 +204,24 @@ std::optional<std::string> expectedOutput(std::string_view input, bool cutLines,
             record.group = group;
             std::string_view number = std::string_view(line).substr(4);
             number = number.substr(0, number.find('@'));
-            record.whole = !number.empty() && number.size() <= 18 &&
-                           number.find_first_not_of("0123456789") == std::string_view::npos;
-            if (record.whole) record.number = std::stoull(std::string(number));
+            record.whole =
+                !number.empty() && number.find_first_not_of("0123456789") == std::string_view::npos;
+            if (record.whole)
+                record.digits =
+                    number.substr(std::min(number.find_first_not_of('0'), number.size()));
             records.push_back(std::move(record));
         }
         records.back().lines.push_back(std::move(line));
     }
     if (!anyContent) return std::nullopt;
 
+    // Whole numbers first, by their count of digits, then digit by digit.
     std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         if (a.group != b.group) return a.group < b.group;
         if (a.whole != b.whole) return a.whole;
-        return a.whole && a.number < b.number;
+        if (!a.whole) return false;
+        if (a.digits.size() != b.digits.size()) return a.digits.size() < b.digits.size();
+        return a.digits < b.digits;
     });
     std::string output = prefix;
     for (const Record& record : records) {

@@ -4,8 +4,8 @@
 // longer (never inside a UTF-8 character; not at all in a version 7 file), each exactly once,
 // and nothing else, every line ending in CR LF;
 // every record's lines stay together and in their order; the header part comes first, then the
-// individuals, families, sources and notes, each group in ascending number (whole numbers first,
-// ties and other numbers in input order), and the trailer last.
+// individuals, families, sources and notes, each group in ascending number (whole numbers of any
+// length first, ties and other numbers in input order), and the trailer last.
 #pragma once
 
 #include <cstdint>
