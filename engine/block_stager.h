@@ -4,8 +4,8 @@
 // NOTETRI. A block is staged when the next record begins, or at finish(); it is written line by
 // line straight into the database's batch (StagingDatabase::beginBlock), never copied whole.
 //
-// A record begins at a record line (gedcom::classifyLine), under its whole number (record_number.h)
-// where it has one. Every other line, other level-0 records included (submitter, repository,
+// A record begins at a record line, as the run's RecordRules place and number it
+// (record_rules.h). Every other line, other level-0 records included (submitter, repository,
 // media…), joins the block in progress. The trailer ("0 TRLR…") is not staged: the run writes it
 // last, as the first trailer line it took.
 //
@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "gedcom_line.h"
-#include "record_number.h"
+#include "record_rules.h"
 #include "staging_database.h"
 
 namespace brelin {
@@ -41,8 +41,8 @@ public:
     // ends so.
     static constexpr char kLineGoesOn = '\n';
 
-    // database must outlive the stager.
-    explicit BlockStager(StagingDatabase& database);
+    // database must outlive the stager, which places records by rules.
+    explicit BlockStager(StagingDatabase& database, RecordRules rules = {});
 
     // Back to the start of a run: header part, nothing seen.
     void reset();
@@ -82,6 +82,7 @@ private:
     }
 
     StagingDatabase& database_;
+    RecordRules rules_;
     Table pending_ = Table::Individuals;
     RecordNumber pendingNumber_ = 0;
     // The digits of a long pending number: it is staged again with each part of its record.

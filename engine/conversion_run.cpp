@@ -7,7 +7,10 @@
 // to the block stager, the self-check, the xref findings and the report; progress steps come
 // every 100 lines, and every 100 blocks of the write-out. The whole pass runs inside one
 // transaction; anything that goes wrong rolls it back, and the output, written through an
-// OutputFile, only appears once complete and checked against the lines staged.
+// OutputFile, only appears once complete and checked against the lines staged. A file that
+// numbers some groups by tag (record_rules.h), which only its last line can show, is staged
+// twice: the first pass, under the usual rule, is rolled back at its end, and a second one, told
+// to the front end as a new reading pass, stages it under the rules that number those groups.
 #include "conversion_run.h"
 
 #include <cmath>
@@ -51,6 +54,8 @@ struct ConversionRun::Staged {
 // What watches the run's lines on their way: the program's own guard, the xrefs for the report,
 // and the report, which takes what the other two found.
 struct ConversionRun::Findings {
+    explicit Findings(RecordRules rules = {}) : xrefs(rules) {}
+
     SelfCheck check;
     XrefFindings xrefs;
     ReportGatherer report;
@@ -74,7 +79,8 @@ RunResult ConversionRun::start(const std::string& inputPath) {
 
     // A check touches no log: its log has no file.
     TruncationLog log(files_, options_.checkOnly ? std::string() : paths_.logPath);
-    Findings findings;
+    // Made anew for a second staging pass, which watches the lines afresh.
+    std::optional<Findings> findings(std::in_place);
     // Held until the run has ended, failures included: the log is this run's alone meanwhile.
     std::unique_ptr<FileLock> lock;
     try {
@@ -95,22 +101,37 @@ RunResult ConversionRun::start(const std::string& inputPath) {
 
         Staged staged;
         staged.start = gedcom::readInputStart(*source, inputPath_);
-        if (!stagingPass(*source, log, result, staged, findings))
-            return finish(result, RunOutcome::Abandoned, findings, &log);
+        RecordRules rules;
+        // The first pass reads the input as a stream; a second one reads it by position.
+        std::optional<SourceFromStart> fromStart;
+        for (;;) {
+            ByteSource& input = fromStart ? *fromStart : *source;
+            const PassEnd end = stagingPass(input, log, result, staged, *findings, rules);
+            if (end == PassEnd::Abandoned)
+                return finish(result, RunOutcome::Abandoned, *findings, &log);
+            if (end == PassEnd::Staged) break;
+            // The file numbers some groups by tag: it is staged again from its start, and
+            // everything the first pass told (the log, the report) is begun afresh.
+            fromStart.emplace(*source);
+            findings.emplace(rules);
+            if (!options_.checkOnly) log.reset();
+            database_.clearTables();
+            startPass(RunPass::Reading, result.measure);
+        }
 
         if (options_.checkOnly) {
-            if (!writeOut(result.outputPath, staged, findings))
-                return finish(result, RunOutcome::Abandoned, findings, &log);
+            if (!writeOut(result.outputPath, staged, *findings))
+                return finish(result, RunOutcome::Abandoned, *findings, &log);
         } else {
-            const std::optional<bool> written = chooseAndWrite(staged, result, findings);
-            if (!written) return finish(result, RunOutcome::OutputCancelled, findings, &log);
-            if (!*written) return finish(result, RunOutcome::Abandoned, findings, &log);
+            const std::optional<bool> written = chooseAndWrite(staged, result, *findings);
+            if (!written) return finish(result, RunOutcome::OutputCancelled, *findings, &log);
+            if (!*written) return finish(result, RunOutcome::Abandoned, *findings, &log);
         }
-        if (findings.xrefs.wantsLines()) {
-            RunReport& report = findings.report.report();
+        if (findings->xrefs.wantsLines()) {
+            RunReport& report = findings->report.report();
             try {
                 SourceFromStart again(*source);
-                findings.xrefs.locate(again, report.linesRead, report);
+                findings->xrefs.locate(again, report.linesRead, report);
             } catch (const RunError&) {
                 // The output is written: an input that can no longer be read leaves the report
                 // without those lines.
@@ -126,15 +147,16 @@ RunResult ConversionRun::start(const std::string& inputPath) {
         result.error = RunError(FailedStep::Internal, inputPath_, Cause::Unexpected, error.what());
     }
     // A run refused for want of the lock leaves the log of the run that holds it alone.
-    if (result.error) return finish(result, RunOutcome::Failed, findings, lock ? &log : nullptr);
-    return finish(result, RunOutcome::Completed, findings, &log);
+    if (result.error) return finish(result, RunOutcome::Failed, *findings, lock ? &log : nullptr);
+    return finish(result, RunOutcome::Completed, *findings, &log);
 }
 
-bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResult& result,
-                                Staged& staged, Findings& findings) {
+ConversionRun::PassEnd ConversionRun::stagingPass(ByteSource& source, TruncationLog& log,
+                                                  RunResult& result, Staged& staged,
+                                                  Findings& findings, RecordRules& rules) {
     LineReader reader(source);
     Transaction transaction(database_);
-    BlockStager stager(database_);
+    BlockStager stager(database_, rules);
     stager.reset();
 
     const gedcom::HeaderFacts& header = staged.start.header;
@@ -142,6 +164,7 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
     settings.rule = gedcom::lineRuleFor(staged.start.utf8Mark, header);
     settings.conc = options_.conc;
     settings.splits = settings.rule != gedcom::LineRule::Bytes || !header.declaredChar();
+    settings.rules = rules;
     LineStaging lines(source, stager, log, findings.check, findings.xrefs, findings.report,
                       settings, inputPath_);
     findings.report.begin(staged.start.utf8Mark, header);
@@ -163,11 +186,16 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
         if (stopConfirmed()) {
             // The transaction rolls back; nothing is written. The report tells how far it went.
             findings.report.staged(lines.linesRead(lineNumber), findings.check);
-            return false;
+            return PassEnd::Abandoned;
         }
     }
     lines.finish();
     if (!lines.contentSeen()) throw RunError(FailedStep::InputEmpty, inputPath_);
+    if (rules.byTag().empty() && !lines.groupsByTag().empty()) {
+        // Everything staged is rolled back with the transaction.
+        rules = RecordRules(lines.groupsByTag());
+        return PassEnd::Again;
+    }
     if (measure.estimated) progress(100.0f);
     stager.finish();
     // The xrefs staged twice are looked for while the last batch goes into the store.
@@ -182,7 +210,7 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
     staged.bytes = lines.stagedBytes();
     staged.sourcesSeen = stager.sourcesSeen();
     if (stager.trailerSeen()) staged.trailer = stager.trailer();
-    return true;
+    return PassEnd::Staged;
 }
 
 std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, RunResult& result,

@@ -183,8 +183,11 @@ void LineStaging::levelZero(LineKind kind, std::string_view text, int64_t lineNu
     const bool record = kind != LineKind::Ordinary && kind != LineKind::Trailer;
     static constexpr RecordNumber kNone{};
     const RecordNumber& number = record ? stager_.recordNumber() : kNone;
-    if (kind != LineKind::Trailer) xrefs_.levelZero(kind, parts.xref, number.isWhole());
-    report_.levelZero(kind, parts, number, lineNumber);
+    if (kind != LineKind::Trailer) {
+        xrefs_.levelZero(kind, parts.xref, number.isWhole());
+        survey_.levelZero(kind, parts);
+    }
+    report_.levelZero(kind, parts, number, lineNumber, record && settings_.rules.placedByTag(text));
 }
 
 }  // namespace brelin

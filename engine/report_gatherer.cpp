@@ -19,7 +19,7 @@ void ReportGatherer::begin(bool byteOrderMark, const gedcom::HeaderFacts& header
 }
 
 void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
-                               const RecordNumber& number, int64_t lineNumber) {
+                               const RecordNumber& number, int64_t lineNumber, bool byTag) {
     record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
     if (kind == LineKind::Trailer) {
         report_.trailer = true;
@@ -50,12 +50,28 @@ void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
             return;
     }
     leaveHeader();
+    if (byTag) numberedByTag(parts);
     if (!number.isWhole()) report_.nonWholeNumbers.push_back(lineNumber);
     // Written in order of group, then number (record_number.h), ties in input order.
     if (kind < lastKind_ || (kind == lastKind_ && compare(number, lastNumber_) < 0))
         report_.alreadyInOrder = false;
     lastKind_ = kind;
     lastNumber_ = number.keptIn(lastDigits_);
+}
+
+void ReportGatherer::numberedByTag(const gedcom::LevelZero& parts) {
+    auto& groups = report_.numberedByTag;
+    const auto group = std::find_if(groups.begin(), groups.end(),
+                                    [&](const TagNumbering& g) { return g.tag == parts.tag; });
+    if (group != groups.end()) {
+        ++group->records;
+        return;
+    }
+    // In the order of the groups, each group's tags in the order they come.
+    const auto after = std::find_if(groups.begin(), groups.end(), [&](const TagNumbering& g) {
+        return gedcom::recordKindOfTag(g.tag) > gedcom::recordKindOfTag(parts.tag);
+    });
+    groups.insert(after, {std::string(parts.tag), 1, std::string(parts.xref)});
 }
 
 void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber,

@@ -37,9 +37,9 @@ public:
     // part says.
     void begin(bool byteOrderMark, const gedcom::HeaderFacts& header = {});
     // A level-0 line as it is staged, of the kind the stager gave it, its parts, and for a
-    // record its number.
+    // record its number and whether its tag placed it (record_rules.h).
     void levelZero(gedcom::LineKind kind, const gedcom::LevelZero& parts,
-                   const RecordNumber& number, int64_t lineNumber);
+                   const RecordNumber& number, int64_t lineNumber, bool byTag = false);
     // A non-empty line as it is staged (cut where it had to be), after levelZero() for a
     // level-0 line.
     void line(gedcom::LineKind kind, std::string_view text, int64_t lineNumber,
@@ -68,6 +68,8 @@ public:
 private:
     // A line of the header part, other than a record's.
     void headerLine(std::string_view text);
+    // A record placed by its tag: counted with its tag's.
+    void numberedByTag(const gedcom::LevelZero& parts);
     // What the bytes of a staged line show, for the encoding seen and the invalid lines.
     void judgeBytes(int64_t lineNumber, gedcom::TextBytes bytes);
     // The bytes of a line that holds split characters, without them.

@@ -22,9 +22,10 @@ struct ReportedLine {
     bool operator==(const ReportedLine&) const = default;
 };
 
-// A level-0 line whose tag and xref disagree on its group: a record of a group's tag whose xref
-// does not put it in that group ("0 @PERSON1@ INDI" stays in place), or a record whose xref puts
-// it in a group that is not its tag's ("0 @I5@ OBJE" goes among the individuals).
+// A level-0 line whose tag and xref disagree on its group, which stays where its xref puts it: a
+// record of a group's tag whose xref does not put it in that group, in a group numbered the usual
+// way ("0 @PERSON1@ INDI" stays in place), or a record whose xref puts it in a group that is not
+// its tag's ("0 @I5@ OBJE" goes among the individuals). Records placed by their tag are not.
 struct GroupMismatch {
     int64_t line = 0;
     std::string xref;
@@ -33,6 +34,16 @@ struct GroupMismatch {
     gedcom::LineKind placedAs = gedcom::LineKind::Ordinary;
 
     bool operator==(const GroupMismatch&) const = default;
+};
+
+// The records of one tag that a group numbered by tag took (record_rules.h): "0 @3I@ INDI".
+struct TagNumbering {
+    std::string tag;
+    int64_t records = 0;
+    // The first one's xref.
+    std::string firstXref;
+
+    bool operator==(const TagNumbering&) const = default;
 };
 
 // A pointer that names no level-0 record of the file.
@@ -71,7 +82,11 @@ struct RunReport {
     std::vector<std::vector<int64_t>> equalNumbers;
     // Record lines whose number is not a whole number.
     std::vector<int64_t> nonWholeNumbers;
-    // Level-0 lines whose tag and xref disagree on their group, in the order of the input.
+    // The records placed by their tag, in groups the file numbers by tag, per tag, in the order
+    // of the groups; empty when every group was numbered the usual way.
+    std::vector<TagNumbering> numberedByTag;
+    // Level-0 lines whose tag and xref disagree on their group, left where their xref puts them,
+    // in the order of the input.
     std::vector<GroupMismatch> groupMismatches;
     // The pointers to records that are not in the file, in the order of the input.
     std::vector<MissingPointer> missingPointers;

@@ -23,12 +23,16 @@
 #include "gedcom_line.h"
 #include "pointer_check.h"
 #include "record_number.h"
+#include "record_rules.h"
 #include "run_report.h"
 
 namespace brelin {
 
 class XrefFindings {
 public:
+    // Records are those rules place.
+    explicit XrefFindings(RecordRules rules = {}) : rules_(rules) {}
+
     // A level-0 line staged, other than a trailer: its kind (a record's, or Ordinary), its xref
     // (empty when it has none), and for a record whether its number is a whole number.
     void levelZero(gedcom::LineKind kind, std::string_view xref, bool wholeNumber);
@@ -66,8 +70,10 @@ private:
     // the write-out compares their xrefs.
     std::vector<uint64_t> otherXrefs_;
     std::vector<uint64_t> otherDuplicates_;
+    RecordRules rules_;
     // Some of those xrefs have the form of a record's with a whole number ("@S12@" on a
-    // repository): only then are the write-out's records looked for among them.
+    // repository; any with a digit where a group is numbered by tag): only then are the
+    // write-out's records looked for among them.
     bool othersLookWhole_ = false;
     PointerCheck pointers_;
     bool pointersMissing_ = false;
