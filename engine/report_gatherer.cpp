@@ -26,7 +26,11 @@ void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
         leaveHeader();
         return;
     }
-    if (report_.trailer) ++report_.recordsAfterTrailer;
+    if (report_.trailer) {
+        ++report_.recordsAfterTrailer;
+        // The trailer, written last, changes place.
+        report_.alreadyInOrder = false;
+    }
     // The tag's group and the xref's disagree: the record is not where its tag says.
     if (!parts.xref.empty() && gedcom::recordKindOfTag(parts.tag) != kind)
         report_.groupMismatches.push_back(

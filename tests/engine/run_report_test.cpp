@@ -112,6 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const RunReport& r) {
                        EXPECT_EQ(r.linesAfterTrailer, 4);
                        EXPECT_EQ(r.recordsAfterTrailer, 1);
+                       // The trailer, written last, changed place.
+                       EXPECT_FALSE(r.alreadyInOrder);
                        EXPECT_EQ(r.emptyLines, 2);
                        EXPECT_EQ(r.linesRead, 7);
                        EXPECT_EQ(r.cutLines, (std::vector<ReportedLine>{{7, "@I1@"}}));
