@@ -137,6 +137,7 @@ enum class Finding {
     RecordsAfterTrailer,  // records after the trailer kept
     NoTrailer,            // the input has no trailer, nor has the output
     DuplicateXrefs,       // xrefs on more than one level-0 line
+    NumberedByTag,        // groups numbered by tag: records placed by their tag
     GroupMismatches,      // records whose tag and xref disagree on their group
     MissingPointers,      // pointers to records that are not in the file
     EncodingMismatch,     // the bytes are not in the encoding the file declares

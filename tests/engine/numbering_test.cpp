@@ -77,6 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_EQ(r.headerLines, 3);
                 EXPECT_FALSE(r.alreadyInOrder);
                 EXPECT_TRUE(r.groupMismatches.empty());
+                EXPECT_EQ(findings(r), std::vector<Finding>{Finding::NumberedByTag});
             }},
         NumberingCase{"OneLetterForEveryGroup",
                       {"0 HEAD", "0 @X3@ INDI", "0 @X1@ FAM", "0 @X2@ INDI", "0 @X9@ SOUR",
