@@ -22,7 +22,8 @@ std::optional<Table> tableOf(LineKind kind) {
     return std::nullopt;
 }
 
-BlockStager::BlockStager(StagingDatabase& database) : database_(database) {}
+BlockStager::BlockStager(StagingDatabase& database, RecordRules rules)
+    : database_(database), rules_(rules) {}
 
 void BlockStager::reset() {
     pending_ = Table::Individuals;
@@ -34,7 +35,7 @@ void BlockStager::reset() {
 }
 
 LineKind BlockStager::accept(std::string_view line) {
-    const LineKind kind = gedcom::classifyLine(line);
+    const LineKind kind = rules_.kindOf(line);
     switch (kind) {
         case LineKind::Ordinary:
             openLine(line.size());
@@ -59,7 +60,7 @@ LineKind BlockStager::accept(std::string_view line) {
 }
 
 LineKind BlockStager::acceptStart(std::string_view head) {
-    const LineKind kind = gedcom::classifyLine(head);
+    const LineKind kind = rules_.kindOf(head);
     switch (kind) {
         case LineKind::Ordinary:
             openLine(0);
@@ -101,7 +102,7 @@ void BlockStager::finish() {
 void BlockStager::startRecord(Table table, std::string_view head) {
     stagePending();
     pending_ = table;
-    pendingNumber_ = gedcom::wholeNumber(gedcom::recordNumberText(head));
+    pendingNumber_ = rules_.numberOf(head).keptIn(pendingDigits_);
     openBlock();
 }
 

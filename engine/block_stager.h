@@ -4,9 +4,10 @@
 // NOTETRI. A block is staged when the next record begins, or at finish(); it is written line by
 // line straight into the database's batch (StagingDatabase::beginBlock), never copied whole.
 //
-// A record begins at a record line (gedcom::classifyLine). Every other line, other level-0
-// records included (submitter, repository, media…), joins the block in progress. The trailer
-// ("0 TRLR…") is not staged: the run writes it last, as the first trailer line it took.
+// A record begins at a record line, as the run's RecordRules place and number it
+// (record_rules.h). Every other line, other level-0 records included (submitter, repository,
+// media…), joins the block in progress. The trailer ("0 TRLR…") is not staged: the run writes it
+// last, as the first trailer line it took.
 //
 // A line longer than a block part (a version 7 line kept whole) is staged in pieces across
 // parts: a part that ends inside a line ends with kLineGoesOn, and the write-out writes the next
@@ -19,6 +20,7 @@
 #include <string_view>
 
 #include "gedcom_line.h"
+#include "record_rules.h"
 #include "staging_database.h"
 
 namespace brelin {
@@ -39,8 +41,8 @@ public:
     // ends so.
     static constexpr char kLineGoesOn = '\n';
 
-    // database must outlive the stager.
-    explicit BlockStager(StagingDatabase& database);
+    // database must outlive the stager, which places records by rules.
+    explicit BlockStager(StagingDatabase& database, RecordRules rules = {});
 
     // Back to the start of a run: header part, nothing seen.
     void reset();
@@ -54,6 +56,8 @@ public:
     // Stages the block in progress, if any.
     void finish();
 
+    // The number of the record the last record line accepted began, viewing the stager's copy.
+    const RecordNumber& recordNumber() const { return pendingNumber_; }
     bool sourcesSeen() const { return sourcesSeen_; }
     bool trailerSeen() const { return trailerSeen_; }
     // The first trailer line accepted.
@@ -78,8 +82,11 @@ private:
     }
 
     StagingDatabase& database_;
+    RecordRules rules_;
     Table pending_ = Table::Individuals;
-    std::optional<int64_t> pendingNumber_ = 0;
+    RecordNumber pendingNumber_ = 0;
+    // The digits of a long pending number: it is staged again with each part of its record.
+    std::string pendingDigits_;
     // A block is open in the database: its lines go straight into the database's batch.
     bool open_ = false;
     bool sourcesSeen_ = false;

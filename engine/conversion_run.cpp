@@ -8,7 +8,10 @@
 // every 100 lines, and every 100 blocks of the write-out. The whole pass runs inside one
 // transaction; anything that goes wrong rolls it back, and the output, written through an
 // OutputFile, only appears once complete and checked against the lines staged; the log and the
-// report, written beside their names meanwhile, are put in place right after it.
+// report, written beside their names meanwhile, are put in place right after it. A file that
+// numbers some groups by tag (record_rules.h), which only its last line can show, is staged
+// twice: the first pass, under the usual rule, is rolled back at its end, and a second one, told
+// to the front end as a new reading pass, stages it under the rules that number those groups.
 #include "conversion_run.h"
 
 #include <cmath>
@@ -52,6 +55,8 @@ struct ConversionRun::Staged {
 // What watches the run's lines on their way: the program's own guard, the xrefs for the report,
 // and the report, which takes what the other two found.
 struct ConversionRun::Findings {
+    explicit Findings(RecordRules rules = {}) : xrefs(rules) {}
+
     SelfCheck check;
     XrefFindings xrefs;
     ReportGatherer report;
@@ -73,9 +78,11 @@ RunResult ConversionRun::start(const std::string& inputPath) {
     result.inputPath = inputPath;
     result.checkOnly = options_.checkOnly;
 
-    // A check touches no log: its log has no file.
-    TruncationLog log(files_, options_.checkOnly ? std::string() : paths_.logPath, options_.conc);
-    Findings findings;
+    // A check touches no log: its log has no file. Made anew, as the findings, for a second
+    // staging pass, which watches the lines afresh.
+    const std::string logPath = options_.checkOnly ? std::string() : paths_.logPath;
+    std::optional<TruncationLog> log(std::in_place, files_, logPath, options_.conc);
+    std::optional<Findings> findings(std::in_place);
     // Held until the run has ended, failures included: the log is this run's alone meanwhile.
     std::unique_ptr<FileLock> lock;
     try {
@@ -96,17 +103,32 @@ RunResult ConversionRun::start(const std::string& inputPath) {
 
         Staged staged;
         staged.start = gedcom::readInputStart(*source, inputPath_);
-        if (!stagingPass(*source, log, result, staged, findings))
-            return finish(result, RunOutcome::Abandoned, findings);
+        RecordRules rules;
+        // The first pass reads the input as a stream; a second one reads it by position.
+        std::optional<SourceFromStart> fromStart;
+        for (;;) {
+            ByteSource& input = fromStart ? *fromStart : *source;
+            const PassEnd end = stagingPass(input, *log, result, staged, *findings, rules);
+            if (end == PassEnd::Abandoned) return finish(result, RunOutcome::Abandoned, *findings);
+            if (end == PassEnd::Staged) break;
+            // The file numbers some groups by tag: it is staged again from its start, and
+            // everything the first pass told (the log, the report) is begun afresh.
+            fromStart.emplace(*source);
+            findings.emplace(rules);
+            log.emplace(files_, logPath, options_.conc);
+            database_.clearTables();
+            startPass(RunPass::Reading, result.measure);
+        }
 
         if (options_.checkOnly) {
-            if (!writeOut(result.outputPath, staged, *source, findings))
-                return finish(result, RunOutcome::Abandoned, findings);
+            if (!writeOut(result.outputPath, staged, *source, *findings))
+                return finish(result, RunOutcome::Abandoned, *findings);
         } else {
-            const std::optional<bool> written = chooseAndWrite(staged, *source, result, findings);
-            if (!written) return finish(result, RunOutcome::OutputCancelled, findings);
-            if (!*written) return finish(result, RunOutcome::Abandoned, findings);
-            putInPlace(log, result);
+            const std::optional<bool> written =
+                chooseAndWrite(staged, *source, result, *findings);
+            if (!written) return finish(result, RunOutcome::OutputCancelled, *findings);
+            if (!*written) return finish(result, RunOutcome::Abandoned, *findings);
+            putInPlace(*log, result);
         }
     } catch (const RunError& error) {
         result.error = error;
@@ -117,15 +139,16 @@ RunResult ConversionRun::start(const std::string& inputPath) {
     } catch (const std::exception& error) {
         result.error = RunError(FailedStep::Internal, inputPath_, Cause::Unexpected, error.what());
     }
-    if (result.error) return finish(result, RunOutcome::Failed, findings);
-    return finish(result, RunOutcome::Completed, findings);
+    if (result.error) return finish(result, RunOutcome::Failed, *findings);
+    return finish(result, RunOutcome::Completed, *findings);
 }
 
-bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResult& result,
-                                Staged& staged, Findings& findings) {
+ConversionRun::PassEnd ConversionRun::stagingPass(ByteSource& source, TruncationLog& log,
+                                                  RunResult& result, Staged& staged,
+                                                  Findings& findings, RecordRules& rules) {
     LineReader reader(source);
     Transaction transaction(database_);
-    BlockStager stager(database_);
+    BlockStager stager(database_, rules);
     stager.reset();
 
     const gedcom::HeaderFacts& header = staged.start.header;
@@ -133,6 +156,7 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
     settings.rule = gedcom::lineRuleFor(staged.start.utf8Mark, header);
     settings.conc = options_.conc;
     settings.splits = settings.rule != gedcom::LineRule::Bytes || !header.declaredChar();
+    settings.rules = rules;
     LineStaging lines(source, stager, log, findings.check, findings.xrefs, findings.report,
                       settings, inputPath_);
     findings.report.begin(staged.start.utf8Mark, header);
@@ -154,11 +178,16 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
         if (stopConfirmed()) {
             // The transaction rolls back; nothing is written. The report tells how far it went.
             findings.report.staged(lines.linesRead(lineNumber), findings.check);
-            return false;
+            return PassEnd::Abandoned;
         }
     }
     lines.finish();
     if (!lines.contentSeen()) throw RunError(FailedStep::InputEmpty, inputPath_);
+    if (rules.byTag().empty() && !lines.groupsByTag().empty()) {
+        // Everything staged is rolled back with the transaction.
+        rules = RecordRules(lines.groupsByTag());
+        return PassEnd::Again;
+    }
     if (measure.estimated) progress(100.0f);
     stager.finish();
     // The xrefs staged twice are looked for while the last batch goes into the store.
@@ -173,7 +202,7 @@ bool ConversionRun::stagingPass(ByteSource& source, TruncationLog& log, RunResul
     staged.bytes = lines.stagedBytes();
     staged.sourcesSeen = stager.sourcesSeen();
     if (stager.trailerSeen()) staged.trailer = stager.trailer();
-    return true;
+    return PassEnd::Staged;
 }
 
 std::optional<bool> ConversionRun::chooseAndWrite(const Staged& staged, ByteSource& source,

@@ -1,8 +1,9 @@
 // One conversion run of a given input, as Engine::run starts it: the run stages every record of
-// the input by its number in the staging database, then writes the header part, the individuals,
-// families, sources and notes, each group in ascending number, and the trailer. A line longer
-// than 255 bytes is cut, or continued on CONC lines when the options ask for it, and told to the
-// truncation log; in a version 7 file, which has no length limit, it is kept whole.
+// the input by its number in the staging database (record_rules.h says how records are grouped
+// and numbered), then writes the header part, the individuals, families, sources and notes, each
+// group in ascending number, and the trailer. A line longer than 255 bytes is cut, or continued
+// on CONC lines when the options ask for it, and told to the truncation log; in a version 7
+// file, which has no length limit, it is kept whole.
 //
 // A failure never escapes start(): it ends the run with outcome Failed, leaves no output behind
 // and the database ready for the next run. The truncation log and the report file are written
@@ -17,6 +18,7 @@
 
 #include "file_system.h"
 #include "program_paths.h"
+#include "record_rules.h"
 #include "run.h"
 
 namespace brelin {
@@ -41,10 +43,14 @@ public:
 private:
     struct Staged;
     struct Findings;
+    // How a staging pass ends: its records staged, the run abandoned by the user, or the input
+    // to be staged again, with some groups numbered by tag.
+    enum class PassEnd { Staged, Abandoned, Again };
 
-    // False when the user abandons the run.
-    bool stagingPass(ByteSource& source, TruncationLog& log, RunResult& result, Staged& staged,
-                     Findings& findings);
+    // Stages the input under rules. Under the usual rule alone, a file that numbers some groups
+    // by tag ends the pass with Again, rolled back, and rules set to number them so.
+    PassEnd stagingPass(ByteSource& source, TruncationLog& log, RunResult& result, Staged& staged,
+                        Findings& findings, RecordRules& rules);
     // Asks for the output and writes it, asking again after a failed write where the front end
     // does. Nullopt when the user cancels; otherwise whether the output was put in place (false:
     // the user abandoned the run).

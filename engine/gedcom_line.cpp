@@ -16,8 +16,6 @@ constexpr size_t kRecordPrefixLength = 4;
 constexpr std::string_view kCharPrefix = "1 CHAR ";
 // The most continuation bytes a UTF-8 character has.
 constexpr size_t kMaxContinuationBytes = 3;
-// The most digits of a whole number: every such number fits in 64 bits.
-constexpr size_t kMaxWholeDigits = 18;
 
 // What a UTF-8 lead byte announces: the character's length (0: not a lead byte) and the range of
 // its second byte, narrower after E0, ED, F0 and F4 (no overlong form, surrogate, or code point
@@ -125,16 +123,6 @@ LevelZero parseLevelZero(std::string_view line) {
 std::string_view recordNumberText(std::string_view line) {
     const std::string_view rest = line.substr(std::min(kRecordPrefixLength, line.size()));
     return rest.substr(0, rest.find('@'));
-}
-
-std::optional<int64_t> wholeNumber(std::string_view text) {
-    if (text.empty() || text.size() > kMaxWholeDigits) return std::nullopt;
-    int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 std::optional<std::string_view> charDeclaration(std::string_view line) {

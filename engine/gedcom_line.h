@@ -26,8 +26,10 @@ inline constexpr std::string_view kTrailerStart = "0 TRLR";
 // every other line (the lines under a record, other level-0 records, the header part).
 enum class LineKind { Ordinary, Individual, Family, Source, Note, Trailer };
 
-// A record begins at a level-0 line "0 @I…" (individual), "0 @F…" (family), "0 @N…" (note) or
-// "0 @S…" whose tag, trailing blanks aside, is SOUR (source); "0 TRLR…" is the trailer.
+// The usual rule, by a line's first bytes: a record begins at a level-0 line "0 @I…"
+// (individual), "0 @F…" (family), "0 @N…" (note) or "0 @S…" whose tag, trailing blanks aside, is
+// SOUR (source); "0 TRLR…" is the trailer. A file may number some groups otherwise: a run's
+// RecordRules (record_rules.h) say which.
 LineKind classifyLine(std::string_view line);
 
 // True when line is at level 0: "0" alone or followed by a blank. Inline: every line is asked.
@@ -43,12 +45,9 @@ struct LevelZero {
 };
 LevelZero parseLevelZero(std::string_view line);
 
-// The record number of a record line: the text after its prefix ("0 @I") up to the next "@"
-// (or the end of the line).
+// The number text of a record line the usual rule places: the text after its prefix ("0 @I") up
+// to the next "@" (or the end of the line).
 std::string_view recordNumberText(std::string_view line);
-
-// The value of a whole number, 1 to 18 ASCII digits and nothing else; nullopt otherwise.
-std::optional<int64_t> wholeNumber(std::string_view text);
 
 // The value of a header's "1 CHAR" line, trailing blanks and tabs removed; nullopt for any other
 // line.

@@ -192,10 +192,15 @@ void LineStaging::stageWhole(const Line& line, int64_t lineNumber) {
 
 void LineStaging::levelZero(LineKind kind, std::string_view text, int64_t lineNumber) {
     const gedcom::LevelZero parts = gedcom::parseLevelZero(text);
-    std::optional<int64_t> number;
-    if (tableOf(kind)) number = gedcom::wholeNumber(gedcom::recordNumberText(text));
-    if (kind != LineKind::Trailer) xrefs_.levelZero(kind, parts.xref, number.has_value());
-    report_.levelZero(kind, parts, number, lineNumber);
+    // The stager has just begun the record, and numbered it.
+    const bool record = kind != LineKind::Ordinary && kind != LineKind::Trailer;
+    static constexpr RecordNumber kNone{};
+    const RecordNumber& number = record ? stager_.recordNumber() : kNone;
+    if (kind != LineKind::Trailer) {
+        xrefs_.levelZero(kind, parts.xref, number.isWhole());
+        survey_.levelZero(kind, parts);
+    }
+    report_.levelZero(kind, parts, number, lineNumber, record && settings_.rules.placedByTag(text));
 }
 
 }  // namespace brelin

@@ -16,6 +16,7 @@
 #include "gedcom_file.h"
 #include "gedcom_line.h"
 #include "line_reader.h"
+#include "record_rules.h"
 #include "report_gatherer.h"
 #include "self_check.h"
 #include "truncation_log.h"
@@ -32,6 +33,8 @@ public:
         // Characters split between a line and its CONC line are looked for: in a file that is
         // UTF-8, or that declares no character set.
         bool splits = false;
+        // How records are placed and numbered: the stager's rules.
+        RecordRules rules;
     };
 
     // Everything given must outlive the object; source is read again by position for the long
@@ -52,6 +55,9 @@ public:
     int64_t linesRead(int64_t lastLine) const;
     // The bytes staged, CR LF after each line.
     uint64_t stagedBytes() const { return stagedBytes_; }
+    // The groups the file numbers by tag (record_rules.h), once the last line is taken; for a
+    // run under the usual rule alone.
+    GroupSet groupsByTag() const { return survey_.byTag(); }
 
 private:
     struct Held {
@@ -88,6 +94,7 @@ private:
     // A line that ends with the first bytes of a UTF-8 character, held back until the next line
     // shows whether its CONC value begins with the rest.
     std::optional<Held> held_;
+    GroupSurvey survey_;
 };
 
 }  // namespace brelin

@@ -1,5 +1,7 @@
 #include "report_gatherer.h"
 
+#include <algorithm>
+
 #include "self_check.h"
 
 namespace brelin {
@@ -16,7 +18,7 @@ void ReportGatherer::begin(bool byteOrderMark, const gedcom::HeaderFacts& header
 }
 
 void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
-                               std::optional<int64_t> number, int64_t lineNumber) {
+                               const RecordNumber& number, int64_t lineNumber, bool byTag) {
     record_.assign(parts.xref.empty() ? parts.tag : parts.xref);
     if (kind == LineKind::Trailer) {
         // The header part goes on after an early trailer: the records kept after it are written
@@ -24,7 +26,11 @@ void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
         report_.trailer = true;
         return;
     }
-    if (report_.trailer) ++report_.recordsAfterTrailer;
+    if (report_.trailer) {
+        ++report_.recordsAfterTrailer;
+        // The trailer, written last, changes place.
+        report_.alreadyInOrder = false;
+    }
     // The tag's group and the xref's disagree: the record is not where its tag says.
     if (!parts.xref.empty() && gedcom::recordKindOfTag(parts.tag) != kind)
         report_.groupMismatches.push_back(
@@ -48,12 +54,30 @@ void ReportGatherer::levelZero(LineKind kind, const gedcom::LevelZero& parts,
             return;
     }
     leaveHeader();
-    if (!number) report_.nonWholeNumbers.push_back(lineNumber);
-    // Written in order of (group, whole numbers first, number), ties in input order.
-    const std::tuple<int, int, int64_t> key{static_cast<int>(kind), number ? 0 : 1,
-                                            number.value_or(0)};
-    if (key < lastKey_) report_.alreadyInOrder = false;
-    lastKey_ = key;
+    if (byTag) numberedByTag(parts);
+    if (!number.isWhole()) report_.nonWholeNumbers.push_back(lineNumber);
+    // Written in order of group, then number (record_number.h), ties in input order.
+    if (kind < lastKind_ || (kind == lastKind_ && compare(number, lastNumber_) < 0)) {
+        report_.alreadyInOrder = false;
+        report_.recordsInOrder = false;
+    }
+    lastKind_ = kind;
+    lastNumber_ = number.keptIn(lastDigits_);
+}
+
+void ReportGatherer::numberedByTag(const gedcom::LevelZero& parts) {
+    auto& groups = report_.numberedByTag;
+    const auto group = std::find_if(groups.begin(), groups.end(),
+                                    [&](const TagNumbering& g) { return g.tag == parts.tag; });
+    if (group != groups.end()) {
+        ++group->records;
+        return;
+    }
+    // In the order of the groups, each group's tags in the order they come.
+    const auto after = std::find_if(groups.begin(), groups.end(), [&](const TagNumbering& g) {
+        return gedcom::recordKindOfTag(g.tag) > gedcom::recordKindOfTag(parts.tag);
+    });
+    groups.insert(after, {std::string(parts.tag), 1, std::string(parts.xref)});
 }
 
 void ReportGatherer::line(LineKind kind, std::string_view text, int64_t lineNumber,

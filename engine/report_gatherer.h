@@ -13,11 +13,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "gedcom_file.h"
 #include "gedcom_line.h"
+#include "record_number.h"
 #include "run_report.h"
 
 namespace brelin {
@@ -37,9 +37,9 @@ public:
     // part says.
     void begin(bool byteOrderMark, const gedcom::HeaderFacts& header = {});
     // A level-0 line as it is staged, of the kind the stager gave it, its parts, and for a
-    // record its number when that is a whole number.
+    // record its number and whether its tag placed it (record_rules.h).
     void levelZero(gedcom::LineKind kind, const gedcom::LevelZero& parts,
-                   std::optional<int64_t> number, int64_t lineNumber);
+                   const RecordNumber& number, int64_t lineNumber, bool byTag = false);
     // A non-empty line as it is staged (cut where it had to be), after levelZero() for a
     // level-0 line.
     void line(gedcom::LineKind kind, std::string_view text, int64_t lineNumber,
@@ -72,6 +72,8 @@ public:
 private:
     // A line of the header part, other than a record's.
     void headerLine(std::string_view text);
+    // A record placed by its tag: counted with its tag's.
+    void numberedByTag(const gedcom::LevelZero& parts);
     // What the bytes of a staged line show, for the encoding seen and the invalid lines.
     void judgeBytes(int64_t lineNumber, gedcom::TextBytes bytes);
     // The bytes of a line that holds split characters, without them.
@@ -84,8 +86,10 @@ private:
     // The xref, or the tag, of the last level-0 line: the record the next lines belong to.
     std::string record_;
     std::vector<int64_t> headerInvalidUtf8_;
-    // The output's order key of the last record staged: (kind, whole numbers first, number).
-    std::tuple<int, int, int64_t> lastKey_{0, 0, 0};
+    // The output's order of the last record staged: its group, then its number.
+    gedcom::LineKind lastKind_ = gedcom::LineKind::Ordinary;
+    RecordNumber lastNumber_;
+    std::string lastDigits_;  // a long last number's
     // What the bytes showed so far: every line is looked at until one is not UTF-8, and in a
     // UTF-8 file every line.
     bool seenNonAscii_ = false;

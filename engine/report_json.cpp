@@ -108,6 +108,13 @@ std::string toJson(const RunReport& report) {
     json += "]";
     json += ",\"non_whole_numbers\":";
     appendLines(json, report.nonWholeNumbers);
+    json += ",\"numbered_by_tag\":{";
+    for (size_t i = 0; i < report.numberedByTag.size(); ++i) {
+        if (i > 0) json += ',';
+        json += jsonString(report.numberedByTag[i].tag) + ":" +
+                std::to_string(report.numberedByTag[i].records);
+    }
+    json += "}";
     json += ",\"group_mismatches\":[";
     for (size_t i = 0; i < report.groupMismatches.size(); ++i) {
         const GroupMismatch& mismatch = report.groupMismatches[i];

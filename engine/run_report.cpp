@@ -14,6 +14,7 @@ std::vector<Finding> findings(const RunReport& report) {
     if (report.recordsAfterTrailer > 0) list.push_back(Finding::RecordsAfterTrailer);
     if (!report.trailer) list.push_back(Finding::NoTrailer);
     if (!report.duplicateXrefs.empty()) list.push_back(Finding::DuplicateXrefs);
+    if (!report.numberedByTag.empty()) list.push_back(Finding::NumberedByTag);
     if (!report.groupMismatches.empty()) list.push_back(Finding::GroupMismatches);
     if (!report.missingPointers.empty()) list.push_back(Finding::MissingPointers);
     if (report.encodingMismatch) list.push_back(Finding::EncodingMismatch);

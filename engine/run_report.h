@@ -22,9 +22,10 @@ struct ReportedLine {
     bool operator==(const ReportedLine&) const = default;
 };
 
-// A level-0 line whose tag and xref disagree on its group: a record of a group's tag whose xref
-// does not put it in that group ("0 @PERSON1@ INDI" stays in place), or a record whose xref puts
-// it in a group that is not its tag's ("0 @I5@ OBJE" goes among the individuals).
+// A level-0 line whose tag and xref disagree on its group, which stays where its xref puts it: a
+// record of a group's tag whose xref does not put it in that group, in a group numbered the usual
+// way ("0 @PERSON1@ INDI" stays in place), or a record whose xref puts it in a group that is not
+// its tag's ("0 @I5@ OBJE" goes among the individuals). Records placed by their tag are not.
 struct GroupMismatch {
     int64_t line = 0;
     std::string xref;
@@ -33,6 +34,16 @@ struct GroupMismatch {
     gedcom::LineKind placedAs = gedcom::LineKind::Ordinary;
 
     bool operator==(const GroupMismatch&) const = default;
+};
+
+// The records of one tag that a group numbered by tag took (record_rules.h): "0 @3I@ INDI".
+struct TagNumbering {
+    std::string tag;
+    int64_t records = 0;
+    // The first one's xref.
+    std::string firstXref;
+
+    bool operator==(const TagNumbering&) const = default;
 };
 
 // A pointer that names no level-0 record of the file.
@@ -61,8 +72,11 @@ struct RunReport {
     int64_t headerLines = 0;
     // Level-0 records after the first record that travel with the record before them, by tag.
     std::map<std::string, int64_t> otherRecords;
-    // No record changed place.
+    // The output's order is the input's: no record changed place, and no record followed an
+    // early trailer (which is written last).
     bool alreadyInOrder = true;
+    // No record changed place among the records, wherever the trailer stood.
+    bool recordsInOrder = true;
     // Xrefs found on more than one level-0 line, with those lines, by their first line.
     std::vector<std::pair<std::string, std::vector<int64_t>>> duplicateXrefs;
     // Records of one group with the same whole number under different xrefs (@I12@, @I012@):
@@ -71,7 +85,11 @@ struct RunReport {
     std::vector<std::vector<int64_t>> equalNumbers;
     // Record lines whose number is not a whole number.
     std::vector<int64_t> nonWholeNumbers;
-    // Level-0 lines whose tag and xref disagree on their group, in the order of the input.
+    // The records placed by their tag, in groups the file numbers by tag, per tag, in the order
+    // of the groups; empty when every group was numbered the usual way.
+    std::vector<TagNumbering> numberedByTag;
+    // Level-0 lines whose tag and xref disagree on their group, left where their xref puts them,
+    // in the order of the input.
     std::vector<GroupMismatch> groupMismatches;
     // The pointers to records that are not in the file, in the order of the input.
     std::vector<MissingPointer> missingPointers;
@@ -125,6 +143,7 @@ enum class Finding {
     RecordsAfterTrailer,  // records after the trailer kept
     NoTrailer,            // the input has no trailer, nor has the output
     DuplicateXrefs,       // xrefs on more than one level-0 line
+    NumberedByTag,        // groups numbered by tag: records placed by their tag
     GroupMismatches,      // records whose tag and xref disagree on their group
     MissingPointers,      // pointers to records that are not in the file
     EncodingMismatch,     // the bytes are not in the encoding the file declares

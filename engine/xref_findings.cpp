@@ -30,14 +30,19 @@ bool isRecord(LineKind kind) {
     return kind != LineKind::Ordinary && kind != LineKind::Trailer;
 }
 
-// True for an xref that a record with a whole number may have: "@", a group's letter, digits,
-// and the closing "@" where there is one.
+// True for an xref that a record with a whole number may have under the usual rule: "@", a
+// group's letter, digits, and the closing "@" where there is one.
 bool looksWhole(std::string_view xref) {
     if (xref.size() < 3 || xref[0] != '@') return false;
     if (xref[1] != 'I' && xref[1] != 'F' && xref[1] != 'N' && xref[1] != 'S') return false;
     std::string_view digits = xref.substr(2);
     if (digits.back() == '@') digits.remove_suffix(1);
-    return gedcom::wholeNumber(digits).has_value();
+    return RecordNumber::ofDigits(digits).isWhole();
+}
+
+// True for an xref with a digit, which a record placed by its tag may have with a whole number.
+bool holdsDigit(std::string_view xref) {
+    return xref.find_first_of("0123456789") != std::string_view::npos;
 }
 
 }  // namespace
@@ -47,7 +52,7 @@ void XrefFindings::levelZero(LineKind kind, std::string_view xref, bool wholeNum
     pointers_.record(xref);
     if (isRecord(kind) && wholeNumber) return;
     otherXrefs_.push_back(hashOf(xref));
-    if (looksWhole(xref)) [[unlikely]]
+    if (looksWhole(xref) || (!rules_.byTag().empty() && holdsDigit(xref))) [[unlikely]]
         othersLookWhole_ = true;
 }
 
@@ -66,32 +71,32 @@ void XrefFindings::beginWriteOut() {
     duplicateTexts_.clear();
     equalSpellings_.clear();
     writtenKind_ = LineKind::Ordinary;
-    writtenNumber_.reset();
+    writtenNumber_ = {};
     writtenXref_.clear();
     sameNumber_.clear();
 }
 
-void XrefFindings::writtenRow(std::string_view row, std::optional<int64_t> number) {
+void XrefFindings::writtenRow(std::string_view row, const RecordNumber& number) {
     // A row's lines are joined by CR LF; a part of a long line ends with an LF instead.
     const void* cr = std::memchr(row.data(), '\r', row.size());
     std::string_view head =
         cr ? row.substr(0, static_cast<size_t>(static_cast<const char*>(cr) - row.data())) : row;
     if (!head.empty() && head.back() == '\n') head.remove_suffix(1);
-    const LineKind kind = gedcom::classifyLine(head);
+    const LineKind kind = rules_.kindOf(head);
     // The header part, or a later part of a long record.
     if (!isRecord(kind)) return;
     const std::string_view xref = gedcom::parseLevelZero(head).xref;
-    if (number && number == writtenNumber_ && kind == writtenKind_) {
+    if (number.isWhole() && number == writtenNumber_ && kind == writtenKind_) {
         if (sameNumber_.empty()) sameNumber_.push_back(writtenXref_);
         sameNumber_.emplace_back(xref);
     } else {
         closeEqualNumbers();
     }
     writtenKind_ = kind;
-    writtenNumber_ = number;
+    writtenNumber_ = number.keptIn(writtenDigits_);
     writtenXref_.assign(xref);
     // A record with a whole number whose xref another level-0 line carries too.
-    if (number && othersLookWhole_ && !xref.empty() &&
+    if (number.isWhole() && othersLookWhole_ && !xref.empty() &&
         std::binary_search(otherXrefs_.begin(), otherXrefs_.end(), hashOf(xref)))
         duplicateTexts_.emplace(xref);
 }

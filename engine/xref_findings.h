@@ -22,12 +22,17 @@
 #include "file_system.h"
 #include "gedcom_line.h"
 #include "pointer_check.h"
+#include "record_number.h"
+#include "record_rules.h"
 #include "run_report.h"
 
 namespace brelin {
 
 class XrefFindings {
 public:
+    // Records are those rules place.
+    explicit XrefFindings(RecordRules rules = {}) : rules_(rules) {}
+
     // A level-0 line staged, other than a trailer: its kind (a record's, or Ordinary), its xref
     // (empty when it has none), and for a record whether its number is a whole number.
     void levelZero(gedcom::LineKind kind, std::string_view xref, bool wholeNumber);
@@ -43,7 +48,7 @@ public:
     // A row of the write-out that begins with a line of its own: its bytes from its first line
     // on, and the number it was staged under. Rows of one table come in order of their numbers,
     // so that records with equal numbers come side by side.
-    void writtenRow(std::string_view row, std::optional<int64_t> number);
+    void writtenRow(std::string_view row, const RecordNumber& number);
     void endWriteOut();
 
     // True when something was found whose lines are to be read again from the input.
@@ -65,8 +70,10 @@ private:
     // the write-out compares their xrefs.
     std::vector<uint64_t> otherXrefs_;
     std::vector<uint64_t> otherDuplicates_;
+    RecordRules rules_;
     // Some of those xrefs have the form of a record's with a whole number ("@S12@" on a
-    // repository): only then are the write-out's records looked for among them.
+    // repository; any with a digit where a group is numbered by tag): only then are the
+    // write-out's records looked for among them.
     bool othersLookWhole_ = false;
     PointerCheck pointers_;
     bool pointersMissing_ = false;
@@ -77,7 +84,8 @@ private:
     // The write-out's last record and, while the records that follow it have the same whole
     // number, their xrefs.
     gedcom::LineKind writtenKind_ = gedcom::LineKind::Ordinary;
-    std::optional<int64_t> writtenNumber_;
+    RecordNumber writtenNumber_;
+    std::string writtenDigits_;  // a long written number's
     std::string writtenXref_;
     std::vector<std::string> sameNumber_;
 };

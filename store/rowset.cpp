@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "number_column.h"
+
 namespace brelin {
 
 namespace {
@@ -52,9 +54,10 @@ void Rowset::step() {
 
 OrderedRows::OrderedRows(std::vector<StatementHandle> runs) {
     cursors_.reserve(runs.size());
-    for (auto& statement : runs) cursors_.push_back({std::move(statement)});
+    for (auto& statement : runs) cursors_.push_back(Cursor{std::move(statement), {}});
+    digits_.resize(cursors_.size());
     for (size_t i = 0; i < cursors_.size(); ++i) {
-        if (advance(cursors_[i])) heap_.push_back(i);
+        if (advance(i)) heap_.push_back(i);
     }
     std::make_heap(heap_.begin(), heap_.end(), [this](size_t a, size_t b) { return after(a, b); });
 }
@@ -65,40 +68,38 @@ std::string_view OrderedRows::columnValue(int index) const {
     return columnBytes(cursors_[heap_.front()].statement.get(), index + 1);
 }
 
-std::optional<int64_t> OrderedRows::number() const {
+RecordNumber OrderedRows::number() const {
     assert(!heap_.empty());
-    const Cursor& cursor = cursors_[heap_.front()];
-    return cursor.whole ? std::optional<int64_t>(cursor.number) : std::nullopt;
+    return cursors_[heap_.front()].number;
 }
 
 void OrderedRows::moveNext() {
     const auto later = [this](size_t a, size_t b) { return after(a, b); };
     std::pop_heap(heap_.begin(), heap_.end(), later);
-    if (advance(cursors_[heap_.back()])) {
+    if (advance(heap_.back())) {
         std::push_heap(heap_.begin(), heap_.end(), later);
     } else {
         heap_.pop_back();
     }
 }
 
-bool OrderedRows::advance(Cursor& cursor) {
-    sqlite3_stmt* statement = cursor.statement.get();
+bool OrderedRows::advance(size_t i) {
+    sqlite3_stmt* statement = cursors_[i].statement.get();
     const int code = sqlite3_step(statement);
     if (code == SQLITE_DONE) return false;
     if (code != SQLITE_ROW) throwStoreError(sqlite3_db_handle(statement), code);
-    cursor.whole = sqlite3_column_type(statement, 0) == SQLITE_INTEGER;
-    cursor.number = cursor.whole ? sqlite3_column_int64(statement, 0) : 0;
+    cursors_[i].number = columnNumber(statement, 0, digits_[i]);
     return true;
 }
 
-// True when cursor a's row comes after cursor b's: whole numbers first and ascending, then the
-// rest; among equals, the earlier run first.
+// True when cursor a's row comes after cursor b's: by number, and among equals the earlier run
+// first.
 bool OrderedRows::after(size_t a, size_t b) const {
-    const Cursor& x = cursors_[a];
-    const Cursor& y = cursors_[b];
-    if (x.whole != y.whole) return y.whole;
-    if (x.whole && x.number != y.number) return x.number > y.number;
-    return a > b;
+    const RecordNumber& x = cursors_[a].number;
+    const RecordNumber& y = cursors_[b].number;
+    if (bothValues(x, y)) return x.value() != y.value() ? x.value() > y.value() : a > b;
+    const int order = compareOthers(x, y);
+    return order != 0 ? order > 0 : a > b;
 }
 
 }  // namespace brelin

@@ -7,10 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "record_number.h"
 #include "sqlite_handles.h"
 
 namespace brelin {
@@ -42,8 +43,8 @@ private:
 };
 
 // The blocks of one staging table in order, merged from the table's sorted runs: each run is
-// read in rowid order, which is its order by number, and the runs are merged by number, earlier
-// runs first among equal numbers. Never empty.
+// read in rowid order, which is its order by number (record_number.h), and the runs are merged
+// by number, earlier runs first among equal numbers. Never empty.
 class OrderedRows {
 public:
     // Each statement selects (GedIndex, GedBloc) of one run in order; earlier runs first.
@@ -53,22 +54,23 @@ public:
 
     // The current row's block (index 0). Valid until the next moveNext.
     std::string_view columnValue(int index) const;
-    // The current row's number, nullopt for one staged without a whole number.
-    std::optional<int64_t> number() const;
+    // The number the current row was staged under. Valid until the next moveNext.
+    RecordNumber number() const;
     void moveNext();
     bool isPastEnd() const { return heap_.empty(); }
 
 private:
     struct Cursor {
         StatementHandle statement;
-        bool whole = false;
-        int64_t number = 0;
+        RecordNumber number;
     };
-    // Steps a cursor; false when its run is done.
-    bool advance(Cursor& cursor);
+    // Steps cursor i; false when its run is done.
+    bool advance(size_t i);
     bool after(size_t a, size_t b) const;
 
+    // Small, for the merge's heap: a long number's digits are kept apart, in digits_.
     std::vector<Cursor> cursors_;
+    std::vector<std::string> digits_;
     std::vector<size_t> heap_;  // cursors with a current row, the smallest first
 };
 

@@ -5,38 +5,11 @@
 #include <algorithm>
 #include <cassert>
 
+#include "number_column.h"
+
 namespace brelin {
 
 namespace {
-
-// The statements about one table. Their texts, down to the case of each word, are the ones the
-// store has always sent.
-std::string createStatement(Table table) {
-    return std::string("CREATE TEMPORARY TABLE ") + tableName(table) +
-           " (GedIndex INTEGER, GedBloc BLOB)";
-}
-
-std::string deleteStatement(Table table) {
-    return std::string("DELETE from ") + tableName(table);
-}
-
-std::string insertStatement(Table table) {
-    return std::string("INSERT INTO ") + tableName(table) +
-           " (rowid, GedIndex, GedBloc) VALUES (?1, ?2, ?3)";
-}
-
-// One sorted run of a table, by its rowids (?1 to ?2).
-std::string selectRunStatement(Table table) {
-    return std::string("SELECT GedIndex, GedBloc FROM ") + tableName(table) +
-           " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid";
-}
-
-// The whole table in order: rowid keeps ties in staging order, since runs take increasing
-// rowids in staging order.
-std::string selectSortedStatement(Table table) {
-    return std::string("SELECT GedIndex, GedBloc FROM ") + tableName(table) +
-           " ORDER BY GedIndex IS NULL, GedIndex, rowid";
-}
 
 void check(sqlite3* db, int code) {
     if (code != SQLITE_OK) throwStoreError(db, code);
@@ -154,13 +127,13 @@ void StagingDatabase::clearTables() {
     for (const Table table : kAllTables) executeStatement(deleteStatement(table));
 }
 
-void StagingDatabase::stage(Table table, std::optional<int64_t> number, std::string_view block) {
+void StagingDatabase::stage(Table table, const RecordNumber& number, std::string_view block) {
     beginBlock(table, number);
     appendToBlock(block);
     endBlock();
 }
 
-void StagingDatabase::beginBlock(Table table, std::optional<int64_t> number) {
+void StagingDatabase::beginBlock(Table table, const RecordNumber& number) {
     checkNoOpenBlock();
     // A batch's buffer is made once at its full size, with room for the block that fills it,
     // not grown by doubling and copying. Only the pages written to take memory.
@@ -168,7 +141,7 @@ void StagingDatabase::beginBlock(Table table, std::optional<int64_t> number) {
     if (bytes.capacity() < limits_.runBytes) bytes.reserve(limits_.runBytes + (1 << 20));
     open_ = true;
     openTable_ = table;
-    openBlock_ = {number.value_or(0), number.has_value(), bytes.size(), 0};
+    openBlock_ = pending_.nextBlock(number);
 }
 
 void StagingDatabase::endBlock() {
@@ -248,8 +221,7 @@ void StagingDatabase::insertRun(BlockBatch& batch, bool ownTransaction) {
                 if (i + 1 < blocks.size())
                     prefetch(batch.bytes.data() + blocks[i + 1].offset, blocks[i + 1].size);
                 check(db, sqlite3_bind_int64(statement, 1, nextRowid_++));
-                check(db, block.whole ? sqlite3_bind_int64(statement, 2, block.number)
-                                      : sqlite3_bind_null(statement, 2));
+                bindNumber(statement, 2, batch.numberOf(block));
                 // A zero-length blob needs a non-null pointer, or SQLite stores NULL.
                 const char* data = block.size == 0 ? "" : batch.bytes.data() + block.offset;
                 check(db, sqlite3_bind_blob64(statement, 3, data, block.size, SQLITE_STATIC));

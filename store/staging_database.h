@@ -20,13 +20,13 @@
 #include <cassert>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch_thread.h"
 #include "block_batch.h"
+#include "record_number.h"
 #include "rowset.h"
 #include "sqlite_handles.h"
 #include "staging_tables.h"
@@ -80,10 +80,10 @@ public:
     // Removes every row of every staging table.
     void clearTables();
 
-    // Stages one block. A whole number orders numerically; any other number (nullopt) orders
-    // after the whole numbers of its table. Rows of equal order keep the order of staging.
-    // Throws the failure of the previous batch's insertion when a full batch waits for it.
-    void stage(Table table, std::optional<int64_t> number, std::string_view block);
+    // Stages one block under its record's number, which orders it within its table
+    // (record_number.h); rows of equal numbers keep the order of staging. Throws the failure of
+    // the previous batch's insertion when a full batch waits for it.
+    void stage(Table table, const RecordNumber& number, std::string_view block);
 
     // Stages one block written in place, in as many appends as it takes: beginBlock, then
     // appendToBlock, then endBlock, which stages it as stage() does. Its bytes go straight into
@@ -91,7 +91,7 @@ public:
     // blockSize may be called, or a call that discards what is staged (rollbackTransaction,
     // clearTables, close, which drop the block too); any other call that uses the database
     // throws a misuse.
-    void beginBlock(Table table, std::optional<int64_t> number);
+    void beginBlock(Table table, const RecordNumber& number);
     void appendToBlock(std::string_view bytes) {
         assert(open_);
         pending_.bytes.append(bytes);

@@ -15,7 +15,9 @@ set(brelin_engine_tests_without_disk
     engine/line_continuation_test.cpp
     engine/line_count_test.cpp
     engine/line_reader_test.cpp
+    engine/numbering_test.cpp
     engine/pointer_check_test.cpp
+    engine/record_numbering_test.cpp
     engine/run_report_test.cpp
     engine/side_files_test.cpp
     engine/staging_database_test.cpp

@@ -92,7 +92,7 @@ Sentences recordsAfterTrailer(const RunReport& report, const std::string&) {
         one ? "1 enregistrement placé après la ligne de fin (0 TRLR) est gardé"
             : std::to_string(n) +
                   " enregistrements placés après la ligne de fin (0 TRLR) sont gardés";
-    if (!report.alreadyInOrder) return {kept + " et remis en ordre."};
+    if (!report.recordsInOrder) return {kept + " et remis en ordre."};
     return {kept + (one ? " : il est écrit avant elle." : " : ils sont écrits avant elle.")};
 }
 
@@ -109,6 +109,39 @@ Sentences duplicateXrefs(const RunReport& report, const std::string&) {
                 : std::to_string(report.duplicateXrefs.size()) +
                       " identifiants figurent sur plusieurs lignes de niveau 0, dont " + first +
                       "."};
+}
+
+// "22 individus (INDI) et 1 famille (FAM) ont été regroupés par leur étiquette et rangés selon le
+// numéro de leur identifiant, comme @3I@ et @181U@."
+Sentences numberedByTag(const RunReport& report, const std::string&) {
+    std::vector<std::string> groups;
+    std::vector<std::string> examples;
+    int64_t records = 0;
+    bool feminine = true;
+    for (const TagNumbering& tag : report.numberedByTag) {
+        const GroupWords words = groupWords(gedcom::recordKindOfTag(tag.tag));
+        groups.push_back(countText(tag.records, words.one, words.many) + " (" +
+                         printableText(tag.tag) + ")");
+        examples.push_back(printableText(tag.firstXref));
+        records += tag.records;
+        feminine = feminine && words.feminine;
+    }
+    const auto listed = [](const std::vector<std::string>& items) {
+        std::string text;
+        for (size_t i = 0; i < items.size(); ++i)
+            text += (i == 0 ? "" : i + 1 == items.size() ? " et " : ", ") + items[i];
+        return text;
+    };
+    const bool one = records == 1;
+    // "regroupé", "regroupée", "regroupés", "regroupées".
+    const std::string agreement = std::string(feminine ? "e" : "") + (one ? "" : "s");
+    const std::string how = " regroupé" + agreement + (one ? " par son" : " par leur") +
+                            " étiquette et rangé" + agreement + " selon le numéro de " +
+                            (one ? "son" : "leur") + " identifiant" + (one ? ", " : ", comme ") +
+                            listed(examples) + ".";
+    const std::string what = listed(groups);
+    return {what + (one ? " a été" : " ont été") + how, {},
+            what + (one ? " serait" : " seraient") + how};
 }
 
 // One clause per tag and place: "8 individus (INDI) ne sont pas numérotés @I…@ : ils restent à
@@ -277,6 +310,7 @@ constexpr std::pair<Finding, Wording> kWordings[] = {
     {Finding::RecordsAfterTrailer, recordsAfterTrailer},
     {Finding::NoTrailer, noTrailer},
     {Finding::DuplicateXrefs, duplicateXrefs},
+    {Finding::NumberedByTag, numberedByTag},
     {Finding::GroupMismatches, groupMismatches},
     {Finding::MissingPointers, missingPointers},
     {Finding::EncodingMismatch, encodingMismatch},

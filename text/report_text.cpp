@@ -143,10 +143,22 @@ std::string reportText(const RunResult& result) {
     text += "Numéros qui ne sont pas des nombres entiers (placés après les autres) : " +
             (r.nonWholeNumbers.empty() ? std::string("aucun") : linesText(r.nonWholeNumbers)) +
             "\n";
-    text += "Enregistrements dont l'étiquette ne correspond pas au groupe de leur numéro : " +
-            (r.groupMismatches.empty() ? std::string("aucun")
-                                       : std::to_string(r.groupMismatches.size())) +
-            "\n";
+    text +=
+        "Enregistrements regroupés par leur étiquette et rangés selon le numéro de leur "
+        "identifiant : ";
+    if (r.numberedByTag.empty()) text += "aucun";
+    for (size_t i = 0; i < r.numberedByTag.size(); ++i) {
+        const TagNumbering& tag = r.numberedByTag[i];
+        text += (i > 0 ? ", " : "") + printableText(tag.tag) + " " + std::to_string(tag.records) +
+                " (le premier : " + printableText(tag.firstXref) + ")";
+    }
+    text += "\n";
+    text +=
+        "Enregistrements dont l'étiquette ne correspond pas au groupe de leur numéro, non "
+        "regroupés par leur étiquette : " +
+        (r.groupMismatches.empty() ? std::string("aucun")
+                                   : std::to_string(r.groupMismatches.size())) +
+        "\n";
     appendItems(text, r.groupMismatches, [](const GroupMismatch& mismatch) {
         const std::string tag =
             mismatch.tag.empty() ? "(sans étiquette)" : printableText(mismatch.tag);

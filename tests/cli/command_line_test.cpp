@@ -181,6 +181,8 @@ TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
     writeFile(dir.file("brelin-cli.db"), "the last run's database");
     writeFile(dir.file(":memory:"), "a file of the user's");
     writeFile(dir.file("propre.ged"), "0 HEAD\r\n0 @I2@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n");
+    writeFile(dir.file("heredis.ged"),
+              "0 HEAD\r\n0 @2I@ INDI\r\n0 @1U@ FAM\r\n0 @1I@ INDI\r\n0 TRLR\r\n");
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -192,6 +194,12 @@ TEST_F(CommandLineTest, CheckWritesNothingAndItsStatusTellsWhetherToLook) {
         {{"--check", "--conc", input}, 3, "serait continuée sur des lignes CONC"},
         {{"--check", "--json", input}, 3, "\"cut_lines\":[{\"line\":23"},
         {{"--check", "--report", input}, 3, "lignes qui seraient écrites sont celles"},
+        {{"--check", dir.file("heredis.ged")},
+         3,
+         "2 individus (INDI) et 1 famille (FAM) seraient regroupés par leur étiquette"},
+        {{"--check", "--json", dir.file("heredis.ged")},
+         3,
+         "\"numbered_by_tag\":{\"INDI\":2,\"FAM\":1}"},
         {{"--check", dir.file("absent.ged")}, 1, "absent.ged"},
         {{"--check", input, output}, 2, "Usage"},
     };

@@ -43,15 +43,6 @@ TEST(RecordNumber, IsTheTextUpToTheNextAt) {
         EXPECT_EQ(gedcom::recordNumberText(line), number) << line;
 }
 
-TEST(WholeNumber, IsOneToEighteenDigits) {
-    EXPECT_EQ(gedcom::wholeNumber("007"), 7);
-    EXPECT_EQ(gedcom::wholeNumber("0"), 0);
-    EXPECT_EQ(gedcom::wholeNumber("999999999999999999"), 999999999999999999);
-    for (const char* text :
-         {"", "1234567890123456789", "-5", "+5", "1e3", " 12", "12 ", "12@", "IV"})
-        EXPECT_EQ(gedcom::wholeNumber(text), std::nullopt) << text;
-}
-
 class BlockStagerTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -112,6 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const RunReport& r) {
                        EXPECT_EQ(r.linesAfterTrailer, 4);
                        EXPECT_EQ(r.recordsAfterTrailer, 1);
+                       // The trailer, written last, changed place.
+                       EXPECT_FALSE(r.alreadyInOrder);
                        EXPECT_EQ(r.emptyLines, 2);
                        EXPECT_EQ(r.linesRead, 7);
                        EXPECT_EQ(r.cutLines, (std::vector<ReportedLine>{{7, "@I1@"}}));
@@ -143,14 +145,15 @@ INSTANTIATE_TEST_SUITE_P(
             }},
         ReportCase{"RecordsOutOfTheirGroup",
                    crlf({"0 HEAD", "0 @PERSON1@ INDI", "0 @I5@ OBJE", "0 @F3@ INDI", "0 @N1@ SNOTE",
-                         "0 @S1@ SUBM", "0 @S2@ SOUR", "0 @R1@ REPO", "0 TRLR"}),
+                         "0 @S1@ SUBM", "0 @S2@ SOUR", "0 @R1@ REPO", "0 @I1@ INDI", "0 TRLR"}),
                    [](const RunReport& r) {
                        EXPECT_EQ(
                            r.groupMismatches,
                            (std::vector<GroupMismatch>{{2, "@PERSON1@", "INDI", LineKind::Ordinary},
                                                        {3, "@I5@", "OBJE", LineKind::Individual},
                                                        {4, "@F3@", "INDI", LineKind::Family}}));
-                       EXPECT_EQ(r.records.individuals, 1);
+                       EXPECT_EQ(r.records.individuals, 2);
+                       EXPECT_TRUE(r.numberedByTag.empty());
                    }},
         ReportCase{
             "PointersToNothing",
@@ -342,6 +345,7 @@ TEST(Json, KeysInOrder) {
     report.declaredChar = "UTF-8";
     report.groupMismatches.push_back({7, "@P1@", "INDI", LineKind::Ordinary});
     report.missingPointers.push_back({9, "@F2@"});
+    report.numberedByTag = {{"INDI", 22, "@3I@"}, {"FAM", 1, "@181U@"}};
     report.recordsAfterTrailer = 1;
     report.gedcomVersion = "7.0";
     report.encodingSeen = gedcom::TextBytes::EightBit;
@@ -352,7 +356,8 @@ TEST(Json, KeysInOrder) {
               "{\"lines_read\":0,\"records\":{\"individuals\":0,\"families\":0,\"sources\":0,"
               "\"notes\":0},\"header_lines\":0,\"other_records\":{},\"already_in_order\":true,"
               "\"duplicate_xrefs\":{\"@I1@\":[2,5]},\"equal_numbers\":[[3,4]],"
-              "\"non_whole_numbers\":[],\"group_mismatches\":[{\"line\":7,\"xref\":\"@P1@\","
+              "\"non_whole_numbers\":[],\"numbered_by_tag\":{\"INDI\":22,\"FAM\":1},"
+              "\"group_mismatches\":[{\"line\":7,\"xref\":\"@P1@\","
               "\"tag\":\"INDI\"}],\"missing_pointers\":[{\"line\":9,\"pointer\":\"@F2@\"}],"
               "\"cut_lines\":[],\"continued_lines\":[],\"empty_lines\":0,"
               "\"lines_after_trailer\":0,\"records_after_trailer\":1,\"trailer\":false,"

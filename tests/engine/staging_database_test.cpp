@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "public.h"
@@ -39,18 +40,23 @@ protected:
 };
 
 TEST_F(StagingDatabaseTest, WholeNumbersOrderNumericallyOthersFollowInStagingOrder) {
+    const auto digits = [](const char* text) { return RecordNumber::ofDigits(text); };
     db.stage(Table::Families, 10, "ten");
-    db.stage(Table::Families, std::nullopt, "x-first");
+    db.stage(Table::Families, RecordNumber(), "x-first");
+    db.stage(Table::Families, digits("20000000000000000000"), "twenty digits");
     db.stage(Table::Families, 9, "nine");
     db.stage(Table::Families, 7, "seven-a");
-    db.stage(Table::Families, std::nullopt, "x-second");
-    db.stage(Table::Families, 7, "seven-b");
-    db.stage(Table::Families, 999999999999999999, "largest");
+    db.stage(Table::Families, RecordNumber(), "x-second");
+    db.stage(Table::Families, digits("0000000000000000000007"), "seven-b");
+    db.stage(Table::Families, 999999999999999999, "largest value");
+    db.stage(Table::Families, digits("9999999999999999999"), "nineteen digits");
     db.stage(Table::Families, -3, "minus-three");
+    db.stage(Table::Families, digits("0010000000000000000000"), "twenty digits again");
     db.stage(Table::Families, 256, "256");
     EXPECT_EQ(readBack(Table::Families),
               (std::vector<std::string>{"minus-three", "seven-a", "seven-b", "nine", "ten", "256",
-                                        "largest", "x-first", "x-second"}));
+                                        "largest value", "nineteen digits", "twenty digits again",
+                                        "twenty digits", "x-first", "x-second"}));
 }
 
 TEST_F(StagingDatabaseTest, BlocksComeBackByteForByte) {
@@ -356,8 +362,7 @@ TEST_P(StagedRunsTest, MergeInNumberOrderWithTiesInStagingOrder) {
     db.openFile(":memory:");
     db.createTables();
     struct Staged {
-        bool whole;
-        int64_t number;
+        std::string digits;  // empty: no whole number
         std::string block;
     };
     std::vector<Staged> staged[std::size(kAllTables)];
@@ -369,10 +374,14 @@ TEST_P(StagedRunsTest, MergeInNumberOrderWithTiesInStagingOrder) {
     Transaction transaction(db);
     for (int i = 0; i < 3000; ++i) {
         const size_t table = next(4);
-        const bool whole = next(10) != 0;
-        const int64_t number = next(500);
+        // Most numbers are short; one in ten is past 18 digits, one in ten none.
+        const uint32_t form = next(10);
+        std::string digits = std::to_string(next(500));
+        if (form == 0) digits = std::string(next(3), '0') + "1" + std::string(18, '0') + digits;
+        if (form == 1) digits.clear();
         const std::string block = "block " + std::to_string(i) + std::string(next(40), '.');
-        const auto staging = whole ? std::optional<int64_t>(number) : std::nullopt;
+        const RecordNumber staging =
+            digits.empty() ? RecordNumber() : RecordNumber::ofDigits(digits);
         if (i % 2 == 0) {
             db.stage(kAllTables[table], staging, block);
         } else {
@@ -382,15 +391,19 @@ TEST_P(StagedRunsTest, MergeInNumberOrderWithTiesInStagingOrder) {
             EXPECT_EQ(db.blockSize(), block.size());
             db.endBlock();
         }
-        staged[table].push_back({whole, number, block});
+        staged[table].push_back({digits, block});
     }
     transaction.commit();
     for (const Table table : kAllTables) {
         auto& expected = staged[static_cast<size_t>(table)];
-        std::stable_sort(expected.begin(), expected.end(), [](const Staged& a, const Staged& b) {
-            if (a.whole != b.whole) return a.whole;
-            return a.whole && a.number < b.number;
-        });
+        // By value, then the long numbers (the same but for leading zeros and length), then none.
+        const auto key = [](const Staged& one) {
+            const std::string digits =
+                one.digits.substr(std::min(one.digits.find_first_not_of('0'), one.digits.size()));
+            return std::make_tuple(one.digits.empty(), digits.size(), digits);
+        };
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&key](const Staged& a, const Staged& b) { return key(a) < key(b); });
         std::vector<std::string> want;
         for (const auto& s : expected) want.push_back(s.block);
         EXPECT_EQ(readBack(db, table), want) << tableName(table);

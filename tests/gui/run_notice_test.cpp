@@ -85,6 +85,12 @@ void RunNoticeTest::noticeNamesTheFileAndWhereTheLogAndReportAre_data() {
     QTest::newRow("no trailer") << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n") << false
                                 << QStringList{"pas de ligne de fin", "Journal : aucun"}
                                 << QStringList{concBox} << false;
+    QTest::newRow("numbered by tag")
+        << QByteArray("0 HEAD\r\n0 @2I@ INDI\r\n0 @1U@ FAM\r\n0 @1I@ INDI\r\n0 TRLR\r\n") << false
+        << QStringList{"2 individus (INDI) et 1 famille (FAM) ont été regroupés par leur "
+                       "étiquette et rangés selon le numéro de leur identifiant, comme @2I@ et "
+                       "@1U@."}
+        << QStringList{"Rien à signaler", concBox} << false;
     QTest::newRow("after the trailer, duplicate")
         << QByteArray("0 HEAD\r\n0 @I1@ INDI\r\n0 @I1@ INDI\r\n0 TRLR\r\n0 @I2@ INDI\r\n") << false
         << QStringList{"1 enregistrement placé après la ligne de fin", "@I1@ (lignes 2 et 3)"}

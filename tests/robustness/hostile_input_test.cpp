@@ -102,9 +102,8 @@ const HostileCase kCases[] = {
      "0 HEAD\r\n0 @I123456789012345678901234567890@ INDI\r\n0 @I-5@ INDI\r\n"
      "0 @I999999999999999999@ INDI\r\n0 @I1234567890123456789@ INDI\r\n0 @I2@ INDI\r\n0 TRLR\r\n",
      std::nullopt,
-     "0 HEAD\r\n0 @I2@ INDI\r\n0 @I999999999999999999@ INDI\r\n"
-     "0 @I123456789012345678901234567890@ INDI\r\n0 @I-5@ INDI\r\n0 @I1234567890123456789@ INDI\r\n"
-     "0 TRLR\r\n"},
+     "0 HEAD\r\n0 @I2@ INDI\r\n0 @I999999999999999999@ INDI\r\n0 @I1234567890123456789@ INDI\r\n"
+     "0 @I123456789012345678901234567890@ INDI\r\n0 @I-5@ INDI\r\n0 TRLR\r\n"},
     {"RecordLinesTooShortForTheirNumber",
      "0 HEAD\r\n0 @I\r\n0 @F@\r\n0 @I1@ INDI\r\n0 @F\r\n0 TRLR\r\n", std::nullopt,
      "0 HEAD\r\n0 @I1@ INDI\r\n0 @I\r\n0 @F@\r\n0 @F\r\n0 TRLR\r\n"},

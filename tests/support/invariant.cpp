@@ -14,7 +14,7 @@ namespace {
 struct Record {
     int group = 0;  // 0 header, 1 individuals, 2 families, 3 sources, 4 notes
     bool whole = false;
-    uint64_t number = 0;
+    std::string digits;  // a whole number's, without leading zeros
     std::vector<std::string> lines;
 };
 
@@ -27,7 +27,8 @@ std::string_view withoutTrailingBlanks(std::string_view line) {
     return line;
 }
 
-// 0 for a line that does not begin a record, else its group.
+// 0 for a line that does not begin a record by the usual rule (its xref's letter), else its
+// group.
 int recordGroup(std::string_view line) {
     if (begins(line, "0 @I")) return 1;
     if (begins(line, "0 @F")) return 2;
@@ -37,6 +38,70 @@ int recordGroup(std::string_view line) {
         if (tag.size() >= 4 && tag.substr(tag.size() - 4) == "SOUR") return 3;
     }
     return 0;
+}
+
+// The xref and tag of a level-0 line "0 @X@ TAG…": the xref runs to its closing "@", or to the
+// next blank where there is none; blanks follow; the tag runs to the next blank.
+struct Parts {
+    std::string_view xref;
+    std::string_view tag;
+    bool blankBeforeTag = false;
+};
+
+Parts partsOf(std::string_view line) {
+    Parts parts;
+    std::string_view rest = line.substr(std::min<size_t>(2, line.size()));
+    if (begins(rest, "@")) {
+        size_t end = rest.find('@', 1);
+        end = end == std::string_view::npos ? std::min(rest.find(' '), rest.size()) : end + 1;
+        parts.xref = rest.substr(0, end);
+        rest.remove_prefix(end);
+    }
+    parts.blankBeforeTag = begins(rest, " ");
+    while (begins(rest, " ")) rest.remove_prefix(1);
+    parts.tag = rest.substr(0, rest.find(' '));
+    return parts;
+}
+
+// The group whose records carry tag, 0 for none.
+int groupOfTag(std::string_view tag) {
+    if (tag == "INDI") return 1;
+    if (tag == "FAM") return 2;
+    if (tag == "SOUR") return 3;
+    if (tag == "NOTE" || tag == "SNOTE") return 4;
+    return 0;
+}
+
+// The group a level-0 line "0 @XREF@ TAG" names by its tag, 0 for none.
+int tagGroupOf(std::string_view line) {
+    if (!begins(line, "0 @")) return 0;
+    const Parts parts = partsOf(line);
+    if (parts.xref.size() < 3 || parts.xref.back() != '@' || !parts.blankBeforeTag) return 0;
+    return groupOfTag(parts.tag);
+}
+
+bool allDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The number a record line begins its record with: the text after "0 @I" up to the next "@" by
+// the usual rule, the first digits of its xref for a group numbered by tag; whole when it is
+// digits alone, of any length, kept without leading zeros.
+void numberRecord(Record& record, std::string_view line, bool byTag) {
+    std::string_view text;
+    if (byTag) {
+        const std::string_view xref = partsOf(line).xref;
+        const size_t start = xref.find_first_of("0123456789");
+        if (start != std::string_view::npos)
+            text = xref.substr(start, xref.find_first_not_of("0123456789", start) - start);
+    } else {
+        text = line.substr(4);
+        text = text.substr(0, text.find('@'));
+    }
+    record.whole = allDigits(text);
+    if (!record.whole) return;
+    text.remove_prefix(std::min(text.find_first_not_of('0'), text.size()));
+    record.digits = std::string(text);
 }
 
 // How long lines are cut: in a file marked or declared UTF-8, before the byte that continues a
@@ -171,7 +236,10 @@ std::optional<std::string> expectedOutput(std::string_view input, bool cutLines,
     const Rule rule = cutLines ? fileRule : Rule::Whole;
     // The trailer is cut in every mode: nothing may follow it; a version 7 file is UTF-8.
     const Rule trailerRule = fileRule == Rule::Whole ? Rule::Utf8 : fileRule;
-    std::vector<Record> records(1);  // the header part
+    // The lines taken, as written, and the text their group and number are read in: the line as
+    // the normal mode writes it, or the first 258 bytes of a longer one (the bytes the reader
+    // keeps of a line kept whole).
+    std::vector<std::pair<std::string, std::string>> taken;
     std::optional<std::string> trailer;
     bool leavingOut = false;  // after a trailer, until a level-0 line other than TRLR and HEAD
     bool anyContent = false;  // a character other than blanks, tabs and line ends was seen
@@ -199,24 +267,44 @@ std::optional<std::string> expectedOutput(std::string_view input, bool cutLines,
             leavingOut = true;
             continue;
         }
-        if (const int group = recordGroup(line)) {
+        std::string key =
+            fileRule == Rule::Whole ? std::string(raw.substr(0, 258)) : cut(raw, fileRule);
+        taken.emplace_back(std::move(line), std::move(key));
+    }
+    if (!anyContent) return std::nullopt;
+
+    // A group is numbered by tag when no record the usual rule places in it carries its tag,
+    // and some level-0 line would start a record of it by its tag.
+    bool ownTag[5] = {}, byTag[5] = {};
+    for (const auto& [line, key] : taken) {
+        if (const int group = recordGroup(key)) {
+            if (groupOfTag(partsOf(key).tag) == group) ownTag[group] = true;
+        } else {
+            byTag[tagGroupOf(key)] = true;
+        }
+    }
+    std::vector<Record> records(1);  // the header part
+    for (auto& [line, key] : taken) {
+        int group = recordGroup(key);
+        const bool placedByTag = group == 0 && tagGroupOf(key) != 0 && byTag[tagGroupOf(key)] &&
+                                 !ownTag[tagGroupOf(key)];
+        if (placedByTag) group = tagGroupOf(key);
+        if (group != 0) {
             Record record;
             record.group = group;
-            std::string_view number = std::string_view(line).substr(4);
-            number = number.substr(0, number.find('@'));
-            record.whole = !number.empty() && number.size() <= 18 &&
-                           number.find_first_not_of("0123456789") == std::string_view::npos;
-            if (record.whole) record.number = std::stoull(std::string(number));
+            numberRecord(record, key, placedByTag);
             records.push_back(std::move(record));
         }
         records.back().lines.push_back(std::move(line));
     }
-    if (!anyContent) return std::nullopt;
 
+    // Whole numbers first, by their count of digits, then digit by digit.
     std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         if (a.group != b.group) return a.group < b.group;
         if (a.whole != b.whole) return a.whole;
-        return a.whole && a.number < b.number;
+        if (!a.whole) return false;
+        if (a.digits.size() != b.digits.size()) return a.digits.size() < b.digits.size();
+        return a.digits < b.digits;
     });
     std::string output = prefix;
     for (const Record& record : records) {

@@ -4,8 +4,11 @@
 // longer (never inside a UTF-8 character; not at all in a version 7 file), each exactly once,
 // and nothing else, every line ending in CR LF;
 // every record's lines stay together and in their order; the header part comes first, then the
-// individuals, families, sources and notes, each group in ascending number (whole numbers first,
-// ties and other numbers in input order), and the trailer last.
+// individuals, families, sources and notes, each group in ascending number (whole numbers of any
+// length first, ties and other numbers in input order), and the trailer last. A group where the
+// usual rule (the xref's letter) places no record with the group's tag is numbered by tag when
+// some level-0 line "0 @XREF@ TAG" has the group's tag: such lines start its records, numbered by
+// the first digits of XREF.
 #pragma once
 
 #include <cstdint>

@@ -152,6 +152,46 @@ TEST(AttentionLines, ACutIsToldInBytesWithAWordOnAccentsWhereTheBytesAreUtf8) {
     }
 }
 
+// Records grouped by tag: said in every voice, the words agreeing with the records, the first
+// identifiers given; the report lists each tag.
+TEST(AttentionLines, NumberedByTagAgreesWithItsRecords) {
+    const struct {
+        std::vector<TagNumbering> tags;
+        const char* notice;
+        const char* check;
+    } cases[] = {
+        {{{"INDI", 22, "@3I@"}, {"FAM", 1, "@181U@"}},
+         "22 individus (INDI) et 1 famille (FAM) ont été regroupés par leur étiquette et rangés "
+         "selon le numéro de leur identifiant, comme @3I@ et @181U@.",
+         "22 individus (INDI) et 1 famille (FAM) seraient regroupés par leur étiquette"},
+        {{{"FAM", 1, "@181U@"}},
+         "1 famille (FAM) a été regroupée par son étiquette et rangée selon le numéro de son "
+         "identifiant, @181U@.",
+         "1 famille (FAM) serait regroupée par son étiquette"},
+        {{{"SOUR", 2, "@S\x01@"}, {"SNOTE", 3, "@X1@"}},
+         "2 sources (SOUR) et 3 notes (SNOTE) ont été regroupées par leur étiquette et rangées",
+         "seraient regroupées"},
+    };
+    for (const auto& c : cases) {
+        RunReport report = withTrailer();
+        report.numberedByTag = c.tags;
+        const auto notice = text::attentionLines(report, text::Voice::Notice);
+        const auto terminal = text::attentionLines(report, text::Voice::CommandLine, "/p/log");
+        const auto check = text::attentionLines(report, text::Voice::Check);
+        ASSERT_EQ(notice.size(), 1u);
+        EXPECT_EQ(notice[0].rfind(c.notice, 0), 0u) << notice[0];
+        EXPECT_EQ(terminal, notice);
+        EXPECT_NE(check[0].find(c.check), std::string::npos) << check[0];
+    }
+    RunResult result;
+    result.report.numberedByTag = cases[0].tags;
+    EXPECT_NE(text::reportText(result).find(
+                  "numéro de leur identifiant : INDI 22 (le premier : @3I@), FAM 1 (le premier : "
+                  "@181U@)\n"),
+              std::string::npos)
+        << text::reportText(result);
+}
+
 TEST(ReportText, ListsStopAtTwentyThenSayHowManyMore) {
     RunResult result;
     for (int64_t i = 1; i <= 23; ++i) result.report.cutLines.push_back({i * 10, "@I1@"});
